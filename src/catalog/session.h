@@ -1,0 +1,27 @@
+#pragma once
+// The state the main window's commands share for the whole run.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "common/window_services.h"
+#include "engine/db/database.h"
+
+namespace kolumbra {
+
+struct Session {
+    Session(WindowServices& w, db::DbEngine& engine) : window(w), DBEngine(engine) {}
+
+    WindowServices& window;
+    db::DbEngine& DBEngine;
+
+    std::unique_ptr<db::Database> gDb;  // the one open database, or nothing
+    std::string DbName;                 // its display name
+    std::string CurrentTable;           // the table a command is working on
+
+    std::int16_t gJap = 0;  // non-zero: Japanese field-type names
+    std::string gMkname;    // author printed on every sheet
+};
+
+}  // namespace kolumbra

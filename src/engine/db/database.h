@@ -1,0 +1,81 @@
+#pragma once
+// The database engine: what the catalogue reads of an opened database.
+// Access files and ODBC data sources both come through this interface.
+// Every failure is a RuntimeError with the engine's number and wording.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kolumbra::db {
+
+struct Field {
+    std::string Name;
+    std::int16_t Type = 0;  // the engine's data-type code
+    std::int32_t Size = 0;
+};
+
+struct Index {
+    std::string Name;
+    bool Unique = false;
+    bool Primary = false;
+    std::vector<std::string> Fields;  // field names, in index order
+};
+
+struct TableDef {
+    std::string Name;
+    std::int32_t Attributes = 0;  // 0 for an ordinary table
+    std::vector<Field> Fields;
+    std::vector<Index> Indexes;
+};
+
+// Table attributes as the engine reports them.
+namespace attr {
+inline constexpr std::int32_t Hidden = 0x00000001;
+inline constexpr std::int32_t System = static_cast<std::int32_t>(0x80000002u);
+inline constexpr std::int32_t AttachedTable = 0x40000000;
+inline constexpr std::int32_t AttachedOdbc = 0x20000000;
+}  // namespace attr
+
+class Database {
+public:
+    virtual ~Database() = default;
+
+    virtual std::string Name() = 0;
+    virtual std::string Connect() = 0;
+
+    // The table definitions: 0-based; the same index names the same table
+    // while the database stays open. Item reads the definition anew.
+    virtual std::int16_t TableDefCount() = 0;
+    virtual TableDef TableDefItem(std::int16_t index) = 0;
+
+    virtual void Close() = 0;
+};
+
+// Asks the user for an ODBC data source; nothing when the choice is cancelled.
+using DataSourceChooser = std::function<std::optional<std::string>()>;
+
+class DbEngine {
+public:
+    virtual ~DbEngine() = default;
+    // A file path opens an Access file; the empty name lets the user pick
+    // an ODBC data source through `choose`.
+    virtual std::unique_ptr<Database> OpenDatabase(const std::string& name, const DataSourceChooser& choose) = 0;
+};
+
+// The engine over the real back ends (Access files and unixODBC).
+std::unique_ptr<DbEngine> MakeDbEngine();
+
+// Engine error numbers.
+namespace dberr {
+inline constexpr std::int32_t OperationCancelled = 3059;
+inline constexpr std::int32_t FileNotFound = 3024;
+inline constexpr std::int32_t ItemNotFound = 3265;
+inline constexpr std::int32_t UnrecognisedFormat = 3343;
+inline constexpr std::int32_t OdbcCallFailed = 3146;
+}  // namespace dberr
+
+}  // namespace kolumbra::db

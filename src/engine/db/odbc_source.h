@@ -1,0 +1,23 @@
+#pragma once
+// ODBC data sources through unixODBC.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/db/database.h"
+
+namespace kolumbra::db {
+
+// Connects to the data source `dsn` ("DSN=name;").
+std::unique_ptr<Database> OpenOdbcSource(const std::string& dsn);
+
+struct DataSourceInfo {
+    std::string Name;
+    std::string Description;
+};
+
+// The user and system data sources the driver manager knows.
+std::vector<DataSourceInfo> ListDataSources();
+
+}  // namespace kolumbra::db
