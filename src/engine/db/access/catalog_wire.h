@@ -1,0 +1,17 @@
+#pragma once
+// The catalogue of a database as bytes, to pass it from the reading child
+// process to the program. Reading is bounded by the size of the bytes.
+
+#include <string>
+#include <vector>
+
+#include "engine/db/database.h"
+
+namespace kolumbra::db::wire {
+
+std::string Encode(const std::vector<TableDef>& tables);
+
+// Nothing when the bytes are not a whole, well-formed catalogue.
+std::optional<std::vector<TableDef>> Decode(const std::string& bytes);
+
+}  // namespace kolumbra::db::wire

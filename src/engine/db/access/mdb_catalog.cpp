@@ -1,0 +1,146 @@
+#include "engine/db/access/mdb_catalog.h"
+
+#include <mdbtools.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+namespace kolumbra::db::mdb {
+
+namespace {
+
+// Catalogue object types as MSysObjects stores them.
+constexpr int LocalTable = 1;
+constexpr int OdbcLinkedTable = 4;
+constexpr int AccessLinkedTable = 6;
+
+struct HandleCloser {
+    void operator()(MdbHandle* h) const { mdb_close(h); }
+};
+struct TableFreer {
+    void operator()(MdbTableDef* t) const { mdb_free_tabledef(t); }
+};
+using Handle = std::unique_ptr<MdbHandle, HandleCloser>;
+using Table = std::unique_ptr<MdbTableDef, TableFreer>;
+
+// Raw MSysObjects types by object name; libmdb masks them and reports
+// ODBC-linked tables and reports alike.
+std::map<std::string, int> rawObjectTypes(MdbHandle* mdb) {
+    std::map<std::string, int> types;
+    Table objects(mdb_read_table_by_name(mdb, const_cast<gchar*>("MSysObjects"), MDB_TABLE));
+    if (!objects || !mdb_read_columns(objects.get())) return types;
+    static char name[MDB_BIND_SIZE];
+    static char type[MDB_BIND_SIZE];
+    if (mdb_bind_column_by_name(objects.get(), const_cast<gchar*>("Name"), name, nullptr) < 0 ||
+        mdb_bind_column_by_name(objects.get(), const_cast<gchar*>("Type"), type, nullptr) < 0) {
+        return types;
+    }
+    mdb_rewind_table(objects.get());
+    while (mdb_fetch_row(objects.get())) {
+        types.emplace(name, std::atoi(type));
+    }
+    return types;
+}
+
+std::int32_t attributesOf(int rawType, unsigned flags) {
+    if (rawType == AccessLinkedTable) return attr::AttachedTable;
+    if (rawType == OdbcLinkedTable) return attr::AttachedOdbc;
+    if (flags & 0x80000002u) return attr::System;
+    if (flags & 0x8u) return attr::Hidden;
+    return 0;
+}
+
+std::int16_t engineType(int columnType) {
+    switch (columnType) {
+        case MDB_NUMERIC: return 20;  // decimal
+        case 0x13: return 16;         // large number: big integer
+        case MDB_COMPLEX: return 101;
+        default: return static_cast<std::int16_t>(columnType);
+    }
+}
+
+std::int32_t engineSize(const MdbColumn& column, bool textInBytes) {
+    switch (column.col_type) {
+        case MDB_BOOL:
+        case MDB_BYTE: return 1;
+        case MDB_INT: return 2;
+        case MDB_LONGINT:
+        case MDB_FLOAT:
+        case MDB_COMPLEX: return 4;
+        case MDB_MONEY:
+        case MDB_DOUBLE:
+        case MDB_DATETIME:
+        case 0x13: return 8;
+        case MDB_REPID:
+        case MDB_NUMERIC: return 16;
+        case MDB_MEMO:
+        case MDB_OLE: return 0;
+        case MDB_TEXT: return textInBytes ? column.col_size / 2 : column.col_size;
+        default: return column.col_size;
+    }
+}
+
+bool readDefinition(MdbCatalogEntry* entry, bool textInBytes, TableDef& def) {
+    Table table(mdb_read_table(entry));
+    if (!table || !mdb_read_columns(table.get())) return false;
+    GPtrArray* columns = table->columns;
+    for (guint i = 0; i < table->num_cols; ++i) {
+        auto* column = static_cast<MdbColumn*>(g_ptr_array_index(columns, i));
+        def.Fields.push_back({column->name, engineType(column->col_type), engineSize(*column, textInBytes)});
+    }
+    mdb_read_indices(table.get());
+    if (!table->indices) return table->num_idxs == 0;
+    for (guint i = 0; i < table->num_idxs; ++i) {
+        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
+        Index index{idx->name, (idx->flags & MDB_IDX_UNIQUE) != 0, idx->index_type == 1, {}};
+        for (unsigned k = 0; k < idx->num_keys && k < MDB_MAX_IDX_COLS; ++k) {
+            int column = idx->key_col_num[k] - 1;
+            if (column < 0 || static_cast<guint>(column) >= table->num_cols) return false;
+            index.Fields.emplace_back(static_cast<MdbColumn*>(g_ptr_array_index(columns, column))->name);
+        }
+        def.Indexes.push_back(std::move(index));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<TableDef>> ReadCatalog(const std::string& absolutePath) {
+    Handle mdb(mdb_open(absolutePath.c_str(), MDB_NOFLAGS));
+    if (!mdb) return std::nullopt;
+    auto rawTypes = rawObjectTypes(mdb.get());
+    if (rawTypes.empty()) return std::nullopt;  // a catalogue without MSysObjects is corrupt
+    if (!mdb_read_catalog(mdb.get(), MDB_ANY)) return std::nullopt;
+    bool textInBytes = mdb->f->jet_version != MDB_VER_JET3;
+
+    std::vector<TableDef> tables;
+    for (guint i = 0; i < mdb->num_catalog; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        auto raw = rawTypes.find(entry->object_name);
+        int rawType = raw == rawTypes.end() ? entry->object_type : raw->second;
+        if (rawType != LocalTable && rawType != OdbcLinkedTable && rawType != AccessLinkedTable) continue;
+        TableDef def{entry->object_name, attributesOf(rawType, static_cast<unsigned>(entry->flags)), {}, {}};
+        // Only ordinary tables are ever listed; their definitions are read.
+        if (def.Attributes == 0 && !readDefinition(entry, textInBytes, def)) return std::nullopt;
+        tables.push_back(std::move(def));
+    }
+    return tables;
+}
+
+void SortByName(std::vector<TableDef>& tables) {
+    auto folded = [](const std::string& s) {
+        std::string f = s;
+        for (char& c : f) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+        return f;
+    };
+    // UTF-8 byte order is code point order.
+    std::stable_sort(tables.begin(), tables.end(), [&](const TableDef& a, const TableDef& b) {
+        auto fa = folded(a.Name), fb = folded(b.Name);
+        return fa != fb ? fa < fb : a.Name < b.Name;
+    });
+}
+
+}  // namespace kolumbra::db::mdb
