@@ -26,8 +26,8 @@ using Table = std::unique_ptr<MdbTableDef, TableFreer>;
 
 // Raw MSysObjects types by object name; libmdb masks them and reports
 // ODBC-linked tables and reports alike.
-std::map<std::string, int> rawObjectTypes(MdbHandle* mdb) {
-    std::map<std::string, int> types;
+std::multimap<std::string, int> rawObjectTypes(MdbHandle* mdb) {
+    std::multimap<std::string, int> types;
     Table objects(mdb_read_table_by_name(mdb, const_cast<gchar*>("MSysObjects"), MDB_TABLE));
     if (!objects || !mdb_read_columns(objects.get())) return types;
     static char name[MDB_BIND_SIZE];
@@ -117,8 +117,14 @@ std::optional<std::vector<TableDef>> ReadCatalog(const std::string& absolutePath
     std::vector<TableDef> tables;
     for (guint i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-        auto raw = rawTypes.find(entry->object_name);
-        int rawType = raw == rawTypes.end() ? entry->object_type : raw->second;
+        // Forms and reports may share a table's name: only a raw type 4 row
+        // of that name makes a type 4 entry an ODBC-linked table.
+        int rawType = entry->object_type;
+        if (rawType == OdbcLinkedTable) {
+            auto [first, last] = rawTypes.equal_range(entry->object_name);
+            bool linked = std::any_of(first, last, [](const auto& row) { return row.second == OdbcLinkedTable; });
+            if (!linked) continue;
+        }
         if (rawType != LocalTable && rawType != OdbcLinkedTable && rawType != AccessLinkedTable) continue;
         TableDef def{entry->object_name, attributesOf(rawType, static_cast<unsigned>(entry->flags)), {}, {}};
         // Only ordinary tables are ever listed; their definitions are read.
