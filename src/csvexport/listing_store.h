@@ -1,0 +1,34 @@
+#pragma once
+// Where the CSV listing is read from and written to. The listing is
+// composed whole in memory first; the store then swaps it in for the old
+// file in one step, so a failure leaves the old file exactly as it was.
+
+#include <string>
+#include <string_view>
+
+namespace kolumbra::csvexport {
+
+class ListingStore {
+public:
+    virtual ~ListingStore() = default;
+    // The file's bytes; empty when no file of that name exists yet. Raises
+    // a RuntimeError when the name exists but is no readable regular file.
+    virtual std::string ReadOld(const std::string& path) = 0;
+    // Makes `bytes` the whole content of the file, or raises a RuntimeError
+    // and leaves the file as it was.
+    virtual void Replace(const std::string& path, const std::string& bytes) = 0;
+};
+
+// The store on the local file system: the new content goes to a temporary
+// file in the same folder, is flushed to disk and renamed over the old one.
+class DiskListingStore : public ListingStore {
+public:
+    std::string ReadOld(const std::string& path) override;
+    void Replace(const std::string& path, const std::string& bytes) override;
+
+protected:
+    // Writes all of `bytes` to the open file, or raises a RuntimeError.
+    virtual void WriteAll(int fd, std::string_view bytes);
+};
+
+}  // namespace kolumbra::csvexport

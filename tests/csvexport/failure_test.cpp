@@ -1,0 +1,119 @@
+// Failures part-way must leave the old file exactly as it was.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "common/runtime_error.h"
+#include "csvexport/listing_store.h"
+#include "listing_fixture.h"
+
+namespace kolumbra::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string OldContent = "ﾃｰﾌﾞﾙ名,old,\r\n\r\n,,\r\n";
+
+// Writes half the listing, then reports the disk full.
+class DiskFullHalfway : public csvexport::DiskListingStore {
+protected:
+    void WriteAll(int fd, std::string_view bytes) override {
+        DiskListingStore::WriteAll(fd, bytes.substr(0, bytes.size() / 2));
+        throw RuntimeError(err::DiskFull);
+    }
+};
+
+class ListingFailure : public ListingTest {
+protected:
+    std::string out;
+    void SetUp() override {
+        Open({Table("A", {{"a", 4, 4}}), Table("B", {{"b", 4, 4}}), Table("C", {{"c", 4, 4}})});
+        out = dir.file("out.csv");
+    }
+    void ExpectFailedAndOldKept(const std::string& old) {
+        EXPECT_EQ(window.messages, std::vector{WriteFailed()});
+        EXPECT_EQ(ReadBytes(out), old);
+        EXPECT_EQ(FolderEntries(), std::vector<std::string>{"out.csv"});
+    }
+};
+
+TEST_F(ListingFailure, EngineFailingWhileFieldsAreReadKeepsTheOldFile) {
+    WriteBytes(out, OldContent);
+    database->failAtItem = 2;
+    Run(out, {"A", "B", "C"});
+    ExpectFailedAndOldKept(OldContent);
+}
+
+TEST_F(ListingFailure, EngineFailureOnANewFileCreatesNothing) {
+    database->failAtItem = 0;
+    Run(out, {"A"});
+    EXPECT_EQ(window.messages, std::vector{WriteFailed()});
+    EXPECT_TRUE(FolderEntries().empty());
+}
+
+TEST_F(ListingFailure, DiskFullWhileWritingKeepsTheOldFile) {
+    WriteBytes(out, OldContent);
+    DiskFullHalfway store;
+    window.Select({"A", "B"});
+    window.text3 = out;
+    Command3_Click(session, store);
+    ExpectFailedAndOldKept(OldContent);
+
+    // The window stays usable: the next run writes normally.
+    Run(out, {"C"});
+    EXPECT_EQ(window.messages, std::vector{Done(out)});
+    EXPECT_NE(ReadBytes(out).find("c,Long,4\r\n"), std::string::npos);
+}
+
+TEST_F(ListingFailure, NoOpenDatabaseIsAFailureNotACrash) {
+    WriteBytes(out, OldContent);
+    session.gDb.reset();
+    Run(out, {"A"});
+    ExpectFailedAndOldKept(OldContent);
+}
+
+TEST_F(ListingFailure, FilesThatCanBeNeitherReadNorCreated) {
+    WriteBytes(dir.file("plain"), "x");
+    fs::create_directory(dir.file("folder.csv"));
+    for (const std::string& path : {dir.file("missing/out.csv"), dir.file("folder.csv"),
+                                    dir.file("plain/out.csv")}) {
+        Run(path, {"A"});
+        EXPECT_EQ(window.messages, std::vector{WriteFailed()}) << path;
+    }
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"folder.csv", "plain"}));
+    EXPECT_TRUE(fs::is_empty(dir.file("folder.csv")));
+    EXPECT_EQ(ReadBytes(dir.file("plain")), "x");
+}
+
+TEST_F(ListingFailure, UnreadableFileIsReportedAndKept) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    WriteBytes(out, OldContent);
+    fs::permissions(out, fs::perms::none);
+    Run(out, {"A"});
+    fs::permissions(out, fs::perms::owner_read);
+    ExpectFailedAndOldKept(OldContent);
+}
+
+TEST_F(ListingFailure, FifoOfThatNameIsRefusedWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(out.c_str(), 0600), 0);
+    Run(out, {"A"});
+    EXPECT_EQ(window.messages, std::vector{WriteFailed()});
+    EXPECT_TRUE(fs::is_fifo(out));
+}
+
+TEST_F(ListingFailure, ReplacingKeepsModeAndLinks) {
+    WriteBytes(out, OldContent);
+    fs::permissions(out, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(out, dir.file("link.csv"));
+    Run(dir.file("link.csv"), {"A"});
+    EXPECT_EQ(window.messages, std::vector{Done(dir.file("link.csv"))});
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir.file("link.csv"))));
+    EXPECT_EQ(fs::status(out).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_NE(ReadBytes(out).find("a,Long,4\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kolumbra::testing
