@@ -1,0 +1,47 @@
+#include "shell/form2.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+#include "common/product.h"
+#include "shell/twips.h"
+
+namespace kolumbra::shell {
+
+Form2::Form2(QWidget* parent) : QDialog(parent) {
+    setObjectName("Form2");
+    setWindowTitle(QStringLiteral("Ver 情報"));
+    setFixedSize(Pixels(2865), Pixels(1605));
+
+    auto* image1 = new QLabel(this);
+    image1->setObjectName("Image1");
+    image1->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(Pixels(465)));
+    PlaceAt(image1, 105, 120, 465, 465);
+
+    auto* label1 = new QLabel(QString::fromUtf8(ProductName) + "  Ver" + ProductVersion, this);
+    label1->setObjectName("Label1");
+    QFont bold = font();
+    bold.setBold(true);
+    bold.setPointSize(9);
+    label1->setFont(bold);
+    PlaceAt(label1, 690, 150, 2130, 225);
+
+    auto* label2 = new QLabel(QStringLiteral("製作：Kolumbra プロジェクト"), this);
+    label2->setObjectName("Label2");
+    PlaceAt(label2, 675, 360, 2010, 225);
+
+    auto* label3 = new QLabel(QStringLiteral("ご質問やﾚｲｱｳﾄ様式のｶｽﾀﾏｲｽﾞのご要望は\n"
+                                             "Kolumbra プロジェクトの窓口までお寄せください。"),
+                              this);
+    label3->setObjectName("Label3");
+    PlaceAt(label3, 45, 675, 2805, 555);
+
+    auto* command1 = new QPushButton(QStringLiteral("戻る"), this);
+    command1->setObjectName("Command1");
+    PlaceAt(command1, 60, 1320, 2745, 255);
+    connect(command1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+}  // namespace kolumbra::shell

@@ -1,0 +1,33 @@
+#pragma once
+// The settings window: field-type naming and author name, written to the
+// settings file on OK.
+
+#include <QDialog>
+#include <string>
+
+#include "catalog/session.h"
+
+class QLineEdit;
+class QRadioButton;
+
+namespace kolumbra::shell {
+
+class Prompts;
+
+class Form3 : public QDialog {
+    Q_OBJECT
+public:
+    Form3(QWidget* parent, Session& session, Prompts& prompts, std::string settingsPath);
+
+private:
+    void Command1_Click();
+
+    Session& session_;
+    Prompts& prompts_;
+    std::string settingsPath_;
+    QRadioButton* standardNames_;
+    QRadioButton* japaneseNames_;
+    QLineEdit* author_;
+};
+
+}  // namespace kolumbra::shell

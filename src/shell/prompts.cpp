@@ -1,0 +1,60 @@
+#include "shell/prompts.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+namespace kolumbra::shell {
+namespace {
+
+QMessageBox::Icon QtIcon(Icon icon) {
+    switch (icon) {
+    case Icon::Exclamation: return QMessageBox::Warning;
+    case Icon::Critical: return QMessageBox::Critical;
+    case Icon::Question: return QMessageBox::Question;
+    case Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+Answer DialogPrompts::MessageBox(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
+                                 const QString& title) {
+    QMessageBox box(QtIcon(icon), title, text, QMessageBox::Ok, parent);
+    if (buttons == Buttons::OkCancel) box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+std::optional<QString> DialogPrompts::ChooseFile(QWidget* parent, const QString& folder, const QString& filter,
+                                                 FileUse use) {
+    const QString chosen = use == FileUse::Existing
+                               ? QFileDialog::getOpenFileName(parent, QString(), folder, filter)
+                               : QFileDialog::getSaveFileName(parent, QString(), folder, filter, nullptr,
+                                                              QFileDialog::DontConfirmOverwrite);
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen;
+}
+
+std::optional<QString> DialogPrompts::ChooseDataSource(QWidget* parent, const QStringList& names) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("ﾃﾞｰﾀ ｿｰｽの選択"));
+    auto* list = new QListWidget(&dialog);
+    list->addItems(names);
+    if (!names.isEmpty()) list->setCurrentRow(0);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted || list->currentItem() == nullptr) return std::nullopt;
+    return list->currentItem()->text();
+}
+
+}  // namespace kolumbra::shell

@@ -1,0 +1,46 @@
+#pragma once
+// The modal questions the windows put to the user: message boxes, the file
+// dialog and the data-source chooser. The program answers them with real
+// dialogs; tests replace them with scripted answers.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "common/window_services.h"
+
+class QWidget;
+
+namespace kolumbra::shell {
+
+// How the file dialog is to be used: pick an existing file, or name one
+// that may not exist yet.
+enum class FileUse { Existing, New };
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    // `text` already carries Qt line breaks; `title` is never empty.
+    virtual Answer MessageBox(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
+                              const QString& title) = 0;
+
+    // The chosen file's full path, or nothing when cancelled.
+    virtual std::optional<QString> ChooseFile(QWidget* parent, const QString& folder, const QString& filter,
+                                              FileUse use) = 0;
+
+    // The chosen data source's name, or nothing when cancelled.
+    virtual std::optional<QString> ChooseDataSource(QWidget* parent, const QStringList& names) = 0;
+};
+
+// The real dialogs.
+class DialogPrompts : public Prompts {
+public:
+    Answer MessageBox(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
+                      const QString& title) override;
+    std::optional<QString> ChooseFile(QWidget* parent, const QString& folder, const QString& filter,
+                                      FileUse use) override;
+    std::optional<QString> ChooseDataSource(QWidget* parent, const QStringList& names) override;
+};
+
+}  // namespace kolumbra::shell
