@@ -1,0 +1,128 @@
+// kolumbra-cli xls: the table-definition workbook of a database's tables,
+// as the main window's workbook button writes it. The command line stands
+// for the confirmation; --replace answers the same-name question with OK.
+
+#ifdef KOLUMBRA_HAVE_LAYOUTBOOK
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalog/connection.h"
+#include "cli/command_registry.h"
+#include "cli/console_window.h"
+#include "common/profile.h"
+#include "common/runtime_error.h"
+#include "engine/db/database.h"
+#include "layoutbook/export_driver.h"
+
+namespace kolumbra::cli {
+
+namespace {
+
+const char* const Usage = "[--jap] [--author NAME] [--replace] (--dsn NAME | DATABASE) OUT.xls [TABLE ...]";
+
+struct XlsArgs {
+    bool jap = false;
+    std::optional<std::string> author;
+    bool replace = false;
+    std::optional<std::string> dsn;
+    std::string database;
+    std::string output;
+    std::vector<std::string> tables;
+};
+
+std::optional<XlsArgs> parseArgs(const std::vector<std::string>& args) {
+    XlsArgs parsed;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--jap") {
+            parsed.jap = true;
+        } else if (arg == "--replace") {
+            parsed.replace = true;
+        } else if ((arg == "--author" || arg == "--dsn") && i + 1 < args.size()) {
+            (arg == "--author" ? parsed.author : parsed.dsn) = args[++i];
+        } else if (arg.starts_with("--")) {
+            return std::nullopt;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    const std::size_t paths = parsed.dsn ? 1 : 2;
+    if (positional.size() < paths) return std::nullopt;
+    if (!parsed.dsn) parsed.database = positional[0];
+    parsed.output = positional[paths - 1];
+    parsed.tables.assign(positional.begin() + static_cast<std::ptrdiff_t>(paths), positional.end());
+    return parsed;
+}
+
+// The settings the window loads at start-up, from kl01.ini beside the program.
+void loadSettings(Session& session, const XlsArgs& args) {
+    std::error_code error;
+    const auto folder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    const std::string file = (folder / "kl01.ini").string();
+    session.gMkname = ReadProfileString(file, "KLSETTING", "mkname", "");
+    session.gJap = static_cast<std::int16_t>(std::atoi(ReadProfileString(file, "KLSETTING", "jap", "0").c_str()));
+    if (args.jap) session.gJap = 1;
+    if (args.author) session.gMkname = *args.author;
+}
+
+std::size_t countStartingWith(const std::vector<std::string>& messages, const std::string& start) {
+    std::size_t count = 0;
+    for (const auto& message : messages) count += message.starts_with(start) ? 1 : 0;
+    return count;
+}
+
+int run(const std::vector<std::string>& rawArgs) {
+    const auto args = parseArgs(rawArgs);
+    if (!args) {
+        std::fprintf(stderr, "usage: kolumbra-cli xls %s\n", Usage);
+        return 2;
+    }
+    ConsoleWindow window;
+    window.text1 = args->database;
+    window.text2 = args->output;
+    window.dataSource = args->dsn;
+    std::size_t declined = 0;
+    window.answerQuestion = [&](const std::string& prompt) {
+        if (!prompt.starts_with("ｼｰﾄ作成時に同一名ｼｰﾄを検出しました")) return Answer::Ok;
+        if (args->replace) return Answer::Ok;
+        ++declined;
+        return Answer::Cancel;
+    };
+
+    auto engine = db::MakeDbEngine();
+    Session session(window, *engine);
+    try {
+        loadSettings(session, *args);
+    } catch (const RuntimeError& error) {
+        std::fprintf(stderr, "kolumbra-cli: kl01.ini: %s\n", error.description().c_str());
+        return 1;
+    }
+
+    Command1_Click(session);
+    if (!session.gDb) return 1;
+    const auto unknown = window.SelectTables(args->tables);
+    for (const auto& name : unknown) std::fprintf(stderr, "kolumbra-cli: no table named '%s'\n", name.c_str());
+
+    ExportState state;
+    Command4_Click(session, state);
+    CloseDatabase(session);
+
+    const std::string completed = FileNameOfPath(args->output) + "が作成されました";
+    const bool done = countStartingWith(window.shownMessages, completed) == 1;
+    const std::size_t failed = countStartingWith(window.shownMessages, "ｴﾗｰが発生しました");
+    return done && failed == 0 && declined == 0 && unknown.empty() ? 0 : 1;
+}
+
+RegisterCommand reg({"xls", Usage, "writes the table-definition sheets of the tables (all when none is named) into OUT.xls", &run});
+
+}  // namespace
+
+}  // namespace kolumbra::cli
+
+#endif  // KOLUMBRA_HAVE_LAYOUTBOOK

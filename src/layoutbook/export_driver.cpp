@@ -1,0 +1,109 @@
+#include "layoutbook/export_driver.h"
+
+#include <optional>
+#include <string>
+
+#include "catalog/connection.h"
+#include "catalog/field_type_name.h"
+#include "common/text.h"
+#include "layoutbook/index_marks.h"
+#include "layoutbook/table_sheets.h"
+
+namespace kolumbra {
+
+namespace {
+
+bool anyTableSelected(WindowServices& window) {
+    for (int i = 0; i < window.ListCount(); ++i) {
+        if (window.ListSelected(i)) return true;
+    }
+    return false;
+}
+
+bool isWorkbookPath(const std::string& path) {
+    const std::string extension = text::RightChars(path, 4);
+    return extension == ".xls" || extension == ".XLS";
+}
+
+std::optional<db::TableDef> findTable(Session& session) {
+    if (!session.gDb) return std::nullopt;
+    const std::int16_t count = session.gDb->TableDefCount();
+    for (std::int16_t j = 0; j < count; ++j) {
+        db::TableDef definition = session.gDb->TableDefItem(j);
+        if (definition.Name == session.CurrentTable) return definition;
+    }
+    return std::nullopt;
+}
+
+// Puts the pointer back even when the database
+// engine fails while a definition is read.
+class BusyPointer {
+public:
+    explicit BusyPointer(WindowServices& window) : window_(window) { window_.SetHourglass(true); }
+    ~BusyPointer() { window_.SetHourglass(false); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    WindowServices& window_;
+};
+
+void writeTable(Session& session, ExportState& state) {
+    WindowServices& window = session.window;
+    window.SetStatusPanel(2, session.CurrentTable);
+    window.RefreshStatus();
+    ReadTableFields(session, state);
+    WriteTableSheets(session, state);
+    window.SetStatusPanel(2, "");
+    window.RefreshStatus();
+}
+
+}  // namespace
+
+void ReadTableFields(Session& session, ExportState& state) {
+    ClearFieldBuffer(state);
+    state.FieldCount = 0;
+    const std::optional<db::TableDef> definition = findTable(session);
+    if (!definition) return;
+
+    state.FieldCount = static_cast<std::int16_t>(definition->Fields.size());
+    ReserveFieldBuffer(state, definition->Fields.size());
+    for (std::size_t k = 0; k < definition->Fields.size(); ++k) {
+        const db::Field& field = definition->Fields[k];
+        FieldEntry& entry = state.FieldBuffer[k];
+        entry.FieldName = field.Name;
+        entry.TypeText = FieldTypeName(field.Type, session.gJap);
+        entry.SizeText = std::to_string(field.Size);
+    }
+    const bool odbc = IsOdbcMode(session.window.Text1());
+    for (const db::Index& index : definition->Indexes) MarkIndex(state, index, odbc);
+}
+
+void Command4_Click(Session& session, ExportState& state) {
+    WindowServices& window = session.window;
+    if (!anyTableSelected(window)) {
+        window.MsgBox("書き出すﾃｰﾌﾞﾙを選択してください。", Buttons::Ok, Icon::Exclamation, "確認");
+        return;
+    }
+    if (!isWorkbookPath(window.Text2())) {
+        window.MsgBox("Out_xlsはｴｸｾﾙｼｰﾄを指定してください", Buttons::Ok, Icon::Exclamation, "確認");
+        return;
+    }
+    const Answer answer = window.MsgBox(
+        "ﾃｰﾌﾞﾙﾚｲｱｳﾄの書出しを開始します｡起動中のｴｸｾﾙﾌｧｲﾙは終了して下さい｡" + std::string("\r") + "よろしいですか？",
+        Buttons::OkCancel, Icon::Exclamation, "確認");
+    if (answer != Answer::Ok) return;
+
+    {
+        BusyPointer busy(window);
+        const int count = window.ListCount();
+        for (int i = 0; i < count; ++i) {
+            if (!window.ListSelected(i)) continue;
+            session.CurrentTable = window.ListItem(i);
+            writeTable(session, state);
+        }
+    }
+    window.MsgBox(FileNameOfPath(window.Text2()) + "が作成されました", Buttons::Ok, Icon::None, "完了");
+}
+
+}  // namespace kolumbra

@@ -1,0 +1,258 @@
+// The workbook command from the button to the file: checks, pages, the
+// same-name question, errors and what the window sees of the progress.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "common/text.h"
+#include "engine/sheet/workbook.h"
+#include "layout_fixture.h"
+#include "layoutbook/table_sheets.h"
+
+namespace kolumbra::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+RecordedMessage completion(const std::string& file) { return {file + "が作成されました", Buttons::Ok, Icon::None, "完了"}; }
+
+// A workbook holding sheets of the given names, as another program left it.
+void writeWorkbookWithSheets(const std::string& path, const std::vector<std::string>& names) {
+    auto book = sheet::CreateWorkbook();
+    auto sheets = book->GetSheets();
+    sheets.Item(1).SetName(names.at(0));
+    for (std::size_t i = 1; i < names.size(); ++i) {
+        sheets.Add(sheets.Item(sheets.Count()));
+        sheets.Item(sheets.Count()).SetName(names[i]);
+    }
+    book->SaveAs(path);
+    book->GetApplication().Quit();
+}
+
+std::string number(const SheetView& sheet, int row) { return text::TrimBlanks(sheet.value("A" + std::to_string(row))); }
+
+TEST_F(LayoutTest, RequestChecksComeBeforeTheConfirmation) {
+    window.list = {{"Orders", false}};
+    session.gDb = std::make_unique<FakeDatabase>(std::vector<db::TableDef>{TableWithFields("Orders", 1)});
+    Command4_Click(session, state);
+    window.list[0].selected = true;
+    for (const char* path : {"out.Xls", "out.xlsx", "xls", ""}) {
+        window.text2 = dir.file(path);
+        if (std::string(path).size() < 4) window.text2 = path;
+        Command4_Click(session, state);
+    }
+    const RecordedMessage noTable{"書き出すﾃｰﾌﾞﾙを選択してください。", Buttons::Ok, Icon::Exclamation, "確認"};
+    const RecordedMessage badPath{"Out_xlsはｴｸｾﾙｼｰﾄを指定してください", Buttons::Ok, Icon::Exclamation, "確認"};
+    EXPECT_THAT(window.messages, ElementsAre(noTable, badPath, badPath, badPath, badPath));
+    EXPECT_TRUE(window.events.empty());
+}
+
+TEST_F(LayoutTest, DeclinedConfirmationChangesNothing) {
+    window.answers = {Answer::Cancel};
+    Export({TableWithFields("Orders", 2)});
+    EXPECT_THAT(window.messages, ElementsAre(RecordedMessage{Confirmation, Buttons::OkCancel, Icon::Exclamation, "確認"}));
+    EXPECT_FALSE(FileExists(window.text2));
+    EXPECT_TRUE(window.events.empty());
+}
+
+TEST_F(LayoutTest, UpperCaseExtensionAndSeveralTablesGiveOneConfirmationAndOneCompletion) {
+    window.text2 = dir.file("Book.XLS");
+    Export({TableWithFields("A", 1), TableWithFields("B", 1), TableWithFields("C", 1)}, {"A", "C"});
+    EXPECT_THAT(window.messages, ElementsAre(RecordedMessage{Confirmation, Buttons::OkCancel, Icon::Exclamation, "確認"},
+                                             completion("Book.XLS")));
+    EXPECT_THAT(SheetNames(), ElementsAre("Sheet1", "A", "C"));
+    EXPECT_EQ(session.CurrentTable, "C");
+    EXPECT_EQ(state.OutBook, nullptr);
+}
+
+TEST_F(LayoutTest, PagesSplitAtThirtyFourFields) {
+    Export({TableWithFields("T0", 0), TableWithFields("T33", 33), TableWithFields("T34", 34), TableWithFields("T35", 35),
+            TableWithFields("T68", 68)});
+    const auto sheets = Sheets();
+    std::vector<std::string> names;
+    for (const auto& sheet : sheets) names.push_back(sheet.name);
+    EXPECT_THAT(names, ElementsAre("Sheet1", "T0", "T33", "T34_ 1", "T34_ 2", "T35_ 1", "T35_ 2", "T68_ 1", "T68_ 2", "T68_ 3"));
+    ASSERT_EQ(sheets.size(), 10u);
+
+    EXPECT_EQ(sheets[1].value("AJ1"), " 1/ 1");
+    EXPECT_EQ(sheets[1].value("E11"), "");
+    EXPECT_EQ(sheets[1].value("T7"), "T0");
+    EXPECT_EQ(sheets[2].value("E43"), "F33");
+    EXPECT_EQ(number(sheets[2], 43), "33");
+    EXPECT_EQ(sheets[2].value("E44"), "");
+    EXPECT_EQ(sheets[3].value("E44"), "F34");
+    EXPECT_EQ(sheets[4].value("AJ1"), " 2/ 2");
+    EXPECT_EQ(sheets[4].value("T7"), "T34");
+    EXPECT_EQ(sheets[4].value("AC5"), "山田 太郎");
+    EXPECT_EQ(sheets[4].value("E11"), "");
+    EXPECT_EQ(sheets[6].value("E11"), "F35");
+    EXPECT_EQ(number(sheets[6], 11), "35");
+    EXPECT_EQ(sheets[6].value("E12"), "");
+    EXPECT_EQ(sheets[8].value("E44"), "F68");
+    EXPECT_EQ(sheets[9].value("AJ1"), " 3/ 3");
+    EXPECT_EQ(sheets[9].value("E11"), "");
+    // Every page carries the whole template.
+    EXPECT_EQ(sheets[9].merges, sheets[1].merges);
+    EXPECT_EQ(sheets[9].heights, sheets[1].heights);
+    EXPECT_EQ(sheets[9].widths, sheets[1].widths);
+}
+
+TEST_F(LayoutTest, EveryFieldOfAWideTableIsWritten) {
+    Export({TableWithFields("W251", 251), TableWithFields("W300", 300)});
+    const auto sheets = Sheets();
+    ASSERT_EQ(sheets.size(), 1u + 8 + 9);
+    EXPECT_EQ(sheets[8].name, "W251_ 8");
+    EXPECT_EQ(sheets[8].value("E11"), "F239");
+    EXPECT_EQ(sheets[8].value("E23"), "F251");
+    EXPECT_EQ(sheets[8].value("E24"), "");
+    EXPECT_EQ(sheets[17].name, "W300_ 9");
+    EXPECT_EQ(sheets[17].value("E38"), "F300");
+    EXPECT_EQ(number(sheets[17], 38), "300");
+    EXPECT_EQ(window.messages.size(), 2u);  // confirmation and completion, no error
+}
+
+TEST_F(LayoutTest, ATableTooLargeForTheProgressBarStillExports) {
+    Export({TableWithFields("Huge", 1200)});
+    const auto sheets = Sheets();
+    ASSERT_EQ(sheets.size(), 1u + 36);
+    EXPECT_EQ(sheets[36].value("E21"), "F1200");
+    EXPECT_EQ(sheets[36].value("AJ1"), " 36/ 36");
+    EXPECT_EQ(std::count(window.events.begin(), window.events.end(), "max 0"), 1);
+    EXPECT_EQ(window.messages.size(), 2u);
+}
+
+TEST_F(LayoutTest, WindowSeesTableProgressAndPausesInOrder) {
+    Export({TableWithFields("Orders", 3)});
+    std::vector<std::string> expected = {"hourglass on", "status 2 Orders", "refresh status", "max 102", "value 0", "refresh progress"};
+    for (int value = 17; value <= 102; value += 17) {
+        expected.push_back("value " + std::to_string(value));
+        expected.push_back("refresh progress");
+        if (value == 17) expected.push_back("pause 400");
+    }
+    for (const char* event : {"value 0", "status 2 ", "refresh status", "hourglass off"}) expected.push_back(event);
+    EXPECT_EQ(window.events, expected);
+}
+
+TEST_F(LayoutTest, ProgressOfSeveralPagesEndsAtItsMaximum) {
+    struct Case { int fields; const char* maximum; int step; int pages; };
+    for (const Case c : {Case{40, "max 96", 8, 2}, Case{70, "max 108", 6, 3}, Case{250, "max 96", 2, 8}}) {
+        window.events.clear();
+        Export({TableWithFields("P" + std::to_string(c.fields), c.fields)});
+        std::vector<std::string> values;
+        for (const auto& event : window.events) {
+            if (event.starts_with("value ")) values.push_back(event);
+        }
+        std::vector<std::string> expected = {"value 0"};
+        for (int i = 1; i <= c.pages * 6; ++i) expected.push_back("value " + std::to_string(i * c.step));
+        expected.push_back("value 0");
+        EXPECT_EQ(values, expected) << c.fields;
+        EXPECT_EQ(std::count(window.events.begin(), window.events.end(), c.maximum), 1) << c.fields;
+        EXPECT_EQ(std::count(window.events.begin(), window.events.end(), "pause 400"), c.pages) << c.fields;
+    }
+}
+
+TEST_F(LayoutTest, SameNameSheetIsReplacedAtTheEndOnOk) {
+    Export({TableWithFields("Orders", 1), TableWithFields("Customers", 1)});
+    window.messages.clear();
+    window.answers = {Answer::Ok, Answer::Ok};
+    Export({TableWithFields("Orders", 2)});
+    const RecordedMessage question{"ｼｰﾄ作成時に同一名ｼｰﾄを検出しました｡ Orders\r上書きします、よろしいですか？",
+                                   Buttons::OkCancel, Icon::Exclamation, "確認"};
+    EXPECT_THAT(Prompts(), ElementsAre(Confirmation, question.prompt, completion("out.xls").prompt));
+    EXPECT_EQ(window.messages[1], question);
+    const auto sheets = Sheets();
+    ASSERT_EQ(sheets.size(), 3u);
+    EXPECT_EQ(sheets[1].name, "Customers");
+    EXPECT_EQ(sheets[2].name, "Orders");
+    EXPECT_EQ(sheets[2].value("E12"), "F2");
+}
+
+TEST_F(LayoutTest, CancelStopsThatTableAndTheNextGoesOn) {
+    Export({TableWithFields("Orders", 1)});
+    window.answers = {Answer::Ok, Answer::Cancel};
+    Export({TableWithFields("Orders", 2), TableWithFields("Extra", 1)});
+    const auto sheets = Sheets();
+    ASSERT_EQ(sheets.size(), 3u);
+    EXPECT_EQ(sheets[1].name, "Orders");
+    EXPECT_EQ(sheets[1].value("E12"), "");  // the old sheet, untouched
+    EXPECT_EQ(sheets[2].name, "Extra");
+    EXPECT_EQ(window.messages.back(), completion("out.xls"));
+    EXPECT_EQ(state.OutBook, nullptr);
+}
+
+TEST_F(LayoutTest, ANameDifferingOnlyInCaseIsRefusedByTheEngine) {
+    writeWorkbookWithSheets(window.text2, {"Sheet1", "orders"});
+    Export({TableWithFields("Orders", 1), TableWithFields("Next", 1)});
+    ASSERT_EQ(window.messages.size(), 3u);
+    EXPECT_TRUE(window.messages[1].prompt.starts_with("ｴﾗｰが発生しました\r")) << window.messages[1].prompt;
+    EXPECT_GT(window.messages[1].prompt.size(), std::string("ｴﾗｰが発生しました\r").size());
+    EXPECT_EQ(window.messages[1].icon, Icon::Critical);
+    EXPECT_EQ(window.messages[1].title, "ｴﾗｰ");
+    EXPECT_EQ(window.messages[1].buttons, Buttons::Ok);
+    EXPECT_EQ(window.messages[2], completion("out.xls"));
+    EXPECT_THAT(SheetNames(), ElementsAre("Sheet1", "orders", "Next"));
+    EXPECT_EQ(state.OutBook, nullptr);
+}
+
+TEST_F(LayoutTest, FailureOnALaterPageKeepsTheEarlierPagesSaved) {
+    writeWorkbookWithSheets(window.text2, {"Sheet1", "long_ 2"});
+    Export({TableWithFields("Long", 40), TableWithFields("Next", 1)});
+    ASSERT_EQ(window.messages.size(), 3u);
+    EXPECT_TRUE(window.messages[1].prompt.starts_with("ｴﾗｰが発生しました\r"));
+    const auto sheets = Sheets();
+    ASSERT_EQ(sheets.size(), 4u);
+    EXPECT_EQ(sheets[2].name, "Long_ 1");
+    EXPECT_EQ(sheets[2].value("E44"), "F34");
+    EXPECT_EQ(sheets[3].name, "Next");
+    EXPECT_EQ(state.OutBook, nullptr);
+    EXPECT_FALSE(state.OutSheet.has_value());
+}
+
+TEST_F(LayoutTest, AMissingFolderIsReportedAndTheCommandStillCompletes) {
+    window.text2 = dir.file("missing/out.xls");
+    Export({TableWithFields("Orders", 1)});
+    ASSERT_EQ(window.messages.size(), 3u);
+    EXPECT_TRUE(window.messages[1].prompt.starts_with("ｴﾗｰが発生しました\r"));
+    EXPECT_EQ(window.messages[2], completion("out.xls"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing"));
+    EXPECT_EQ(state.OutBook, nullptr);
+}
+
+TEST_F(LayoutTest, ATableGoneFromTheCatalogueGetsAnEmptySheet) {
+    window.list = {{"Orders", true}, {"Gone", true}};
+    session.gDb = std::make_unique<FakeDatabase>(std::vector<db::TableDef>{TableWithFields("Orders", 3)});
+    Command4_Click(session, state);
+    const auto sheets = Sheets();
+    ASSERT_EQ(sheets.size(), 3u);
+    EXPECT_EQ(sheets[2].name, "Gone");
+    EXPECT_EQ(sheets[2].value("T7"), "Gone");
+    EXPECT_EQ(sheets[2].value("E11"), "");
+    EXPECT_EQ(state.FieldCount, 0);
+}
+
+TEST_F(LayoutTest, OdbcSourceShowsUniqueWithoutKey) {
+    window.text1 = "";
+    db::TableDef table = TableWithFields("items", 2);
+    table.Indexes.push_back({"sqlite_autoindex_items_1", true, true, {"F1"}});
+    table.Indexes.push_back({"F2", false, false, {"F1"}});
+    Export({table});
+    const auto page = Sheets().back();
+    EXPECT_EQ(page.value("C11"), "U");
+    EXPECT_EQ(page.value("D11"), "I");
+    EXPECT_EQ(page.value("C12"), "");
+    EXPECT_EQ(page.value("D12"), "");
+}
+
+TEST_F(LayoutTest, FortyCharacterTableNames) {
+    const std::string forty = "Table_with_a_name_of_forty_characters_40";
+    ASSERT_EQ(forty.size(), 40u);
+    Export({TableWithFields(forty, 3), TableWithFields(forty + "b", 40)});
+    EXPECT_THAT(SheetNames(), ElementsAre("Sheet1", forty.substr(0, 30), forty.substr(0, 26) + "_ 1", forty.substr(0, 26) + "_ 2"));
+    EXPECT_EQ(Sheets()[1].value("T7"), forty);
+}
+
+}  // namespace
+}  // namespace kolumbra::testing

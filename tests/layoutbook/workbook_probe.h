@@ -1,0 +1,33 @@
+#pragma once
+// Reads a written workbook back through xlrd (tests/layoutbook/xls_probe.py),
+// so that the form is checked by a reader independent of the engine.
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kolumbra::testing {
+
+struct CellView {
+    std::string halign, valign;
+    std::string left, top, right, bottom;  // "none", "thin", "hair", "double", ...
+    std::string font, size;
+    std::string value;
+};
+
+struct SheetView {
+    std::string name;
+    std::map<std::string, int> widths;     // column letters -> 1/256 character
+    std::map<int, std::string> heights;    // row -> points
+    std::set<std::string> merges;          // "A11:B11"
+    std::map<std::string, CellView> cells; // "A2" -> cell
+
+    // The cell at `address`; an empty one when the reader saw nothing there.
+    CellView cell(const std::string& address) const;
+    std::string value(const std::string& address) const { return cell(address).value; }
+};
+
+std::vector<SheetView> ProbeWorkbook(const std::string& path);
+
+}  // namespace kolumbra::testing

@@ -1,0 +1,65 @@
+#!/usr/bin/python3
+"""What an independent reader (xlrd) sees in an .xls workbook, one fact a line.
+
+usage: xls_probe.py FILE
+Lines, tab-separated:
+  sheet NAME
+  width COLUMN UNITS          (stored column widths, 1/256 character)
+  height ROW POINTS           (rows with a height of their own)
+  merge A1:B2
+  cell ADDRESS HALIGN VALIGN LEFT TOP RIGHT BOTTOM FONT SIZE VALUE
+"""
+import sys
+
+import xlrd
+
+STYLE = {0: "none", 1: "thin", 2: "medium", 3: "dashed", 4: "dotted", 5: "thick",
+         6: "double", 7: "hair"}
+HALIGN = {0: "general", 1: "left", 2: "center", 3: "right"}
+VALIGN = {0: "top", 1: "center", 2: "bottom"}
+
+
+def col_name(c):
+    s = ""
+    c += 1
+    while c:
+        c, r = divmod(c - 1, 26)
+        s = chr(65 + r) + s
+    return s
+
+
+def text_of(cell):
+    if cell.ctype == xlrd.XL_CELL_NUMBER and float(cell.value).is_integer():
+        return str(int(cell.value))
+    return str(cell.value)
+
+
+def main(path):
+    book = xlrd.open_workbook(path, formatting_info=True)
+    out = []
+    for sh in book.sheets():
+        out.append(f"sheet\t{sh.name}")
+        for c, info in sorted(sh.colinfo_map.items()):
+            out.append(f"width\t{col_name(c)}\t{info.width}")
+        for r, info in sorted(sh.rowinfo_map.items()):
+            if info.height_mismatch:
+                out.append(f"height\t{r + 1}\t{info.height / 20:g}")
+        for r0, r1, c0, c1 in sorted(sh.merged_cells):
+            out.append(f"merge\t{col_name(c0)}{r0 + 1}:{col_name(c1 - 1)}{r1}")
+        for r in range(sh.nrows):
+            for c in range(sh.ncols):
+                cell = sh.cell(r, c)
+                xf = book.xf_list[cell.xf_index]
+                b = xf.border
+                font = book.font_list[xf.font_index]
+                fields = [f"{col_name(c)}{r + 1}", HALIGN.get(xf.alignment.hor_align, "other"),
+                          VALIGN.get(xf.alignment.vert_align, "other"),
+                          STYLE.get(b.left_line_style, "other"), STYLE.get(b.top_line_style, "other"),
+                          STYLE.get(b.right_line_style, "other"), STYLE.get(b.bottom_line_style, "other"),
+                          font.name, f"{font.height / 20:g}", text_of(cell)]
+                out.append("cell\t" + "\t".join(fields))
+    sys.stdout.write("\n".join(out) + "\n")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
