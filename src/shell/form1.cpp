@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "catalog/connection.h"
 #include "common/product.h"
+#include "csvexport/csv_listing.h"
 #include "common/profile.h"
 #include "engine/db/odbc/odbc_source.h"
 #include "shell/form2.h"
@@ -110,6 +112,8 @@ void Form1::BuildControls() {
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
 
+    connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(session_); });
+    connect(command3_, &QPushButton::clicked, this, [this] { Command3_Click(session_); });
     connect(command2_, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(command5, &QPushButton::clicked, this,
             [this] { cmmdlg(text1_, QStringLiteral("Access mdb (*.mdb)"), true); });
@@ -143,7 +147,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::Command2_Click() {
-    session_.gDb.reset();  // closing never reports a failure
+    CloseDatabase(session_);
     std::exit(EXIT_SUCCESS);
 }
 
@@ -213,9 +217,7 @@ void Form1::Pause(int milliseconds) { QThread::msleep(static_cast<unsigned long>
 
 std::optional<std::string> Form1::ChooseDataSource() {
     QStringList names;
-#ifdef KOLUMBRA_HAVE_ODBC
     for (const auto& source : db::ListDataSources()) names << Qt(source.Name);
-#endif
     const auto chosen = prompts_.ChooseDataSource(this, names);
     if (!chosen) return std::nullopt;
     return chosen->toStdString();

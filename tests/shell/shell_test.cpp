@@ -202,5 +202,23 @@ TEST_F(ShellTest, VersionWindowOpensFromTheHelpMenuAndCloses) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+TEST_F(ShellTest, ReadingAFixtureFillsTheListAndCsvWritesTheSelectedTables) {
+    const auto real = db::MakeDbEngine();
+    Form1 form(prompts, *real, QString::fromStdString(dir.path().string()));
+    form.Form_Load();
+    Find<QLineEdit>(&form, "Text1")->setText(KOLUMBRA_FIXTURES "/mdb/nwind.mdb");
+    Find<QPushButton>(&form, "Command1")->click();
+    auto* list = Find<QListWidget>(&form, "List1");
+    ASSERT_GT(list->count(), 1) << (prompts.messages.empty() ? std::string() : prompts.messages[0].text.toStdString());
+    EXPECT_TRUE(Find<QPushButton>(&form, "Command3")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(&form, "Command4")->isEnabled());
+    list->item(0)->setSelected(true);
+    list->item(1)->setSelected(true);
+    prompts.messages.clear();
+    Find<QPushButton>(&form, "Command3")->click();
+    EXPECT_TRUE(std::filesystem::exists(dir.file("table.csv")));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+}
+
 }  // namespace
 }  // namespace kolumbra::shell
