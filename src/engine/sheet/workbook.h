@@ -40,6 +40,11 @@ inline constexpr int PaperA4 = 9;
 inline constexpr int Portrait = 1;
 }  // namespace xl
 
+namespace detail {
+class Book;
+struct Instance;
+}  // namespace detail
+
 class Application;
 class Workbook;
 class Worksheet;
@@ -178,6 +183,12 @@ public:
 
     // Ends the instance; unsaved changes are dropped.
     void Quit();
+
+private:
+    friend struct detail::Instance;
+    Application() = default;
+    detail::Book& CheckedBook() const;
+    detail::Instance* instance_ = nullptr;
 };
 
 class Workbook {
@@ -188,6 +199,12 @@ public:
     void Save();
     Sheets GetSheets();
     Window Windows(int index);  // only 1
+
+private:
+    friend std::shared_ptr<Workbook> CreateWorkbook();
+    friend std::shared_ptr<Workbook> GetWorkbook(const std::string& path);
+    explicit Workbook(std::shared_ptr<detail::Book> book);
+    std::shared_ptr<detail::Book> book_;
 };
 
 }  // namespace kolumbra::sheet

@@ -1,0 +1,80 @@
+#pragma once
+// The workbook globals substream, kept record for record. FONT and XF
+// lists, the sheet directory (BOUNDSHEET, TABID), the shared strings and
+// the workbook window are modelled so that sheets can be added, removed and
+// renamed; every other record is written back as it was read.
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/sheet/biff/record.h"
+#include "engine/sheet/biff/sst.h"
+#include "engine/sheet/biff/xf.h"
+
+namespace kolumbra::sheet::biff {
+
+// One sheet as the directory lists it. `options` is the BOUNDSHEET word
+// after the offset: visibility in the low byte, sheet type in the high byte.
+struct BoundSheet {
+    std::u16string name;
+    std::uint16_t options = 0;
+    std::uint32_t offset = 0;
+};
+
+// The workbook window as WINDOW1 stores it.
+struct BookWindow {
+    std::uint16_t activeSheet = 0;
+    std::uint16_t firstTab = 0;
+    bool hidden = false;
+    bool minimized = false;
+};
+
+class Globals {
+public:
+    // The globals of a new workbook whose standard font is given.
+    static Globals CreateNew(const std::u16string& fontName, std::uint16_t twips);
+    // Throws FormatError when the records are not BIFF8 workbook globals.
+    static Globals Parse(RecordList records);
+    // Whether this engine wrote the globals (its WRITEACCESS mark).
+    static bool WrittenByThisEngine(const RecordList& records);
+
+    FontInfo StandardFont() const;
+    const std::vector<BoundSheet>& BoundSheets() const { return boundSheets_; }
+    const std::vector<std::uint16_t>& TabIds() const { return tabIds_; }
+    const BookWindow& Window() const { return window_; }
+    const std::vector<SstString>& Strings() const { return strings_; }
+
+    // Index of a cell XF with this format, added after the last XF when new.
+    std::uint16_t InternXf(const CellFormat& format);
+    // Index of a plain string in the shared strings, appended when new.
+    std::uint32_t InternString(const std::u16string& text);
+
+    struct Output {
+        std::vector<BoundSheet> sheets;  // offsets are patched later
+        std::vector<std::uint16_t> tabIds;
+        BookWindow window;
+        std::uint32_t stringRefs = 0;  // cells referring to shared strings
+    };
+    struct Emitted {
+        Bytes stream;
+        // Position in `stream` of each BOUNDSHEET's sheet offset field.
+        std::vector<std::size_t> offsetFields;
+    };
+    Emitted Emit(const Output& output) const;
+
+private:
+    void Index();
+
+    RecordList records_;
+    std::vector<Bytes> fonts_;
+    std::vector<Bytes> xfs_;
+    std::unordered_map<std::uint64_t, std::uint16_t> xfByFormat_;
+    std::vector<SstString> strings_;
+    std::unordered_map<std::u16string, std::uint32_t> stringByText_;
+    std::vector<BoundSheet> boundSheets_;
+    std::vector<std::uint16_t> tabIds_;
+    BookWindow window_;
+};
+
+}  // namespace kolumbra::sheet::biff

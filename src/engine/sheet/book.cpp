@@ -1,0 +1,325 @@
+#include "engine/sheet/book.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+
+#include "common/runtime_error.h"
+#include "common/text.h"
+#include "engine/sheet/atomic_file.h"
+#include "engine/sheet/biff/record_types.h"
+#include "engine/sheet/biff/sheet_records.h"
+#include "engine/sheet/biff/sheet_writer.h"
+#include "engine/sheet/biff/stream.h"
+#include "engine/sheet/cell_value.h"
+#include "engine/sheet/font_metrics.h"
+#include "engine/sheet/sheet_name.h"
+
+namespace kolumbra::sheet::detail {
+
+namespace {
+
+// The stream is padded so that it never goes into the mini-stream.
+constexpr std::size_t MinStreamSize = 4096;
+constexpr std::int32_t DisconnectedError = -2147417848;
+constexpr std::int32_t DeletedObjectError = -2147221080;
+
+std::mutex fontMutex;
+StandardFontSetting standardFont{"ＭＳ Ｐゴシック", 11};
+
+[[noreturn]] void RefuseFile(const std::string& path, const std::string& why) {
+    throw RuntimeError(err::ApplicationDefined, "'" + path + "' をブックとして開けません。" + why);
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) RefuseFile(path, "フォルダーです。");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw RuntimeError(err::ApplicationDefined, "'" + path + "' が見つからないか、読み込めません。");
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw RuntimeError(err::ApplicationDefined, "'" + path + "' を読み込めません。");
+    return bytes;
+}
+
+// The Workbook stream's entry; other writers vary its letter case.
+CompoundEntry* FindWorkbookStream(CompoundEntry& root) {
+    for (CompoundEntry& child : root.children) {
+        if (!child.storage && text::ToUtf16(child.name).size() == 8 && SameSheetName(child.name, "Workbook"))
+            return &child;
+    }
+    return nullptr;
+}
+
+std::string NewSheetName(const std::vector<std::shared_ptr<SheetEntry>>& sheets) {
+    for (std::size_t n = sheets.size() + 1;; ++n) {
+        const std::string name = "Sheet" + std::to_string(n);
+        if (std::none_of(sheets.begin(), sheets.end(),
+                         [&](const auto& sheet) { return SameSheetName(sheet->name, name); }))
+            return name;
+    }
+}
+
+std::shared_ptr<SheetEntry> NewModelledSheet(std::string name, std::uint16_t tabId) {
+    auto sheet = std::make_shared<SheetEntry>();
+    sheet->name = std::move(name);
+    sheet->tabId = tabId;
+    sheet->model = std::make_unique<SheetModel>();
+    return sheet;
+}
+
+}  // namespace
+
+StandardFontSetting CurrentStandardFont() {
+    std::lock_guard lock(fontMutex);
+    return standardFont;
+}
+
+void SetStandardFontName(const std::string& name) {
+    const std::size_t length = text::Utf16Length(name);
+    if (length == 0 || length > 31)
+        throw RuntimeError(err::ApplicationDefined, "StandardFont に '" + name + "' は設定できません。");
+    std::lock_guard lock(fontMutex);
+    standardFont.name = name;
+}
+
+void SetStandardFontPoints(double points) {
+    if (!(points >= 1 && points <= 409))
+        throw RuntimeError(err::ApplicationDefined, "StandardFontSize は 1 から 409 の範囲で指定してください。");
+    std::lock_guard lock(fontMutex);
+    standardFont.points = points;
+}
+
+Book::Book() : instance_(std::make_shared<Instance>()) {}
+
+std::shared_ptr<Book> Book::Create() {
+    std::shared_ptr<Book> book(new Book());
+    const StandardFontSetting font = CurrentStandardFont();
+    const auto twips = static_cast<std::uint16_t>(std::lround(font.points * 20));
+    book->globals_ = biff::Globals::CreateNew(text::ToUtf16(font.name), twips);
+    book->window_ = book->globals_.Window();
+    book->container_.storage = true;
+    book->container_.clsid = WorkbookClassId();
+    book->container_.children.push_back(CompoundEntry{"Workbook", false, {}, {}, {}});
+    book->sheets_.push_back(NewModelledSheet("Sheet1", 1));
+    book->maxDigitWidth_ = MaxDigitWidth(twips);
+    book->defaultRowTwips_ = DefaultRowTwips(twips);
+    book->instance_->book = book;
+    return book;
+}
+
+std::shared_ptr<Book> Book::Bind(const std::string& path) {
+    std::shared_ptr<Book> book(new Book());
+    try {
+        book->container_ = ReadCompoundFile(ReadWholeFile(path));
+    } catch (const CompoundFileError&) {
+        RefuseFile(path, "ファイルの形式が正しくありません。");
+    }
+    CompoundEntry* workbook = FindWorkbookStream(book->container_);
+    if (!workbook) RefuseFile(path, "Excel 97-2003 形式 (BIFF8) のブックではありません。");
+    const std::vector<std::uint8_t> stream = std::move(workbook->data);
+    workbook->data.clear();
+    try {
+        biff::RecordList globals = biff::ReadSubstream(stream, 0);
+        if (!biff::Globals::WrittenByThisEngine(globals))
+            RefuseFile(path, "このプログラム以外で作成されたブックには、まだ対応していません。");
+        book->globals_ = biff::Globals::Parse(std::move(globals));
+        const std::vector<biff::BoundSheet>& bound = book->globals_.BoundSheets();
+        const std::vector<std::uint16_t>& tabIds = book->globals_.TabIds();
+        for (std::size_t i = 0; i < bound.size(); ++i) {
+            auto sheet = std::make_shared<SheetEntry>();
+            sheet->name = text::FromUtf16(bound[i].name);
+            sheet->options = bound[i].options;
+            sheet->tabId = tabIds.size() == bound.size() ? tabIds[i] : static_cast<std::uint16_t>(i + 1);
+            sheet->records = biff::ReadSubstream(stream, bound[i].offset);
+            if (biff::GetU16(sheet->records.front().data, 2) != biff::rt::BofWorksheet)
+                RefuseFile(path, "ワークシート以外のシートを含むブックには、まだ対応していません。");
+            sheet->base = bound[i].offset;
+            sheet->stringRefs = biff::CountStringRefs(sheet->records);
+            sheet->selection = biff::ReadSelection(sheet->records);
+            book->sheets_.push_back(std::move(sheet));
+        }
+    } catch (const biff::FormatError& e) {
+        RefuseFile(path, std::string("ブックの内容が壊れています (") + e.what() + ")。");
+    }
+    if (book->sheets_.empty()) RefuseFile(path, "シートがありません。");
+    book->window_ = book->globals_.Window();
+    book->active_ = std::min<std::size_t>(book->window_.activeSheet, book->sheets_.size() - 1);
+    const std::uint16_t twips = book->globals_.StandardFont().twips;
+    book->maxDigitWidth_ = MaxDigitWidth(twips);
+    book->defaultRowTwips_ = DefaultRowTwips(twips);
+    book->path_ = std::filesystem::absolute(path).string();
+    book->instance_->book = book;
+    return book;
+}
+
+void Book::CheckRunning() const {
+    if (!instance_->running)
+        throw RuntimeError(DisconnectedError,
+                           "オートメーション エラーです。起動されたオブジェクトはクライアントから切断されました。");
+}
+
+void Book::CheckSheet(const SheetEntry& sheet) const {
+    CheckRunning();
+    if (!sheet.alive) throw RuntimeError(DeletedObjectError, "オートメーション エラーです。オブジェクトは削除されています。");
+}
+
+void Book::Quit() {
+    if (!instance_->running) return;
+    instance_->running = false;
+    // Unsaved changes are dropped and nothing of the workbook stays in memory.
+    for (const auto& sheet : sheets_) {
+        sheet->alive = false;
+        sheet->model.reset();
+        biff::RecordList().swap(sheet->records);
+    }
+    sheets_.clear();
+    globals_ = biff::Globals();
+    container_ = CompoundEntry();
+}
+
+std::size_t Book::PositionOf(const SheetEntry& sheet) const {
+    for (std::size_t i = 0; i < sheets_.size(); ++i) {
+        if (sheets_[i].get() == &sheet) return i;
+    }
+    throw RuntimeError(err::SubscriptOutOfRange);
+}
+
+std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
+    CheckSheet(after);
+    const std::size_t position = PositionOf(after) + 1;
+    std::uint16_t tabId = 0;
+    for (const auto& sheet : sheets_) tabId = std::max(tabId, sheet->tabId);
+    auto sheet = NewModelledSheet(NewSheetName(sheets_), static_cast<std::uint16_t>(tabId + 1));
+    sheets_.insert(sheets_.begin() + static_cast<std::ptrdiff_t>(position), sheet);
+    active_ = position;
+    return sheet;
+}
+
+void Book::DeleteSheet(SheetEntry& sheet) {
+    CheckSheet(sheet);
+    const auto visible = std::count_if(sheets_.begin(), sheets_.end(),
+                                       [](const auto& s) { return (s->options & 0x03) == 0; });
+    if ((sheet.options & 0x03) == 0 && visible <= 1)
+        throw RuntimeError(err::ApplicationDefined, "ブックには少なくとも 1 つの表示されたシートが必要です。");
+    const std::size_t position = PositionOf(sheet);
+    sheets_.erase(sheets_.begin() + static_cast<std::ptrdiff_t>(position));
+    if (active_ > position || active_ == sheets_.size()) --active_;
+    sheet.alive = false;
+    sheet.model.reset();
+    biff::RecordList().swap(sheet.records);
+}
+
+void Book::RenameSheet(SheetEntry& sheet, const std::string& name) {
+    CheckSheet(sheet);
+    std::vector<std::string> others;
+    for (const auto& other : sheets_) {
+        if (other.get() != &sheet) others.push_back(other->name);
+    }
+    CheckSheetName(name, others);
+    sheet.name = name;
+}
+
+void Book::Select(SheetEntry& sheet, const Rect& area) {
+    CheckSheet(sheet);
+    if (!IsActive(sheet))
+        throw RuntimeError(err::ApplicationDefined, "Range クラスの Select メソッドが失敗しました。");
+    sheet.selection = area;
+}
+
+SheetModel& Book::Edit(SheetEntry& sheet) {
+    CheckSheet(sheet);
+    if (!sheet.model)
+        throw RuntimeError(err::ApplicationDefined,
+                           "シート '" + sheet.name + "' は読み込んだブックに元からあるシートのため、変更できません。");
+    sheet.recordsCurrent = false;
+    return *sheet.model;
+}
+
+std::string Book::ValueText(const SheetEntry& sheet, int row, int column) const {
+    CheckSheet(sheet);
+    if (sheet.model) return sheet.model->ValueText(row, column);
+    const auto stored = biff::FindStoredValue(sheet.records, row, column);
+    if (!stored) return "";
+    if (stored->isNumber) return NumberText(stored->number);
+    const auto& strings = globals_.Strings();
+    return stored->sstIndex < strings.size() ? text::FromUtf16(strings[stored->sstIndex].chars) : "";
+}
+
+std::vector<std::uint8_t> Book::WorkbookStream() {
+    biff::Globals::Output output;
+    for (std::size_t i = 0; i < sheets_.size(); ++i) {
+        SheetEntry& sheet = *sheets_[i];
+        const bool active = i == active_;
+        if (sheet.model && !sheet.recordsCurrent) {
+            biff::SheetWriteContext context{globals_, maxDigitWidth_, defaultRowTwips_, active, sheet.selection};
+            biff::WrittenSheet written = biff::WriteSheet(*sheet.model, context);
+            sheet.records = std::move(written.records);
+            sheet.stringRefs = written.stringRefs;
+            sheet.base = 0;
+            sheet.recordsCurrent = true;
+        }
+        biff::SetSheetActive(sheet.records, active);
+        if (biff::ReadSelection(sheet.records) != sheet.selection) biff::ReplaceSelection(sheet.records, sheet.selection);
+        output.sheets.push_back(biff::BoundSheet{text::ToUtf16(sheet.name), sheet.options, 0});
+        output.tabIds.push_back(sheet.tabId);
+        output.stringRefs += sheet.stringRefs;
+    }
+    output.window = window_;
+    output.window.activeSheet = static_cast<std::uint16_t>(active_);
+    output.window.firstTab = std::min<std::uint16_t>(window_.firstTab, static_cast<std::uint16_t>(active_));
+    biff::Globals::Emitted emitted = globals_.Emit(output);
+    std::vector<std::uint8_t>& stream = emitted.stream;
+    std::size_t total = stream.size();
+    for (const auto& sheet : sheets_) total += biff::StreamSize(sheet->records);
+    stream.reserve(std::max(total, MinStreamSize));
+    for (std::size_t i = 0; i < sheets_.size(); ++i) {
+        SheetEntry& sheet = *sheets_[i];
+        const std::size_t offset = stream.size();
+        biff::RelocateIndex(sheet.records, static_cast<std::int64_t>(offset) - static_cast<std::int64_t>(sheet.base));
+        sheet.base = offset;
+        biff::PutU32(stream, emitted.offsetFields[i], static_cast<std::uint32_t>(offset));
+        biff::AppendRecords(stream, sheet.records);
+    }
+    if (stream.size() < MinStreamSize) stream.resize(MinStreamSize, 0);
+    return stream;
+}
+
+std::vector<std::uint8_t> Book::FileBytes() {
+    CheckRunning();
+    CompoundEntry* workbook = FindWorkbookStream(container_);
+    workbook->data = WorkbookStream();
+    std::vector<std::uint8_t> bytes = WriteCompoundFile(container_);
+    std::vector<std::uint8_t>().swap(workbook->data);
+    return bytes;
+}
+
+void Book::Write(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = FileBytes();
+    } catch (const CompoundFileError& e) {
+        throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + e.what());
+    }
+    WriteFileAtomically(path, bytes);
+}
+
+void Book::SaveAs(const std::string& path) {
+    CheckRunning();
+    if (path.empty()) throw RuntimeError(err::ApplicationDefined, "保存先のファイル名が指定されていません。");
+    const std::string absolute = std::filesystem::absolute(path).string();
+    Write(absolute);
+    path_ = absolute;
+}
+
+void Book::Save() {
+    CheckRunning();
+    if (path_.empty())
+        throw RuntimeError(err::ApplicationDefined,
+                           "このブックはまだ保存されていないため上書き保存できません。SaveAs で保存先を指定してください。");
+    Write(path_);
+}
+
+}  // namespace kolumbra::sheet::detail

@@ -1,0 +1,107 @@
+#pragma once
+// The engine's inner model of one workbook: its globals, its sheets (stored
+// ones kept as records, new ones modelled), the compound file around it and
+// the engine instance holding it.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/sheet/biff/globals.h"
+#include "engine/sheet/compound_file.h"
+#include "engine/sheet/sheet_model.h"
+#include "engine/sheet/workbook.h"
+
+namespace kolumbra::sheet::detail {
+
+class Book;
+
+// One engine instance: it ends with Quit, and every object of it fails
+// afterwards.
+struct Instance {
+    Instance() { application.instance_ = this; }
+    Instance(const Instance&) = delete;
+    Instance& operator=(const Instance&) = delete;
+
+    bool running = true;
+    bool displayAlerts = true;
+    std::weak_ptr<Book> book;
+    Application application;
+};
+
+struct SheetEntry {
+    std::string name;
+    std::uint16_t options = 0;  // BOUNDSHEET visibility and type
+    std::uint16_t tabId = 0;
+    // A sheet this engine builds; null for a sheet kept as it was read.
+    std::unique_ptr<SheetModel> model;
+    // The substream: as read, or the model's last serialisation.
+    biff::RecordList records;
+    bool recordsCurrent = false;
+    std::size_t base = 0;  // stream offset the INDEX in `records` refers to
+    std::uint32_t stringRefs = 0;
+    Rect selection;
+    bool alive = true;
+};
+
+class Book {
+public:
+    // A new workbook with one sheet "Sheet1" in a new engine instance.
+    static std::shared_ptr<Book> Create();
+    // The workbook stored at `path`, in a new engine instance.
+    static std::shared_ptr<Book> Bind(const std::string& path);
+
+    Instance& GetInstance() { return *instance_; }
+    // Raises the error of a disconnected object once the instance ended.
+    void CheckRunning() const;
+    void CheckSheet(const SheetEntry& sheet) const;
+    void Quit();
+
+    const std::vector<std::shared_ptr<SheetEntry>>& Sheets() const { return sheets_; }
+    std::size_t PositionOf(const SheetEntry& sheet) const;
+    std::shared_ptr<SheetEntry> ActiveSheet() const { return sheets_[active_]; }
+    bool IsActive(const SheetEntry& sheet) const { return sheets_[active_].get() == &sheet; }
+
+    std::shared_ptr<SheetEntry> AddSheetAfter(const SheetEntry& after);
+    void DeleteSheet(SheetEntry& sheet);
+    void RenameSheet(SheetEntry& sheet, const std::string& name);
+    void Select(SheetEntry& sheet, const Rect& area);
+
+    // The model of a sheet about to change; its records become stale.
+    SheetModel& Edit(SheetEntry& sheet);
+    std::string ValueText(const SheetEntry& sheet, int row, int column) const;
+
+    void SetVisible(bool visible) { window_.hidden = !visible; }
+    void SetMinimized(bool minimized) { window_.minimized = minimized; }
+
+    void SaveAs(const std::string& path);
+    void Save();
+    // The complete file as it would be saved now.
+    std::vector<std::uint8_t> FileBytes();
+
+private:
+    Book();
+    std::vector<std::uint8_t> WorkbookStream();
+    void Write(const std::string& path);
+
+    std::shared_ptr<Instance> instance_;
+    biff::Globals globals_;
+    CompoundEntry container_;
+    std::vector<std::shared_ptr<SheetEntry>> sheets_;
+    std::size_t active_ = 0;
+    biff::BookWindow window_;
+    std::string path_;
+    int maxDigitWidth_ = 7;
+    std::uint16_t defaultRowTwips_ = 270;
+};
+
+// The engine-wide standard font for workbooks created from now on.
+struct StandardFontSetting {
+    std::string name;
+    double points;
+};
+StandardFontSetting CurrentStandardFont();
+void SetStandardFontName(const std::string& name);
+void SetStandardFontPoints(double points);
+
+}  // namespace kolumbra::sheet::detail
