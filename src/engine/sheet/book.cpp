@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "engine/sheet/atomic_file.h"
 #include "engine/sheet/biff/record_types.h"
+#include "engine/sheet/biff/refusal.h"
 #include "engine/sheet/biff/sheet_records.h"
 #include "engine/sheet/biff/sheet_writer.h"
 #include "engine/sheet/biff/stream.h"
@@ -44,14 +45,10 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
-// The Workbook stream's entry; other writers vary its letter case.
-CompoundEntry* FindWorkbookStream(CompoundEntry& root) {
-    for (CompoundEntry& child : root.children) {
-        if (!child.storage && text::ToUtf16(child.name).size() == 8 && SameSheetName(child.name, "Workbook"))
-            return &child;
-    }
-    return nullptr;
-}
+// The class id of a workbook root storage:
+// 00020820-0000-0000-C000-000000000046, in its stored byte order.
+constexpr biff::ClassId WorkbookClassId = {0x20, 0x08, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                           0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
 std::string NewSheetName(const std::vector<std::shared_ptr<SheetEntry>>& sheets) {
     for (std::size_t n = sheets.size() + 1;; ++n) {
@@ -100,9 +97,9 @@ std::shared_ptr<Book> Book::Create() {
     const auto twips = static_cast<std::uint16_t>(std::lround(font.points * 20));
     book->globals_ = biff::Globals::CreateNew(text::ToUtf16(font.name), twips);
     book->window_ = book->globals_.Window();
-    book->container_.storage = true;
-    book->container_.clsid = WorkbookClassId();
-    book->container_.children.push_back(CompoundEntry{"Workbook", false, {}, {}, {}});
+    book->container_.root.classId = WorkbookClassId;
+    book->container_.root.children.push_back(biff::CfbEntry{"Workbook", false, {}, {}, {}});
+    book->container_.workbookIndex = 0;
     book->sheets_.push_back(NewModelledSheet("Sheet1", 1));
     book->maxDigitWidth_ = MaxDigitWidth(twips);
     book->defaultRowTwips_ = DefaultRowTwips(twips);
@@ -112,17 +109,20 @@ std::shared_ptr<Book> Book::Create() {
 
 std::shared_ptr<Book> Book::Bind(const std::string& path) {
     std::shared_ptr<Book> book(new Book());
+    const std::vector<std::uint8_t> file = ReadWholeFile(path);
     try {
-        book->container_ = ReadCompoundFile(ReadWholeFile(path));
-    } catch (const CompoundFileError&) {
-        RefuseFile(path, "ファイルの形式が正しくありません。");
+        book->container_ = biff::ReadBookFile(file);
+    } catch (const RuntimeError& e) {
+        RefuseFile(path, e.description());
     }
-    CompoundEntry* workbook = FindWorkbookStream(book->container_);
-    if (!workbook) RefuseFile(path, "Excel 97-2003 形式 (BIFF8) のブックではありません。");
-    const std::vector<std::uint8_t> stream = std::move(workbook->data);
-    workbook->data.clear();
+    const std::vector<std::uint8_t> stream = std::move(book->container_.Workbook());
+    book->container_.Workbook().clear();
     try {
         biff::RecordList globals = biff::ReadSubstream(stream, 0);
+        const biff::Bytes& bof = globals.front().data;
+        if (bof.size() < 4 || biff::GetU16(bof, 0) != biff::rt::BiffVersion8 ||
+            biff::GetU16(bof, 2) != biff::rt::BofGlobals)
+            RefuseFile(path, biff::kOldFormat);
         if (!biff::Globals::WrittenByThisEngine(globals))
             RefuseFile(path, "このプログラム以外で作成されたブックには、まだ対応していません。");
         book->globals_ = biff::Globals::Parse(std::move(globals));
@@ -141,8 +141,8 @@ std::shared_ptr<Book> Book::Bind(const std::string& path) {
             sheet->selection = biff::ReadSelection(sheet->records);
             book->sheets_.push_back(std::move(sheet));
         }
-    } catch (const biff::FormatError& e) {
-        RefuseFile(path, std::string("ブックの内容が壊れています (") + e.what() + ")。");
+    } catch (const biff::FormatError&) {
+        RefuseFile(path, biff::kDamaged);
     }
     if (book->sheets_.empty()) RefuseFile(path, "シートがありません。");
     book->window_ = book->globals_.Window();
@@ -177,7 +177,7 @@ void Book::Quit() {
     }
     sheets_.clear();
     globals_ = biff::Globals();
-    container_ = CompoundEntry();
+    container_ = biff::BookFile();
 }
 
 std::size_t Book::PositionOf(const SheetEntry& sheet) const {
@@ -289,10 +289,9 @@ std::vector<std::uint8_t> Book::WorkbookStream() {
 
 std::vector<std::uint8_t> Book::FileBytes() {
     CheckRunning();
-    CompoundEntry* workbook = FindWorkbookStream(container_);
-    workbook->data = WorkbookStream();
-    std::vector<std::uint8_t> bytes = WriteCompoundFile(container_);
-    std::vector<std::uint8_t>().swap(workbook->data);
+    container_.Workbook() = WorkbookStream();
+    std::vector<std::uint8_t> bytes = biff::WriteBookFile(container_);
+    std::vector<std::uint8_t>().swap(container_.Workbook());
     return bytes;
 }
 
@@ -300,8 +299,8 @@ void Book::Write(const std::string& path) {
     std::vector<std::uint8_t> bytes;
     try {
         bytes = FileBytes();
-    } catch (const CompoundFileError& e) {
-        throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + e.what());
+    } catch (const RuntimeError& e) {
+        throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + e.description());
     }
     WriteFileAtomically(path, bytes);
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/sheet/biff/globals.h"
-#include "engine/sheet/compound_file.h"
+#include "engine/sheet/biff/book_file.h"
 #include "engine/sheet/sheet_model.h"
 #include "engine/sheet/workbook.h"
 
@@ -86,7 +86,7 @@ private:
 
     std::shared_ptr<Instance> instance_;
     biff::Globals globals_;
-    CompoundEntry container_;
+    biff::BookFile container_;
     std::vector<std::shared_ptr<SheetEntry>> sheets_;
     std::size_t active_ = 0;
     biff::BookWindow window_;
