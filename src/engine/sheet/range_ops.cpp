@@ -70,9 +70,43 @@ std::uint8_t ColourOfIndex(int colorIndex) {
     Refuse("ColorIndex");
 }
 
-void ChangeCellEdge(SheetModel& model, int row, int column, Edge CellFormat::*side, const BorderChange& change) {
-    Edge& edge = model.Touch(row, column).format.*side;
+enum class Side { Left, Right, Top, Bottom };
+
+Edge& EdgeOf(CellFormat& format, Side side) {
+    switch (side) {
+    case Side::Left:
+        return format.left;
+    case Side::Right:
+        return format.right;
+    case Side::Top:
+        return format.top;
+    case Side::Bottom:
+        break;
+    }
+    return format.bottom;
+}
+
+// A line between two cells belongs to both: the neighbour across the edge
+// gets the same line on its facing side, so that every reader sees it from
+// either cell.
+void ChangeCellEdge(SheetModel& model, int row, int column, Side side, const BorderChange& change) {
+    Edge& edge = EdgeOf(model.Touch(row, column).format, side);
     edge = ChangedEdge(edge, change);
+    const Edge line = edge;
+    switch (side) {
+    case Side::Left:
+        if (column > 0) model.Touch(row, column - 1).format.right = line;
+        break;
+    case Side::Right:
+        if (column + 1 < MaxColumns) model.Touch(row, column + 1).format.left = line;
+        break;
+    case Side::Top:
+        if (row > 0) model.Touch(row - 1, column).format.bottom = line;
+        break;
+    case Side::Bottom:
+        if (row + 1 < MaxRows) model.Touch(row + 1, column).format.top = line;
+        break;
+    }
 }
 
 }  // namespace
@@ -127,20 +161,20 @@ void ApplyBorder(SheetModel& model, const Rect& area, int edge, const BorderChan
     CheckCellCount(area);
     switch (edge) {
     case xl::EdgeLeft:
-        for (int r = area.r1; r <= area.r2; ++r) ChangeCellEdge(model, r, area.c1, &CellFormat::left, change);
+        for (int r = area.r1; r <= area.r2; ++r) ChangeCellEdge(model, r, area.c1, Side::Left, change);
         break;
     case xl::EdgeRight:
-        for (int r = area.r1; r <= area.r2; ++r) ChangeCellEdge(model, r, area.c2, &CellFormat::right, change);
+        for (int r = area.r1; r <= area.r2; ++r) ChangeCellEdge(model, r, area.c2, Side::Right, change);
         break;
     case xl::EdgeTop:
-        for (int c = area.c1; c <= area.c2; ++c) ChangeCellEdge(model, area.r1, c, &CellFormat::top, change);
+        for (int c = area.c1; c <= area.c2; ++c) ChangeCellEdge(model, area.r1, c, Side::Top, change);
         break;
     case xl::EdgeBottom:
-        for (int c = area.c1; c <= area.c2; ++c) ChangeCellEdge(model, area.r2, c, &CellFormat::bottom, change);
+        for (int c = area.c1; c <= area.c2; ++c) ChangeCellEdge(model, area.r2, c, Side::Bottom, change);
         break;
     default:  // inside horizontal: the bottom line of every row but the last
         for (int r = area.r1; r < area.r2; ++r) {
-            for (int c = area.c1; c <= area.c2; ++c) ChangeCellEdge(model, r, c, &CellFormat::bottom, change);
+            for (int c = area.c1; c <= area.c2; ++c) ChangeCellEdge(model, r, c, Side::Bottom, change);
         }
         break;
     }

@@ -1,0 +1,118 @@
+// Saving replaces a workbook file atomically: whatever fails, the old file
+// stays as it was and nothing else is left in its folder.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "common/runtime_error.h"
+#include "engine/sheet/atomic_file.h"
+#include "engine/sheet/workbook.h"
+#include "readers.h"
+#include "temp_dir.h"
+
+namespace kolumbra::sheet {
+namespace {
+
+using kolumbra::testing::ReadBytes;
+using kolumbra::testing::TempDir;
+using kolumbra::testing::WriteBytes;
+
+std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The description of the error a save raises ("" when none).
+std::string SaveError(const std::function<void()>& save) {
+    try {
+        save();
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), 1004);
+        return e.description();
+    }
+    return "";
+}
+
+TEST(Save, UnwritablePathsRaiseAnErrorNamingThePathAndKeepTheOldFile) {
+    TempDir dir;
+    auto book = CreateWorkbook();
+    book->SaveAs(dir.file("old.xls"));
+    const std::string old = ReadBytes(dir.file("old.xls"));
+    WriteBytes(dir.file("plain.txt"), "not a folder");
+    std::filesystem::create_directory(dir.path() / "folder.xls");
+    for (const std::string& target : {dir.file("missing/out.xls"), dir.file("plain.txt/out.xls"), dir.file("folder.xls")}) {
+        const std::string why = SaveError([&] { book->SaveAs(target); });
+        EXPECT_NE(why.find(target), std::string::npos) << why;
+    }
+    book->Save();  // the failed SaveAs calls did not move the workbook's own path
+    EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"folder.xls", "old.xls", "plain.txt"}));
+    book->GetApplication().Quit();
+    EXPECT_EQ(ReadBytes(dir.file("old.xls")), old);
+}
+
+TEST(Save, AReadOnlyFolderKeepsTheOldFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    TempDir dir;
+    auto book = CreateWorkbook();
+    book->SaveAs(dir.file("old.xls"));
+    const std::string old = ReadBytes(dir.file("old.xls"));
+    ::chmod(dir.path().c_str(), 0555);
+    EXPECT_NE(SaveError([&] { book->Save(); }).find("old.xls"), std::string::npos);
+    ::chmod(dir.path().c_str(), 0755);
+    EXPECT_EQ(ReadBytes(dir.file("old.xls")), old);
+}
+
+TEST(Save, ANewWorkbookHasNoPathToSaveTo) {
+    auto book = CreateWorkbook();
+    EXPECT_FALSE(SaveError([&] { book->Save(); }).empty());
+    EXPECT_FALSE(SaveError([&] { book->SaveAs(""); }).empty());
+}
+
+TEST(Save, AFailureBetweenWriteAndRenameLeavesTheOldFile) {
+    TempDir dir;
+    WriteBytes(dir.file("book.xls"), "old contents");
+    const std::vector<std::uint8_t> fresh(10000, 0x42);
+    EXPECT_THROW(WriteFileAtomically(dir.file("book.xls"), fresh, [] { throw RuntimeError(err::DeviceIo); }),
+                 RuntimeError);
+    EXPECT_EQ(ReadBytes(dir.file("book.xls")), "old contents");
+    EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"book.xls"}) << "the temporary file is removed";
+    WriteFileAtomically(dir.file("book.xls"), fresh);
+    EXPECT_EQ(ReadBytes(dir.file("book.xls")), std::string(10000, 0x42));
+    struct stat info {};
+    ASSERT_EQ(::stat(dir.file("book.xls").c_str(), &info), 0);
+    EXPECT_NE(info.st_mode & 0044, 0u) << "readable as a file created normally";
+}
+
+TEST(Save, AProcessKilledWhileSavingLeavesAWorkbookThatBinds) {
+    TempDir dir;
+    const std::string path = dir.file("book.xls");
+    CreateWorkbook()->SaveAs(path);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        auto book = GetWorkbook(path);
+        for (int n = 0;; ++n) {
+            Sheets sheets = book->GetSheets();
+            Worksheet sheet = sheets.Add(sheets.Item(sheets.Count()));
+            for (int r = 1; r <= 200; ++r) sheet.Cells(r, 1).SetValue("row " + std::to_string(r + n));
+            book->Save();
+        }
+    }
+    ::usleep(300 * 1000);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    auto book = GetWorkbook(path);
+    EXPECT_GE(book->GetSheets().Count(), 1);
+    testing::ExpectSoundStream(testing::WorkbookStreamOf(path));
+}
+
+}  // namespace
+}  // namespace kolumbra::sheet
