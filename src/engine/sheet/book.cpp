@@ -110,6 +110,7 @@ std::shared_ptr<Book> Book::Create() {
 std::shared_ptr<Book> Book::Bind(const std::string& path) {
     std::shared_ptr<Book> book(new Book());
     const std::vector<std::uint8_t> file = ReadWholeFile(path);
+    std::uint16_t twips = 0;
     try {
         book->container_ = biff::ReadBookFile(file);
     } catch (const RuntimeError& e) {
@@ -141,13 +142,13 @@ std::shared_ptr<Book> Book::Bind(const std::string& path) {
             sheet->selection = biff::ReadSelection(sheet->records);
             book->sheets_.push_back(std::move(sheet));
         }
+        twips = book->globals_.StandardFont().twips;
     } catch (const biff::FormatError&) {
         RefuseFile(path, biff::kDamaged);
     }
     if (book->sheets_.empty()) RefuseFile(path, "シートがありません。");
     book->window_ = book->globals_.Window();
     book->active_ = std::min<std::size_t>(book->window_.activeSheet, book->sheets_.size() - 1);
-    const std::uint16_t twips = book->globals_.StandardFont().twips;
     book->maxDigitWidth_ = MaxDigitWidth(twips);
     book->defaultRowTwips_ = DefaultRowTwips(twips);
     book->path_ = std::filesystem::absolute(path).string();
@@ -241,7 +242,12 @@ SheetModel& Book::Edit(SheetEntry& sheet) {
 std::string Book::ValueText(const SheetEntry& sheet, int row, int column) const {
     CheckSheet(sheet);
     if (sheet.model) return sheet.model->ValueText(row, column);
-    const auto stored = biff::FindStoredValue(sheet.records, row, column);
+    std::optional<biff::StoredValue> stored;
+    try {
+        stored = biff::FindStoredValue(sheet.records, row, column);
+    } catch (const biff::FormatError&) {
+        throw RuntimeError(err::ApplicationDefined, biff::kDamaged);
+    }
     if (!stored) return "";
     if (stored->isNumber) return NumberText(stored->number);
     const auto& strings = globals_.Strings();
@@ -301,6 +307,8 @@ void Book::Write(const std::string& path) {
         bytes = FileBytes();
     } catch (const RuntimeError& e) {
         throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + e.description());
+    } catch (const biff::FormatError&) {
+        throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + biff::kDamaged);
     }
     WriteFileAtomically(path, bytes);
 }

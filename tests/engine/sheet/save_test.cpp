@@ -11,6 +11,7 @@
 
 #include "common/runtime_error.h"
 #include "engine/sheet/atomic_file.h"
+#include "engine/sheet/biff/book_file.h"
 #include "engine/sheet/workbook.h"
 #include "readers.h"
 #include "temp_dir.h"
@@ -112,6 +113,47 @@ TEST(Save, AProcessKilledWhileSavingLeavesAWorkbookThatBinds) {
     auto book = GetWorkbook(path);
     EXPECT_GE(book->GetSheets().Count(), 1);
     testing::ExpectSoundStream(testing::WorkbookStreamOf(path));
+}
+
+// A damaged file that still carries this engine's mark is refused or read
+// with RuntimeErrors only: never a crash, never another exception.
+TEST(Bind, DamagedOwnWorkbooksRaiseRuntimeErrorsOnly) {
+    TempDir dir;
+    auto book = CreateWorkbook();
+    Sheets sheets = book->GetSheets();
+    for (int n = 0; n < 3; ++n) {
+        Worksheet sheet = sheets.Add(sheets.Item(sheets.Count()));
+        for (int r = 1; r <= 40; ++r) sheet.Cells(r, 2).SetValue(r % 2 ? "text " + std::to_string(r) : std::to_string(r));
+        sheet.GetRange("A1:B2").SetMergeCells(true);
+    }
+    book->SaveAs(dir.file("good.xls"));
+    const std::string raw = ReadBytes(dir.file("good.xls"));
+    const biff::BookFile good = biff::ReadBookFile(biff::Bytes(raw.begin(), raw.end()));
+    const biff::Bytes stream = good.Workbook();
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245 + 12345; };
+    for (int round = 0; round < 300; ++round) {
+        biff::BookFile damaged = good;
+        biff::Bytes& s = damaged.Workbook();
+        if (round % 3 == 0) {
+            s.resize(next() % stream.size());
+        } else {
+            for (int k = 0; k < 1 + round % 5; ++k) s[next() % s.size()] ^= static_cast<std::uint8_t>(1 + next() % 255);
+        }
+        const biff::Bytes file = biff::WriteBookFile(damaged);
+        WriteBytes(dir.file("bad.xls"), std::string(file.begin(), file.end()));
+        try {
+            auto bound = GetWorkbook(dir.file("bad.xls"));
+            Sheets all = bound->GetSheets();
+            for (int i = 1; i <= all.Count(); ++i) {
+                for (int r = 1; r <= 40; ++r) all.Item(i).Cells(r, 2).Value();
+            }
+            all.Add(all.Item(all.Count())).Cells(1, 1).SetValue("added");
+            bound->SaveAs(dir.file("resaved.xls"));
+        } catch (const RuntimeError& e) {
+            EXPECT_FALSE(e.description().empty());
+        }
+    }
 }
 
 }  // namespace
