@@ -12,6 +12,7 @@
 #include "engine/sheet/atomic_file.h"
 #include "engine/sheet/biff/record_types.h"
 #include "engine/sheet/biff/refusal.h"
+#include "engine/sheet/biff/sheet_reader.h"
 #include "engine/sheet/biff/sheet_records.h"
 #include "engine/sheet/biff/sheet_writer.h"
 #include "engine/sheet/biff/stream.h"
@@ -232,9 +233,10 @@ void Book::Select(SheetEntry& sheet, const Rect& area) {
 
 SheetModel& Book::Edit(SheetEntry& sheet) {
     CheckSheet(sheet);
+    if (!sheet.model) sheet.model = biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_);
     if (!sheet.model)
-        throw RuntimeError(err::ApplicationDefined,
-                           "シート '" + sheet.name + "' は読み込んだブックに元からあるシートのため、変更できません。");
+        throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name +
+                                                        "' にはこのエンジンが扱えない内容があるため、変更できません。");
     sheet.recordsCurrent = false;
     return *sheet.model;
 }

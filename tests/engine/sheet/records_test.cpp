@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/sheet/biff/record_types.h"
+#include "engine/sheet/biff/sheet_reader.h"
 #include "engine/sheet/biff/sheet_records.h"
 #include "engine/sheet/biff/sheet_writer.h"
 #include "engine/sheet/biff/sst.h"
@@ -73,6 +74,35 @@ TEST(Records, RelocatedIndexAndActiveFlag) {
     EXPECT_EQ(GetU16(sheet[2].data, 0), 0x00B6);
     SetSheetActive(sheet, true);
     EXPECT_EQ(GetU16(sheet[2].data, 0), 0x06B6);
+}
+
+TEST(Records, AWrittenSheetReadBackIntoAModelWritesTheSameRecords) {
+    Globals globals = Globals::CreateNew(u"ＭＳ 明朝", 200);
+    SheetModel model;
+    model.SetText(0, 0, "番号");
+    model.SetNumber(1, 1, 12.5);
+    model.SetNumber(2, 1, 7);
+    model.Touch(3, 3).format.bottom = {line::Thin, AutomaticColour};
+    model.Touch(3, 4).format.hAlign = 2;
+    model.Merge(Rect{5, 0, 6, 2});
+    model.TouchRow(10).heightPoints = 20;
+    model.TouchRow(11).heightPoints = 0;
+    for (int c = 0; c < 38; ++c) model.SetColumnWidth(c, 2);
+    model.SetColumnWidth(40, 8.43);
+    model.SetColumnWidth(41, 0);
+    model.Page().left = 0.55;
+    model.Page().fitToPage = true;
+    model.Page().portrait = false;
+    for (int r = 20; r < 120; ++r) model.SetText(r, 5, "row " + std::to_string(r % 7));  // several row blocks
+    SheetWriteContext context{globals, 7, 270, true, Rect{2, 2, 4, 4}};
+    const WrittenSheet written = WriteSheet(model, context);
+    const std::unique_ptr<SheetModel> read = ReadModelledSheet(written.records, globals, 7);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(WriteSheet(*read, context).records, written.records);
+
+    RecordList foreign = written.records;
+    foreign.insert(foreign.end() - 1, Record{0x00EC, Bytes(8, 0)});  // a drawing the model cannot hold
+    EXPECT_EQ(ReadModelledSheet(foreign, globals, 7), nullptr);
 }
 
 SstString Plain(std::u16string text) { return SstString{std::move(text), {}, {}}; }

@@ -278,7 +278,7 @@ TEST_F(WorkbookTest, AppendDeleteSaveAndBindAgain) {
     items.SetName("Items");
     items.Cells(3, 3).SetValue(" 42");
     EXPECT_EQ(sheets.Item(1).Cells(1, 1).Value(), "first") << "a stored sheet reads back";
-    EXPECT_EQ(ErrorNumberOf([&] { sheets.Item(1).Cells(1, 1).SetValue("x"); }), 1004) << "stored sheets are kept";
+    sheets.Item(1).Cells(1, 2).SetValue("second");  // a stored sheet of this engine can change too
     book->Save();
     book->GetApplication().Quit();
 
@@ -288,6 +288,8 @@ TEST_F(WorkbookTest, AppendDeleteSaveAndBindAgain) {
     EXPECT_EQ(all.Item(2).Name(), "Orders_ 1");
     EXPECT_EQ(all.Item(2).Cells(2, 2).Value(), "値");
     EXPECT_EQ(all.Item(3).Cells(3, 3).Value(), "42");
+    EXPECT_EQ(all.Item(1).Cells(1, 1).Value(), "first");
+    EXPECT_EQ(all.Item(1).Cells(1, 2).Value(), "second");
     all.Item(2).Delete();
     all.Item(1).Delete();
     Worksheet last = all.Add(all.Item(all.Count()));
@@ -376,8 +378,8 @@ TEST_F(WorkbookTest, SelectionFollowsSelectAndAdd) {
 
     book->GetApplication().Quit();
     auto bound = GetWorkbook(file("selection.xls"));
-    bound->GetApplication().Selection().Select();
-    EXPECT_EQ(ErrorNumberOf([&] { bound->GetApplication().Selection().SetValue("x"); }), 1004);
+    bound->GetApplication().Selection().SetValue("bound");
+    EXPECT_EQ(bound->GetSheets().Item(2).Cells(4, 4).Value(), "bound") << "the stored selection";
 }
 
 TEST_F(WorkbookTest, WindowSettingsGoIntoTheWorkbookWindow) {

@@ -174,6 +174,11 @@ void Globals::Index() {
 
 FontInfo Globals::StandardFont() const { return DecodeFont(fonts_.front()); }
 
+std::optional<CellFormat> Globals::CellFormatOf(std::uint16_t xf) const {
+    if (xf >= xfs_.size()) return std::nullopt;
+    return DecodeCellXf(xfs_[xf]);
+}
+
 std::uint16_t Globals::InternXf(const CellFormat& format) {
     const auto found = xfByFormat_.find(format.Key());
     if (found != xfByFormat_.end()) return found->second;

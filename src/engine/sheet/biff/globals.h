@@ -4,6 +4,7 @@
 // the workbook window are modelled so that sheets can be added, removed and
 // renamed; every other record is written back as it was read.
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -45,6 +46,8 @@ public:
     const BookWindow& Window() const { return window_; }
     const std::vector<SstString>& Strings() const { return strings_; }
 
+    // The format of a cell XF this engine writes; none for any other XF.
+    std::optional<CellFormat> CellFormatOf(std::uint16_t xf) const;
     // Index of a cell XF with this format, added after the last XF when new.
     std::uint16_t InternXf(const CellFormat& format);
     // Index of a plain string in the shared strings, appended when new.
