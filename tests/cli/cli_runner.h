@@ -1,0 +1,18 @@
+#pragma once
+// Runs kolumbra-cli with arguments and collects what it printed.
+
+#include <string>
+#include <vector>
+
+namespace kolumbra::testing {
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Environment entries ("NAME=value") are added to the program's environment.
+CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& environment = {});
+
+}  // namespace kolumbra::testing
