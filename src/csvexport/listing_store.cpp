@@ -115,8 +115,12 @@ void DiskListingStore::WriteAll(int fd, std::string_view bytes) {
 void DiskListingStore::Replace(const std::string& path, const std::string& bytes) {
     const fs::path target = ResolvedTarget(path);
     if (target.filename().empty()) throw RuntimeError(err::PathFileAccess);
+    // A file the user may not write is not replaced behind its back.
+    if (::access(target.c_str(), W_OK) != 0 && errno != ENOENT) throw FileError(errno);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    // A short name of its own, so that a target name near the length limit
+    // still leaves room for it.
+    std::string temp = (folder / ".kolumbra-listing.XXXXXX").string();
 
     Descriptor file(::mkostemp(temp.data(), O_CLOEXEC));
     if (file.get() < 0) throw FileError(errno);

@@ -34,6 +34,8 @@ TEST_F(CsvListing, WorkedExampleFirstRunThenAppend) {
     EXPECT_EQ(window.messages, std::vector{Done(out)});
     EXPECT_EQ(session.CurrentTable, "部署");
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"out.csv"});
+    // No progress bar, status bar or pointer change.
+    EXPECT_TRUE(window.events.empty());
 }
 
 TEST_F(CsvListing, BlocksFollowListOrderNotSelectionOrder) {
@@ -61,10 +63,11 @@ TEST_F(CsvListing, FileOfEmptyLinesGetsNoSeparator) {
 TEST_F(CsvListing, OldLinesComeBackByteForByte) {
     const std::string out = dir.file("out.csv");
     // Not code page 932 (a lone lead byte, an invalid trail, 0xFF), a lone
-    // LF inside a line, a lone CR as line end and a last line without end.
-    WriteBytes(out, "\x81\r\nbad\x81\x20\xFF trail\r\n\r\nunix\nline\rlast\x82");
+    // LF inside a line, a line of blanks, a lone CR as line end and a last
+    // line without end.
+    WriteBytes(out, "\x81\r\nbad\x81\x20\xFF trail\r\n\r\nunix\nline\r  \r\nlast\x82");
     Run(out, {});
-    EXPECT_EQ(ReadBytes(out), "\x81\r\nbad\x81\x20\xFF trail\r\nunix\nline\r\nlast\x82\r\n\r\n");
+    EXPECT_EQ(ReadBytes(out), "\x81\r\nbad\x81\x20\xFF trail\r\nunix\nline\r\n  \r\nlast\x82\r\n\r\n");
     EXPECT_EQ(window.messages, std::vector{Done(out)});
 }
 

@@ -1,6 +1,7 @@
 // Failures part-way must leave the old file exactly as it was.
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -95,6 +96,60 @@ TEST_F(ListingFailure, UnreadableFileIsReportedAndKept) {
     Run(out, {"A"});
     fs::permissions(out, fs::perms::owner_read);
     ExpectFailedAndOldKept(OldContent);
+}
+
+TEST_F(ListingFailure, ReadOnlyFileIsNotReplaced) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes every file";
+    WriteBytes(out, OldContent);
+    fs::permissions(out, fs::perms::owner_read);
+    Run(out, {"A"});
+    ExpectFailedAndOldKept(OldContent);
+}
+
+// A tmpfs too small for the listing: the disk really fills while writing.
+class FullDisk : public ListingTest {
+protected:
+    std::string folder;
+    bool mounted = false;
+    void SetUp() override {
+        folder = dir.file("small");
+        fs::create_directory(folder);
+        mounted = ::mount("tmpfs", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=16k") == 0;
+        if (!mounted) GTEST_SKIP() << "cannot mount a tmpfs here";
+    }
+    void TearDown() override {
+        if (mounted) ::umount2(folder.c_str(), MNT_DETACH);
+    }
+};
+
+TEST_F(FullDisk, OldFileSurvivesAListingThatDoesNotFit) {
+    std::vector<db::Field> many;
+    for (int i = 0; i < 4000; ++i) many.push_back({"field" + std::to_string(i), 10, 255});
+    Open({Table("wide", many), Table("narrow", {{"n", 4, 4}})});
+    const std::string out = folder + "/out.csv";
+    WriteBytes(out, OldContent);
+
+    Run(out, {"wide"});
+    EXPECT_EQ(window.messages, std::vector{WriteFailed()});
+    EXPECT_EQ(ReadBytes(out), OldContent);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder)) left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"out.csv"});
+
+    // The space of the failed attempt is given back: a listing that fits works.
+    Run(out, {"narrow"});
+    EXPECT_EQ(window.messages, std::vector{Done(out)});
+    EXPECT_NE(ReadBytes(out).find("n,Long,4\r\n"), std::string::npos);
+}
+
+TEST_F(ListingFailure, NameNearTheLengthLimitIsWritten) {
+    const std::string name = std::string(251, 'x') + ".csv";
+    out = dir.file(name);
+    WriteBytes(out, OldContent);
+    Run(out, {"A"});
+    EXPECT_EQ(window.messages, std::vector{Done(out)});
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{name});
+    EXPECT_NE(ReadBytes(out).find("a,Long,4\r\n"), std::string::npos);
 }
 
 TEST_F(ListingFailure, FifoOfThatNameIsRefusedWithoutBlocking) {
