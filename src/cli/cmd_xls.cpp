@@ -1,22 +1,26 @@
 // kolumbra-cli xls: the table-definition workbook of a database's tables,
 // as the main window's workbook button writes it. The command line stands
 // for the confirmation; --replace answers the same-name question with OK.
+//
+// Exit status: 0 when every table was written; 1 when the database could
+// not be read, or any table failed, was not replaced or is not in the
+// database; 2 when the database lists no table; 64 for a wrong command line.
 
 #ifdef KOLUMBRA_HAVE_LAYOUTBOOK
 
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "catalog/connection.h"
+#include "cli/cli_session.h"
 #include "cli/command_registry.h"
-#include "cli/console_window.h"
 #include "common/profile.h"
 #include "common/runtime_error.h"
-#include "engine/db/database.h"
+#include "common/text.h"
 #include "layoutbook/export_driver.h"
 
 namespace kolumbra::cli {
@@ -24,6 +28,7 @@ namespace kolumbra::cli {
 namespace {
 
 const char* const Usage = "[--jap] [--author NAME] [--replace] (--dsn NAME | DATABASE) OUT.xls [TABLE ...]";
+const char* const SameNameQuestion = "ｼｰﾄ作成時に同一名ｼｰﾄを検出しました";
 
 struct XlsArgs {
     bool jap = false;
@@ -60,13 +65,24 @@ std::optional<XlsArgs> parseArgs(const std::vector<std::string>& args) {
     return parsed;
 }
 
-// The settings the window loads at start-up, from kl01.ini beside the program.
+// The integer value of the stored flag, read as the window reads it: a
+// text that is not a 16-bit integer counts as 0.
+std::int16_t japValue(const std::string& stored) {
+    const std::string trimmed = text::TrimBlanks(stored);
+    std::int16_t value = 0;
+    const char* end = trimmed.data() + trimmed.size();
+    const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
+    return error == std::errc() && stop == end ? value : 0;
+}
+
+// The settings the window loads at start-up, from kl01.ini beside the
+// program, then the flags over them.
 void loadSettings(Session& session, const XlsArgs& args) {
     std::error_code error;
     const auto folder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
     const std::string file = (folder / "kl01.ini").string();
     session.gMkname = ReadProfileString(file, "KLSETTING", "mkname", "");
-    session.gJap = static_cast<std::int16_t>(std::atoi(ReadProfileString(file, "KLSETTING", "jap", "0").c_str()));
+    session.gJap = japValue(ReadProfileString(file, "KLSETTING", "jap", "0"));
     if (args.jap) session.gJap = 1;
     if (args.author) session.gMkname = *args.author;
 }
@@ -81,42 +97,38 @@ int run(const std::vector<std::string>& rawArgs) {
     const auto args = parseArgs(rawArgs);
     if (!args) {
         std::fprintf(stderr, "usage: kolumbra-cli xls %s\n", Usage);
-        return 2;
+        return 64;
     }
-    ConsoleWindow window;
-    window.text1 = args->database;
-    window.text2 = args->output;
-    window.dataSource = args->dsn;
+    CliSession cli;
+    cli.window.text1 = args->database;
+    cli.window.text2 = args->output;
+    cli.window.dataSource = args->dsn;
     std::size_t declined = 0;
-    window.answerQuestion = [&](const std::string& prompt) {
-        if (!prompt.starts_with("ｼｰﾄ作成時に同一名ｼｰﾄを検出しました")) return Answer::Ok;
-        if (args->replace) return Answer::Ok;
+    cli.window.answerQuestion = [&](const std::string& prompt) {
+        if (!prompt.starts_with(SameNameQuestion) || args->replace) return Answer::Ok;
         ++declined;
+        std::fputs("kolumbra-cli: the sheet is kept and the table skipped (--replace replaces it)\n", stderr);
         return Answer::Cancel;
     };
-
-    auto engine = db::MakeDbEngine();
-    Session session(window, *engine);
     try {
-        loadSettings(session, *args);
+        loadSettings(cli.session, *args);
     } catch (const RuntimeError& error) {
         std::fprintf(stderr, "kolumbra-cli: kl01.ini: %s\n", error.description().c_str());
         return 1;
     }
 
-    Command1_Click(session);
-    if (!session.gDb) return 1;
-    const auto unknown = window.SelectTables(args->tables);
+    if (int status = ReadTables(cli); status != 0) return status;
+    const auto unknown = cli.window.SelectTables(args->tables);
     for (const auto& name : unknown) std::fprintf(stderr, "kolumbra-cli: no table named '%s'\n", name.c_str());
 
     ExportState state;
-    Command4_Click(session, state);
-    CloseDatabase(session);
+    Command4_Click(cli.session, state);
+    CloseDatabase(cli.session);
 
-    const std::string completed = FileNameOfPath(args->output) + "が作成されました";
-    const bool done = countStartingWith(window.shownMessages, completed) == 1;
-    const std::size_t failed = countStartingWith(window.shownMessages, "ｴﾗｰが発生しました");
-    return done && failed == 0 && declined == 0 && unknown.empty() ? 0 : 1;
+    const auto& shown = cli.window.shownMessages;
+    const bool completed = countStartingWith(shown, FileNameOfPath(args->output) + "が作成されました") == 1;
+    const bool failed = countStartingWith(shown, "ｴﾗｰが発生しました") > 0;
+    return completed && !failed && declined == 0 && unknown.empty() ? 0 : 1;
 }
 
 RegisterCommand reg({"xls", Usage, "writes the table-definition sheets of the tables (all when none is named) into OUT.xls", &run});

@@ -5,6 +5,7 @@
 
 #include "catalog/connection.h"
 #include "catalog/field_type_name.h"
+#include "common/runtime_error.h"
 #include "common/text.h"
 #include "layoutbook/index_marks.h"
 #include "layoutbook/table_sheets.h"
@@ -48,12 +49,25 @@ private:
     WindowServices& window_;
 };
 
+// A database failure while the definition is read (a lost connection, a
+// damaged catalogue) is reported like a failure while writing; the table
+// then gets no sheet, as a form with part of its fields would pass for the
+// whole definition.
+bool readFieldsReported(Session& session, ExportState& state) {
+    try {
+        ReadTableFields(session, state);
+        return true;
+    } catch (const RuntimeError& error) {
+        ReportSheetError(session.window, error);
+        return false;
+    }
+}
+
 void writeTable(Session& session, ExportState& state) {
     WindowServices& window = session.window;
     window.SetStatusPanel(2, session.CurrentTable);
     window.RefreshStatus();
-    ReadTableFields(session, state);
-    WriteTableSheets(session, state);
+    if (readFieldsReported(session, state)) WriteTableSheets(session, state);
     window.SetStatusPanel(2, "");
     window.RefreshStatus();
 }

@@ -142,12 +142,15 @@ bool FileExists(const std::string& path) {
     return file.is_open();
 }
 
+void ReportSheetError(WindowServices& window, const RuntimeError& error) {
+    window.MsgBox("ｴﾗｰが発生しました" + std::string("\r") + error.description(), Buttons::Ok, Icon::Critical, "ｴﾗｰ");
+}
+
 void WriteTableSheets(Session& session, ExportState& state) {
     try {
         writeAllPages(session, state);
     } catch (const RuntimeError& error) {
-        session.window.MsgBox("ｴﾗｰが発生しました" + std::string("\r") + error.description(), Buttons::Ok, Icon::Critical,
-                              "ｴﾗｰ");
+        ReportSheetError(session.window, error);
         releaseAfterError(state);
     }
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "catalog/session.h"
+#include "common/runtime_error.h"
 #include "layoutbook/export_state.h"
 
 namespace kolumbra {
@@ -26,6 +27,10 @@ std::int16_t FindSheetIndex(ExportState& state, const std::string& name);
 
 // True when `path` is a file that can be opened for reading.
 bool FileExists(const std::string& path);
+
+// The error report of the sheet writer: "ｴﾗｰが発生しました", CR and the
+// error's description, with the critical icon.
+void ReportSheetError(WindowServices& window, const RuntimeError& error);
 
 // Writes the pages of CurrentTable, one worksheet each, after the sheets the
 // workbook already has, saving after every page. Failures are reported to

@@ -234,6 +234,25 @@ TEST_F(LayoutTest, ATableGoneFromTheCatalogueGetsAnEmptySheet) {
     EXPECT_EQ(state.FieldCount, 0);
 }
 
+TEST_F(LayoutTest, ADatabaseFailureWhileReadingATableIsReportedAndTheNextGoesOn) {
+    window.list = {{"A", true}, {"Broken", true}, {"C", true}};
+    auto database = std::make_unique<FakeDatabase>(
+        std::vector<db::TableDef>{TableWithFields("A", 1), TableWithFields("C", 2), TableWithFields("Broken", 3)});
+    database->failingTable = "Broken";
+    session.gDb = std::move(database);
+    Command4_Click(session, state);
+
+    const RecordedMessage failure{"ｴﾗｰが発生しました\rODBC 呼び出しが失敗しました。", Buttons::Ok, Icon::Critical, "ｴﾗｰ"};
+    EXPECT_THAT(window.messages, ElementsAre(::testing::_, failure, completion("out.xls")));
+    EXPECT_THAT(SheetNames(), ElementsAre("Sheet1", "A", "C"));
+    EXPECT_EQ(Sheets()[2].value("E12"), "F2");
+    const auto broken = std::find(window.events.begin(), window.events.end(), "status 2 Broken");
+    ASSERT_NE(broken, window.events.end());
+    EXPECT_THAT(std::vector<std::string>(broken, broken + 4),
+                ElementsAre("status 2 Broken", "refresh status", "status 2 ", "refresh status"));
+    EXPECT_EQ(window.events.back(), "hourglass off");
+}
+
 TEST_F(LayoutTest, OdbcSourceShowsUniqueWithoutKey) {
     window.text1 = "";
     db::TableDef table = TableWithFields("items", 2);

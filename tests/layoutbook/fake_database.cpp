@@ -1,6 +1,14 @@
 #include "fake_database.h"
 
+#include "common/runtime_error.h"
+
 namespace kolumbra::testing {
+
+db::TableDef FakeDatabase::TableDefItem(std::int16_t index) {
+    db::TableDef table = tables_.at(static_cast<std::size_t>(index));
+    if (table.Name == failingTable) throw RuntimeError(db::dberr::OdbcCallFailed, "ODBC 呼び出しが失敗しました。");
+    return table;
+}
 
 db::TableDef TableWithFields(const std::string& name, int count) {
     db::TableDef table{name, 0, {}, {}};

@@ -17,8 +17,11 @@ public:
     std::string Name() override { return "fake.mdb"; }
     std::string Connect() override { return ""; }
     std::int16_t TableDefCount() override { return static_cast<std::int16_t>(tables_.size()); }
-    db::TableDef TableDefItem(std::int16_t index) override { return tables_.at(static_cast<std::size_t>(index)); }
+    db::TableDef TableDefItem(std::int16_t index) override;
     void Close() override {}
+
+    // Reading the definition of a table of this name fails, as over a lost connection.
+    std::string failingTable;
 
 private:
     std::vector<db::TableDef> tables_;
