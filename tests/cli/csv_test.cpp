@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "cli_runner.h"
@@ -50,6 +52,35 @@ TEST_F(CliCsv, EveryListedFixtureMatchesTheSchemaDump) {
         ASSERT_FALSE(expected.empty());
         EXPECT_EQ(ReadBytes(file), expected) << name;
     }
+}
+
+// The worked example end to end: two tables of a data source the test
+// writes itself, listed one after the other into one file. The SQLite3
+// driver is the one the build registers beside the sample data source.
+TEST_F(CliCsv, WorkedExampleThroughAnOdbcDataSource) {
+    const std::string database = dir.file("example.db");
+    const std::string create = "sqlite3 '" + database +
+                               "' 'CREATE TABLE \"社員\" (ID INTEGER, \"氏名\" VARCHAR(20));"
+                               " CREATE TABLE \"部署\" (CD VARCHAR(10));'";
+    ASSERT_EQ(std::system(create.c_str()), 0);
+    std::ofstream(dir.file("odbc.ini")) << "[Example]\nDriver=SQLite3\nDatabase=" << database << "\n";
+    const std::vector<std::string> environment{"ODBCINI=" + dir.file("odbc.ini"),
+                                               "ODBCSYSINI=" KOLUMBRA_BINARY_DIR "/sample"};
+
+    auto result = RunCli({"csv", "--dsn", "Example", out, "社員"}, environment);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, out + Done);
+    // Code page 932 written out by hand.
+    const std::string tableShain = "\xC3\xB0\xCC\xDE\xD9\x96\xBC,\x8E\xD0\x88\xF5,\r\n";
+    const std::string heading = "\x8D\x80\x96\xDA\x96\xBC,\xC3\xDE\xB0\xC0\x8C\x5E,\xCA\xDE\xB2\xC4\x90\x94\r\n";
+    const std::string fields = "ID,Long,4\r\n\x8E\x81\x96\xBC,Text,20\r\n";
+    EXPECT_EQ(ReadBytes(out), tableShain + heading + fields + "\r\n,,\r\n");
+
+    result = RunCli({"csv", "--dsn", "Example", out, "部署"}, environment);
+    EXPECT_EQ(result.status, 0) << result.err;
+    const std::string tableBusho = "\xC3\xB0\xCC\xDE\xD9\x96\xBC,\x95\x94\x8F\x90,\r\n";
+    EXPECT_EQ(ReadBytes(out), tableShain + heading + fields + ",,\r\n" + "\r\n" + tableBusho + heading +
+                                  "CD,Text,10\r\n" + "\r\n,,\r\n");
 }
 
 TEST_F(CliCsv, JapaneseTypeNames) {
