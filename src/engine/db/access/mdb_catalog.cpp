@@ -3,6 +3,7 @@
 #include <mdbtools.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -24,23 +25,48 @@ struct TableFreer {
 using Handle = std::unique_ptr<MdbHandle, HandleCloser>;
 using Table = std::unique_ptr<MdbTableDef, TableFreer>;
 
+// Calls `row` with the named columns of every row of a system table, as
+// text; false when the table or a column cannot be read.
+bool scanTable(MdbHandle* mdb, const char* name, const std::vector<const char*>& columns,
+               const std::function<void(const std::vector<std::string>&)>& row) {
+    Table table(mdb_read_table_by_name(mdb, const_cast<gchar*>(name), MDB_TABLE));
+    if (!table || !mdb_read_columns(table.get())) return false;
+    std::vector<std::vector<char>> buffers(columns.size(), std::vector<char>(MDB_BIND_SIZE));
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (mdb_bind_column_by_name(table.get(), const_cast<gchar*>(columns[i]), buffers[i].data(), nullptr) < 0) {
+            return false;
+        }
+    }
+    mdb_rewind_table(table.get());
+    std::vector<std::string> values(columns.size());
+    while (mdb_fetch_row(table.get())) {
+        for (std::size_t i = 0; i < columns.size(); ++i) values[i] = buffers[i].data();
+        row(values);
+    }
+    return true;
+}
+
 // Raw MSysObjects types by object name; libmdb masks them and reports
 // ODBC-linked tables and reports alike.
 std::multimap<std::string, int> rawObjectTypes(MdbHandle* mdb) {
     std::multimap<std::string, int> types;
-    Table objects(mdb_read_table_by_name(mdb, const_cast<gchar*>("MSysObjects"), MDB_TABLE));
-    if (!objects || !mdb_read_columns(objects.get())) return types;
-    static char name[MDB_BIND_SIZE];
-    static char type[MDB_BIND_SIZE];
-    if (mdb_bind_column_by_name(objects.get(), const_cast<gchar*>("Name"), name, nullptr) < 0 ||
-        mdb_bind_column_by_name(objects.get(), const_cast<gchar*>("Type"), type, nullptr) < 0) {
-        return types;
-    }
-    mdb_rewind_table(objects.get());
-    while (mdb_fetch_row(objects.get())) {
-        types.emplace(name, std::atoi(type));
-    }
+    scanTable(mdb, "MSysObjects", {"Name", "Type"},
+              [&](const std::vector<std::string>& row) { types.emplace(row[0], std::atoi(row[1].c_str())); });
     return types;
+}
+
+// The foreign-key columns of each relationship, by (table, relationship),
+// in key order. libmdb leaves the fields of foreign-key indexes empty; the
+// index of the relationship's table bears the relationship's name.
+using RelationshipKeys = std::map<std::pair<std::string, std::string>, std::map<int, std::string>>;
+
+RelationshipKeys relationshipKeys(MdbHandle* mdb) {
+    RelationshipKeys keys;
+    scanTable(mdb, "MSysRelationships", {"szObject", "szRelationship", "icolumn", "szColumn"},
+              [&](const std::vector<std::string>& row) {
+                  keys[{row[0], row[1]}][std::atoi(row[2].c_str())] = row[3];
+              });
+    return keys;
 }
 
 std::int32_t attributesOf(int rawType, unsigned flags) {
@@ -81,7 +107,41 @@ std::int32_t engineSize(const MdbColumn& column, bool textInBytes) {
     }
 }
 
-bool readDefinition(MdbCatalogEntry* entry, bool textInBytes, TableDef& def) {
+constexpr int ForeignKeyIndex = 2;
+
+std::vector<std::string> keyFields(const MdbTableDef& table, const MdbIndex& index, bool& valid) {
+    std::vector<std::string> fields;
+    for (unsigned k = 0; k < index.num_keys && k < MDB_MAX_IDX_COLS; ++k) {
+        int column = index.key_col_num[k] - 1;
+        if (column < 0 || static_cast<guint>(column) >= table.num_cols) {
+            valid = false;
+            return {};
+        }
+        fields.emplace_back(static_cast<MdbColumn*>(g_ptr_array_index(table.columns, column))->name);
+    }
+    return fields;
+}
+
+// The fields of a foreign-key index: the relationship's columns, else
+// those of the index that shares its physical index.
+std::vector<std::string> foreignKeyFields(const MdbTableDef& table, const MdbIndex& index,
+                                          const RelationshipKeys& relationships, bool& valid) {
+    auto relationship = relationships.find({table.name, index.name});
+    if (relationship != relationships.end()) {
+        std::vector<std::string> fields;
+        for (const auto& [order, name] : relationship->second) fields.push_back(name);
+        return fields;
+    }
+    for (guint i = 0; i < table.num_idxs; ++i) {
+        auto* other = static_cast<MdbIndex*>(g_ptr_array_index(table.indices, i));
+        if (other->index_type != ForeignKeyIndex && other->index_num == index.index_num) {
+            return keyFields(table, *other, valid);
+        }
+    }
+    return {};
+}
+
+bool readDefinition(MdbCatalogEntry* entry, bool textInBytes, const RelationshipKeys& relationships, TableDef& def) {
     Table table(mdb_read_table(entry));
     if (!table || !mdb_read_columns(table.get())) return false;
     GPtrArray* columns = table->columns;
@@ -91,17 +151,16 @@ bool readDefinition(MdbCatalogEntry* entry, bool textInBytes, TableDef& def) {
     }
     mdb_read_indices(table.get());
     if (!table->indices) return table->num_idxs == 0;
-    for (guint i = 0; i < table->num_idxs; ++i) {
+    bool valid = true;
+    for (guint i = 0; i < table->num_idxs && valid; ++i) {
         auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
         Index index{idx->name, (idx->flags & MDB_IDX_UNIQUE) != 0, idx->index_type == 1, {}};
-        for (unsigned k = 0; k < idx->num_keys && k < MDB_MAX_IDX_COLS; ++k) {
-            int column = idx->key_col_num[k] - 1;
-            if (column < 0 || static_cast<guint>(column) >= table->num_cols) return false;
-            index.Fields.emplace_back(static_cast<MdbColumn*>(g_ptr_array_index(columns, column))->name);
-        }
+        index.Fields = idx->index_type == ForeignKeyIndex && idx->num_keys == 0
+                           ? foreignKeyFields(*table, *idx, relationships, valid)
+                           : keyFields(*table, *idx, valid);
         def.Indexes.push_back(std::move(index));
     }
-    return true;
+    return valid;
 }
 
 }  // namespace
@@ -111,6 +170,7 @@ std::optional<std::vector<TableDef>> ReadCatalog(const std::string& absolutePath
     if (!mdb) return std::nullopt;
     auto rawTypes = rawObjectTypes(mdb.get());
     if (rawTypes.empty()) return std::nullopt;  // a catalogue without MSysObjects is corrupt
+    auto relationships = relationshipKeys(mdb.get());
     if (!mdb_read_catalog(mdb.get(), MDB_ANY)) return std::nullopt;
     bool textInBytes = mdb->f->jet_version != MDB_VER_JET3;
 
@@ -128,7 +188,7 @@ std::optional<std::vector<TableDef>> ReadCatalog(const std::string& absolutePath
         if (rawType != LocalTable && rawType != OdbcLinkedTable && rawType != AccessLinkedTable) continue;
         TableDef def{entry->object_name, attributesOf(rawType, static_cast<unsigned>(entry->flags)), {}, {}};
         // Only ordinary tables are ever listed; their definitions are read.
-        if (def.Attributes == 0 && !readDefinition(entry, textInBytes, def)) return std::nullopt;
+        if (def.Attributes == 0 && !readDefinition(entry, textInBytes, relationships, def)) return std::nullopt;
         tables.push_back(std::move(def));
     }
     return tables;

@@ -1,0 +1,56 @@
+// The bytes the reading child sends: whatever arrives damaged or cut off
+// is rejected whole, never half-read.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "access_fixture.h"
+#include "engine/db/access/catalog_wire.h"
+
+namespace kolumbra::testing {
+namespace {
+
+std::vector<db::TableDef> SampleCatalogue() {
+    db::TableDef orders{"受注データ", 0, {{"受注番号", 4, 4}, {"摘要", 10, 255}, {"添付", 101, 4}}, {}};
+    orders.Indexes.push_back({"PrimaryKey", true, true, {"受注番号"}});
+    orders.Indexes.push_back({"摘要", false, false, {"摘要", "受注番号"}});
+    return {orders, {"MSysObjects", db::attr::System, {}, {}}, {"Linked", db::attr::AttachedOdbc, {}, {}}};
+}
+
+std::string Describe(const std::vector<db::TableDef>& tables) {
+    std::string text;
+    for (const auto& table : tables) {
+        text += table.Name + " " + std::to_string(table.Attributes) + "\n" + FieldList(table) + IndexList(table);
+    }
+    return text;
+}
+
+TEST(CatalogWire, CarriesEveryPartOfTheCatalogue) {
+    auto decoded = db::wire::Decode(db::wire::Encode(SampleCatalogue()));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(Describe(*decoded), Describe(SampleCatalogue()));
+    EXPECT_TRUE(db::wire::Decode(db::wire::Encode({})));
+}
+
+TEST(CatalogWire, RejectsEveryTruncationAndTrailingBytes) {
+    std::string bytes = db::wire::Encode(SampleCatalogue());
+    for (std::size_t length = 0; length < bytes.size(); ++length) {
+        EXPECT_FALSE(db::wire::Decode(bytes.substr(0, length))) << length;
+    }
+    EXPECT_FALSE(db::wire::Decode(bytes + '\0'));
+}
+
+TEST(CatalogWire, RejectsCountsBeyondTheBytes) {
+    // A table count of 2^32 - 1 must not make the reader allocate that many.
+    std::string bytes = db::wire::Encode(SampleCatalogue());
+    std::memset(bytes.data(), 0xFF, 4);
+    EXPECT_FALSE(db::wire::Decode(bytes));
+    // A text length running past the end.
+    bytes = db::wire::Encode(SampleCatalogue());
+    std::memset(bytes.data() + 4, 0xFF, 4);
+    EXPECT_FALSE(db::wire::Decode(bytes));
+}
+
+}  // namespace
+}  // namespace kolumbra::testing
