@@ -10,6 +10,7 @@
 #include "common/runtime_error.h"
 #include "common/text.h"
 #include "engine/sheet/atomic_file.h"
+#include "engine/sheet/biff/book_stream.h"
 #include "engine/sheet/biff/record_types.h"
 #include "engine/sheet/biff/refusal.h"
 #include "engine/sheet/biff/sheet_reader.h"
@@ -111,43 +112,34 @@ std::shared_ptr<Book> Book::Create() {
 std::shared_ptr<Book> Book::Bind(const std::string& path) {
     std::shared_ptr<Book> book(new Book());
     const std::vector<std::uint8_t> file = ReadWholeFile(path);
-    std::uint16_t twips = 0;
+    biff::BookStream stream;
     try {
         book->container_ = biff::ReadBookFile(file);
+        stream = biff::ReadBookStream(book->container_.Workbook());
     } catch (const RuntimeError& e) {
         RefuseFile(path, e.description());
     }
-    const std::vector<std::uint8_t> stream = std::move(book->container_.Workbook());
-    book->container_.Workbook().clear();
-    try {
-        biff::RecordList globals = biff::ReadSubstream(stream, 0);
-        const biff::Bytes& bof = globals.front().data;
-        if (bof.size() < 4 || biff::GetU16(bof, 0) != biff::rt::BiffVersion8 ||
-            biff::GetU16(bof, 2) != biff::rt::BofGlobals)
-            RefuseFile(path, biff::kOldFormat);
-        if (!biff::Globals::WrittenByThisEngine(globals))
-            RefuseFile(path, "このプログラム以外で作成されたブックには、まだ対応していません。");
-        book->globals_ = biff::Globals::Parse(std::move(globals));
-        const std::vector<biff::BoundSheet>& bound = book->globals_.BoundSheets();
-        const std::vector<std::uint16_t>& tabIds = book->globals_.TabIds();
-        for (std::size_t i = 0; i < bound.size(); ++i) {
-            auto sheet = std::make_shared<SheetEntry>();
-            sheet->name = text::FromUtf16(bound[i].name);
-            sheet->options = bound[i].options;
-            sheet->tabId = tabIds.size() == bound.size() ? tabIds[i] : static_cast<std::uint16_t>(i + 1);
-            sheet->records = biff::ReadSubstream(stream, bound[i].offset);
-            if (biff::GetU16(sheet->records.front().data, 2) != biff::rt::BofWorksheet)
-                RefuseFile(path, "ワークシート以外のシートを含むブックには、まだ対応していません。");
-            sheet->base = bound[i].offset;
-            sheet->stringRefs = biff::CountStringRefs(sheet->records);
-            sheet->selection = biff::ReadSelection(sheet->records);
-            book->sheets_.push_back(std::move(sheet));
-        }
-        twips = book->globals_.StandardFont().twips;
-    } catch (const biff::FormatError&) {
-        RefuseFile(path, biff::kDamaged);
+    std::vector<std::uint8_t>().swap(book->container_.Workbook());
+    if (!stream.globals.WrittenByThisEngine())
+        RefuseFile(path, "このプログラム以外で作成されたブックには、まだ対応していません。");
+    book->globals_ = std::move(stream.globals);
+    const std::vector<biff::BoundSheet>& bound = book->globals_.BoundSheets();
+    const std::vector<std::uint16_t>& tabIds = book->globals_.TabIds();
+    for (std::size_t i = 0; i < bound.size(); ++i) {
+        auto sheet = std::make_shared<SheetEntry>();
+        sheet->name = text::FromUtf16(bound[i].name);
+        sheet->options = bound[i].options;
+        sheet->tabId = tabIds.size() == bound.size() ? tabIds[i] : static_cast<std::uint16_t>(i + 1);
+        sheet->records = std::move(stream.sheets[i]);
+        if (biff::GetU16(sheet->records.front().data, 2) != biff::rt::BofWorksheet)
+            RefuseFile(path, "ワークシート以外のシートを含むブックには、まだ対応していません。");
+        sheet->base = stream.offsets[i];
+        sheet->stringRefs = biff::CountStringRefs(sheet->records);
+        sheet->selection = biff::ReadSelection(sheet->records);
+        book->sheets_.push_back(std::move(sheet));
     }
     if (book->sheets_.empty()) RefuseFile(path, "シートがありません。");
+    const std::uint16_t twips = book->globals_.StandardFont().twips;
     book->window_ = book->globals_.Window();
     book->active_ = std::min<std::size_t>(book->window_.activeSheet, book->sheets_.size() - 1);
     book->maxDigitWidth_ = MaxDigitWidth(twips);

@@ -34,7 +34,7 @@ struct BookFile {
 };
 
 // Takes a compound file apart. Anything that is not a compound file with a
-// Workbook stream, or any complaint of the container library, raises a
+// Workbook (or Book) stream, or any complaint of the container library, raises a
 // RuntimeError.
 BookFile ReadBookFile(const Bytes& file);
 

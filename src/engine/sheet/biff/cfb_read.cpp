@@ -14,6 +14,8 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string_view>
 
 namespace kolumbra::sheet::biff {
 namespace {
@@ -65,15 +67,16 @@ bool HasCompoundSignature(const Bytes& file) {
     return file.size() >= 512 && std::equal(std::begin(kSignature), std::end(kSignature), file.begin());
 }
 
-Bytes ReadStream(GsfInput* input) {
+// A stream can never be longer than the file that holds it.
+Bytes ReadStream(GsfInput* input, std::size_t fileSize) {
     const gsf_off_t size = gsf_input_size(input);
-    if (size < 0) Refuse(kDamaged);
-    Bytes data(static_cast<std::size_t>(size));  // bounded by the container's own file size
+    if (size < 0 || static_cast<std::uint64_t>(size) > fileSize) Refuse(kDamaged);
+    Bytes data(static_cast<std::size_t>(size));
     if (size > 0 && gsf_input_read(input, data.size(), data.data()) == nullptr) Refuse(kDamaged);
     return data;
 }
 
-void ReadChildren(GsfInfile* storage, CfbEntry& into) {
+void ReadChildren(GsfInfile* storage, CfbEntry& into, std::size_t fileSize) {
     const int count = gsf_infile_num_children(storage);
     for (int i = 0; i < count; ++i) {
         const char* name = gsf_infile_name_by_index(storage, i);
@@ -85,19 +88,37 @@ void ReadChildren(GsfInfile* storage, CfbEntry& into) {
         entry.isStorage = gsf_infile_num_children(asStorage) >= 0;
         if (entry.isStorage) {
             gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(asStorage), entry.classId.data());
-            ReadChildren(asStorage, entry);
+            ReadChildren(asStorage, entry, fileSize);
         } else {
-            entry.data = ReadStream(child.get());
+            entry.data = ReadStream(child.get(), fileSize);
         }
         into.children.push_back(std::move(entry));
     }
 }
 
-bool IsWorkbookName(const std::string& name) {
-    static constexpr char kWorkbook[] = "workbook";
-    if (name.size() != sizeof kWorkbook - 1) return false;
-    return std::equal(name.begin(), name.end(), kWorkbook,
+bool SameNameIgnoringCase(const std::string& name, std::string_view lower) {
+    return std::equal(name.begin(), name.end(), lower.begin(), lower.end(),
                       [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a + ('a' - 'A') : a) == b; });
+}
+
+// The workbook data: the "Workbook" stream, or a "Book" stream as other
+// applications name it. Which format it holds is decided by its first BOF.
+std::optional<std::size_t> FindWorkbookStream(const std::vector<CfbEntry>& children) {
+    for (std::string_view name : {"workbook", "book"}) {
+        for (std::size_t i = 0; i < children.size(); ++i) {
+            if (!children[i].isStorage && SameNameIgnoringCase(children[i].name, name)) return i;
+        }
+    }
+    return std::nullopt;
+}
+
+// A bare stream of the formats older than the compound file (BIFF2 to 4)
+// starts with a BOF of its own record type.
+bool IsBareOldStream(const Bytes& file) {
+    if (file.size() < 4) return false;
+    const int type = file[0] | file[1] << 8;
+    const int size = file[2] | file[3] << 8;
+    return (type == 0x0009 || type == 0x0209 || type == 0x0409) && size >= 4 && size <= 16;
 }
 
 void WriteChildren(GsfOutfile* storage, const CfbEntry& from) {
@@ -117,7 +138,7 @@ void WriteChildren(GsfOutfile* storage, const CfbEntry& from) {
 }  // namespace
 
 BookFile ReadBookFile(const Bytes& file) {
-    if (!HasCompoundSignature(file)) Refuse(kNotCompoundFile);
+    if (!HasCompoundSignature(file)) Refuse(IsBareOldStream(file) ? kOldFormat : kNotCompoundFile);
     LogGuard log;
     BookFile book;
     {
@@ -129,14 +150,12 @@ BookFile ReadBookFile(const Bytes& file) {
             Refuse(kDamaged);
         }
         gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(root.get()), book.root.classId.data());
-        ReadChildren(root.get(), book.root);
+        ReadChildren(root.get(), book.root, file.size());
     }
     if (!log.Clean()) Refuse(kDamaged);
-    const auto& children = book.root.children;
-    const auto workbook = std::find_if(children.begin(), children.end(),
-                                       [](const CfbEntry& e) { return !e.isStorage && IsWorkbookName(e.name); });
-    if (workbook == children.end()) Refuse(kNoWorkbookStream);
-    book.workbookIndex = static_cast<std::size_t>(workbook - children.begin());
+    const std::optional<std::size_t> workbook = FindWorkbookStream(book.root.children);
+    if (!workbook) Refuse(kNoWorkbookStream);
+    book.workbookIndex = *workbook;
     return book;
 }
 

@@ -119,8 +119,8 @@ Globals Globals::Parse(RecordList records) {
     return globals;
 }
 
-bool Globals::WrittenByThisEngine(const RecordList& records) {
-    for (const Record& record : records) {
+bool Globals::WrittenByThisEngine() const {
+    for (const Record& record : records_) {
         if (record.type == rt::WriteAccess) return record.data == WriteAccessBody();
     }
     return false;
@@ -130,8 +130,6 @@ void Globals::Index() {
     for (std::size_t i = 0; i < records_.size(); ++i) {
         const Record& record = records_[i];
         switch (record.type) {
-        case rt::FilePass:
-            throw FormatError("encrypted workbook");
         case rt::Font:
             fonts_.push_back(record.data);
             break;
@@ -163,6 +161,7 @@ void Globals::Index() {
         }
     }
     if (fonts_.empty()) throw FormatError("workbook without fonts");
+    DecodeFont(fonts_.front());  // the standard font must be readable
     for (std::size_t i = 0; i < xfs_.size(); ++i) {
         if (auto format = DecodeCellXf(xfs_[i])) xfByFormat_.emplace(format->Key(), static_cast<std::uint16_t>(i));
     }

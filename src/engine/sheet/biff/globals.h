@@ -38,7 +38,7 @@ public:
     // Throws FormatError when the records are not BIFF8 workbook globals.
     static Globals Parse(RecordList records);
     // Whether this engine wrote the globals (its WRITEACCESS mark).
-    static bool WrittenByThisEngine(const RecordList& records);
+    bool WrittenByThisEngine() const;
 
     FontInfo StandardFont() const;
     const std::vector<BoundSheet>& BoundSheets() const { return boundSheets_; }

@@ -85,6 +85,8 @@ inline constexpr std::uint16_t Xf = 0x00E0;
 // The BOF substream types.
 inline constexpr std::uint16_t BofGlobals = 0x0005;
 inline constexpr std::uint16_t BofWorksheet = 0x0010;
+inline constexpr std::uint16_t BofChart = 0x0020;
+inline constexpr std::uint16_t BofMacroSheet = 0x0040;
 inline constexpr std::uint16_t BiffVersion8 = 0x0600;
 
 // The longest record body; longer data goes on in CONTINUE records.

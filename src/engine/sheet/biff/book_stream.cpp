@@ -1,0 +1,76 @@
+#include "engine/sheet/biff/book_stream.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "engine/sheet/biff/record_types.h"
+#include "engine/sheet/biff/refusal.h"
+#include "engine/sheet/biff/stream.h"
+
+namespace kolumbra::sheet::biff {
+
+namespace {
+
+// The BOF record types of the formats before BIFF5.
+constexpr std::uint16_t OldBofTypes[] = {0x0009, 0x0209, 0x0409};
+
+// Decides the format by the first record alone, whatever the stream's name.
+void CheckFirstBof(const Bytes& stream) {
+    if (stream.size() < 8) Refuse(kDamaged);
+    const std::uint16_t type = GetU16(stream, 0);
+    if (std::find(std::begin(OldBofTypes), std::end(OldBofTypes), type) != std::end(OldBofTypes)) Refuse(kOldFormat);
+    if (type != rt::Bof) Refuse(kDamaged);
+    if (GetU16(stream, 4) != rt::BiffVersion8) Refuse(kOldFormat);
+    if (GetU16(stream, 6) != rt::BofGlobals) Refuse(kDamaged);
+}
+
+bool IsSheetSubstream(const RecordList& sheet) {
+    const Bytes& bof = sheet.front().data;
+    if (bof.size() < 4 || GetU16(bof, 0) != rt::BiffVersion8) return false;
+    const std::uint16_t type = GetU16(bof, 2);
+    return type == rt::BofWorksheet || type == rt::BofChart || type == rt::BofMacroSheet;
+}
+
+BookStream Split(const Bytes& stream) {
+    RecordList globals = ReadSubstream(stream, 0);
+    // Everything after FILEPASS is encrypted; nothing of it can be read.
+    if (std::any_of(globals.begin(), globals.end(), [](const Record& r) { return r.type == rt::FilePass; }))
+        Refuse(kEncrypted);
+    const std::size_t globalsEnd = StreamSize(globals);
+    BookStream book;
+    book.globals = Globals::Parse(std::move(globals));
+    const std::vector<BoundSheet>& bound = book.globals.BoundSheets();
+    std::vector<std::size_t> ends;
+    for (const BoundSheet& entry : bound) {
+        if (entry.offset < globalsEnd) Refuse(kDamaged);
+        RecordList sheet = ReadSubstream(stream, entry.offset);
+        if (!IsSheetSubstream(sheet)) Refuse(kDamaged);
+        ends.push_back(entry.offset + StreamSize(sheet));
+        book.sheets.push_back(std::move(sheet));
+        book.offsets.push_back(entry.offset);
+    }
+    // No two sheets may share bytes of the stream.
+    std::vector<std::size_t> order(bound.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return book.offsets[a] < book.offsets[b]; });
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        if (book.offsets[order[k]] < ends[order[k - 1]]) Refuse(kDamaged);
+    }
+    const std::size_t end = std::accumulate(ends.begin(), ends.end(), globalsEnd,
+                                            [](std::size_t a, std::size_t b) { return std::max(a, b); });
+    book.tail.assign(stream.begin() + static_cast<std::ptrdiff_t>(end), stream.end());
+    return book;
+}
+
+}  // namespace
+
+BookStream ReadBookStream(const Bytes& stream) {
+    CheckFirstBof(stream);
+    try {
+        return Split(stream);
+    } catch (const FormatError&) {
+        Refuse(kDamaged);
+    }
+}
+
+}  // namespace kolumbra::sheet::biff
