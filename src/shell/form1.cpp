@@ -15,9 +15,10 @@
 
 #include "catalog/connection.h"
 #include "common/product.h"
-#include "csvexport/csv_listing.h"
 #include "common/profile.h"
+#include "csvexport/csv_listing.h"
 #include "engine/db/odbc/odbc_source.h"
+#include "layoutbook/export_driver.h"
 #include "shell/form2.h"
 #include "shell/form3.h"
 #include "shell/path_box.h"
@@ -114,6 +115,7 @@ void Form1::BuildControls() {
 
     connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(session_); });
     connect(command3_, &QPushButton::clicked, this, [this] { Command3_Click(session_); });
+    connect(command4_, &QPushButton::clicked, this, &Form1::onCommand4Clicked);
     connect(command2_, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(command5, &QPushButton::clicked, this,
             [this] { cmmdlg(text1_, QStringLiteral("Access mdb (*.mdb)"), true); });
@@ -145,6 +147,8 @@ void Form1::Form_Load() {
     text2_->setText(programFolder_ + "/table.xls");
     text3_->setText(programFolder_ + "/table.csv");
 }
+
+void Form1::onCommand4Clicked() { Command4_Click(session_, exportState_); }
 
 void Form1::Command2_Click() {
     CloseDatabase(session_);
@@ -213,6 +217,8 @@ void Form1::SetHourglass(bool busy) {
     else QApplication::restoreOverrideCursor();
 }
 
+// Sleeps on the UI thread: input that arrives meanwhile waits in the queue
+// until the command is done, as during the rest of the command.
 void Form1::Pause(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
 
 std::optional<std::string> Form1::ChooseDataSource() {

@@ -8,6 +8,7 @@
 
 #include "catalog/session.h"
 #include "common/window_services.h"
+#include "layoutbook/export_state.h"
 
 class QListWidget;
 class QProgressBar;
@@ -54,11 +55,8 @@ public:
     void Pause(int milliseconds) override;
     std::optional<std::string> ChooseDataSource() override;
 
-    // The workbook export button's handler, defined and connected by the
-    // workbook export command.
-    void onCommand4Clicked();
-
 private:
+    void onCommand4Clicked();
     void BuildControls();
     void BuildMenus();
     void Command2_Click();
@@ -69,6 +67,7 @@ private:
     Prompts& prompts_;
     QString programFolder_;
     Session session_;
+    ExportState exportState_;  // the field buffer and workbook of the table in work
     QString gLastDir;
     float progressValue_ = 0;
 

@@ -7,11 +7,14 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QUrl>
+#include <cstdio>
 #include <deque>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "shell/form1.h"
@@ -202,22 +205,67 @@ TEST_F(ShellTest, VersionWindowOpensFromTheHelpMenuAndCloses) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-TEST_F(ShellTest, ReadingAFixtureFillsTheListAndCsvWritesTheSelectedTables) {
-    const auto real = db::MakeDbEngine();
-    Form1 form(prompts, *real, QString::fromStdString(dir.path().string()));
-    form.Form_Load();
-    Find<QLineEdit>(&form, "Text1")->setText(KOLUMBRA_FIXTURES "/mdb/nwind.mdb");
-    Find<QPushButton>(&form, "Command1")->click();
-    auto* list = Find<QListWidget>(&form, "List1");
-    ASSERT_GT(list->count(), 1) << (prompts.messages.empty() ? std::string() : prompts.messages[0].text.toStdString());
-    EXPECT_TRUE(Find<QPushButton>(&form, "Command3")->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>(&form, "Command4")->isEnabled());
-    list->item(0)->setSelected(true);
-    list->item(1)->setSelected(true);
-    prompts.messages.clear();
-    Find<QPushButton>(&form, "Command3")->click();
-    EXPECT_TRUE(std::filesystem::exists(dir.file("table.csv")));
+// The main window on the real database engine, with nwind.mdb read into it.
+class ReadShellTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        form = std::make_unique<Form1>(prompts, *real, QString::fromStdString(dir.path().string()));
+        form->Form_Load();
+        Find<QLineEdit>(form.get(), "Text1")->setText(KOLUMBRA_FIXTURES "/mdb/nwind.mdb");
+        Find<QPushButton>(form.get(), "Command1")->click();
+        list = Find<QListWidget>(form.get(), "List1");
+        ASSERT_GT(list->count(), 1) << (prompts.messages.empty() ? "" : prompts.messages[0].text.toStdString());
+        prompts.messages.clear();
+    }
+    void Select(std::initializer_list<int> rows) {
+        for (int row : rows) list->item(row)->setSelected(true);
+    }
+
+    std::unique_ptr<db::DbEngine> real = db::MakeDbEngine();
+    std::unique_ptr<Form1> form;
+    QListWidget* list = nullptr;
+};
+
+// The sheet names an independent reader finds in a workbook.
+std::string SheetNames(const std::string& path) {
+    const std::string command =
+        "/usr/bin/python3 -c 'import sys, xlrd; print(\",\".join(xlrd.open_workbook(sys.argv[1]).sheet_names()))' '" +
+        path + "'";
+    std::string names;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe)) names += buffer;
+        pclose(pipe);
+    }
+    return names;
+}
+
+TEST_F(ReadShellTest, ReadingEnablesTheExportsAndCsvWritesTheSelectedTables) {
+    EXPECT_TRUE(Find<QPushButton>(form.get(), "Command3")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(form.get(), "Command4")->isEnabled());
+    Select({0, 1});
+    Find<QPushButton>(form.get(), "Command3")->click();
+    const std::string csv = kolumbra::testing::ReadBytes(dir.file("table.csv"));
+    EXPECT_NE(csv.find("," + list->item(0)->text().toStdString() + ",\r\n"), std::string::npos);
+    EXPECT_NE(csv.find("," + list->item(1)->text().toStdString() + ",\r\n"), std::string::npos);
     ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("完了"));
+}
+
+TEST_F(ReadShellTest, WorkbookButtonAsksOnceWritesTheSelectedSheetsAndResetsTheWindow) {
+    Select({0, 2});
+    Find<QPushButton>(form.get(), "Command4")->click();
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[0].buttons, Buttons::OkCancel);
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("確認"));
+    EXPECT_EQ(prompts.messages[1].text, QStringLiteral("table.xlsが作成されました"));
+    EXPECT_EQ(prompts.messages[1].title, QStringLiteral("完了"));
+    // A new workbook starts with a sheet of its own; the tables' sheets follow it.
+    EXPECT_THAT(SheetNames(dir.file("table.xls")),
+                ::testing::EndsWith("," + (list->item(0)->text() + "," + list->item(2)->text()).toStdString() + "\n"));
+    EXPECT_EQ(form->findChild<QProgressBar*>("ProgressBar1")->value(), 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 }  // namespace
