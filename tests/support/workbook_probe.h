@@ -1,5 +1,5 @@
 #pragma once
-// Reads a written workbook back through xlrd (tests/layoutbook/xls_probe.py),
+// Reads a written workbook back through xlrd (xls_probe.py beside this file),
 // so that the form is checked by a reader independent of the engine.
 
 #include <map>

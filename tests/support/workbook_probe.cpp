@@ -22,7 +22,7 @@ std::vector<std::string> splitTabs(const std::string& line) {
 
 std::string runProbe(const std::string& path) {
     const std::string command =
-        "/usr/bin/python3 '" KOLUMBRA_SOURCE_DIR "/tests/layoutbook/xls_probe.py' '" + path + "' 2>&1";
+        "/usr/bin/python3 '" KOLUMBRA_XLS_PROBE "' '" + path + "' 2>&1";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
     if (!pipe) throw std::runtime_error("cannot start the workbook reader");
     std::string output;
