@@ -61,13 +61,19 @@ fs::path ResolvedTarget(const std::string& path) {
     return path;
 }
 
-// Mode bits for the new file: the old file's, or what a fresh file gets.
-mode_t NewFileMode(const fs::path& target) {
+// Gives the new file the old file's owner and mode bits, or the mode a
+// fresh file gets. Only a privileged user can hand a file to another
+// owner; for anyone else the new file stays their own.
+void TakeOverOwnerAndMode(int fd, const fs::path& target) {
     struct stat old {};
-    if (::stat(target.c_str(), &old) == 0) return old.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    if (::stat(target.c_str(), &old) != 0) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (::fchmod(fd, 0666 & ~mask) != 0) throw FileError(errno);
+        return;
+    }
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM) throw FileError(errno);
+    if (::fchmod(fd, old.st_mode & 07777) != 0) throw FileError(errno);
 }
 
 // Flushes the folder so the rename survives a crash; a failure here comes
@@ -125,7 +131,7 @@ void DiskListingStore::Replace(const std::string& path, const std::string& bytes
     Descriptor file(::mkostemp(temp.data(), O_CLOEXEC));
     if (file.get() < 0) throw FileError(errno);
     try {
-        if (::fchmod(file.get(), NewFileMode(target)) != 0) throw FileError(errno);
+        TakeOverOwnerAndMode(file.get(), target);
         WriteAll(file.get(), bytes);
         if (::fsync(file.get()) != 0) throw FileError(errno);
         file.Close();

@@ -152,6 +152,18 @@ TEST_F(ListingFailure, NameNearTheLengthLimitIsWritten) {
     EXPECT_NE(ReadBytes(out).find("a,Long,4\r\n"), std::string::npos);
 }
 
+TEST_F(ListingFailure, ReplacingKeepsTheOwner) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file away";
+    WriteBytes(out, OldContent);
+    ASSERT_EQ(::chown(out.c_str(), 65534, 65534), 0);
+    Run(out, {"A"});
+    EXPECT_EQ(window.messages, std::vector{Done(out)});
+    struct stat info {};
+    ASSERT_EQ(::stat(out.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+}
+
 TEST_F(ListingFailure, FifoOfThatNameIsRefusedWithoutBlocking) {
     ASSERT_EQ(::mkfifo(out.c_str(), 0600), 0);
     Run(out, {"A"});
