@@ -147,6 +147,16 @@ TEST_F(ShellTest, DropTakesTheFirstFileAndIgnoresDropsWithoutFiles) {
     EXPECT_EQ(text3->text(), "/t/one.csv");
 }
 
+TEST_F(ShellTest, PauseHoldsTheWindowWithoutTakingQueuedEvents) {
+    auto form = Start();
+    bool delivered = false;
+    QMetaObject::invokeMethod(form.get(), [&] { delivered = true; }, Qt::QueuedConnection);
+    form->Pause(1);
+    EXPECT_FALSE(delivered);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(delivered);
+}
+
 // Presses a button of the modal window that opens next, once it is shown.
 void PressInNextModal(const char* button, std::function<void(QWidget*)> edit = {}) {
     QTimer::singleShot(0, [button, edit] {
