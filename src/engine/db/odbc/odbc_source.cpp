@@ -12,7 +12,7 @@ namespace kolumbra::db {
 
 namespace {
 
-constexpr const char* CallFailed = "ODBC -- 呼び出しが失敗しました。";
+constexpr const char* CallFailed = "ODBC--呼び出しが失敗しました。";
 
 // The driver's first diagnostic record for a handle, when it has one.
 std::string Diagnostic(SQLSMALLINT handleType, SQLHANDLE handle) {
@@ -123,7 +123,7 @@ public:
     }
     TableDef TableDefItem(std::int16_t index) override {
         if (index < 0 || static_cast<std::size_t>(index) >= tables_.size()) {
-            throw RuntimeError(dberr::ItemNotFound, "この コレクションには項目がありません。");
+            throw RuntimeError(dberr::ItemNotFound, "このコレクションには項目がありません。");
         }
         const TableEntry& entry = tables_[static_cast<std::size_t>(index)];
         TableDef def{entry.name, entry.attributes, ReadFields(entry), ReadIndexes(entry)};
@@ -182,6 +182,11 @@ private:
                               Sql(t.name), SQL_NTS, nullptr, 0));
         std::vector<Field> fields;
         while (Fetch(stmt)) {
+            // The table name is a search pattern: "_" and "%" match other
+            // tables too, so only rows of this very table count. Columns are
+            // read in ascending order everywhere: drivers need not allow others.
+            std::string schema = TextColumn(stmt, 2);
+            if (TextColumn(stmt, 3) != t.name || schema != t.schema) continue;
             Field field;
             field.Name = TextColumn(stmt, 4);
             field.Type = EngineTypeOfSqlType(static_cast<std::int16_t>(IntegerColumn(stmt, 5)));
@@ -214,11 +219,12 @@ private:
                                  PartLength(t.schema), Sql(t.name), SQL_NTS, SQL_INDEX_ALL, SQL_QUICK));
         std::vector<Index> indexes;
         while (Fetch(stmt)) {
-            bool typeNull = false;
-            if (IntegerColumn(stmt, 7, &typeNull) == SQL_TABLE_STAT || typeNull) continue;
             bool nonUnique = IntegerColumn(stmt, 4) != 0;
             std::string name = TextColumn(stmt, 6);
+            bool typeNull = false;
+            bool statistics = IntegerColumn(stmt, 7, &typeNull) == SQL_TABLE_STAT;
             std::string column = TextColumn(stmt, 9);
+            if (statistics || typeNull) continue;
             if (indexes.empty() || indexes.back().Name != name) indexes.push_back({name, !nonUnique, false, {}});
             indexes.back().Fields.push_back(column);
         }

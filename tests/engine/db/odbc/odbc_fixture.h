@@ -1,0 +1,17 @@
+#pragma once
+// A data source of the tests' own: a SQLite database made with sqlite3,
+// served by the SQLite3 ODBC driver through an odbc.ini in a temporary
+// folder. Made once per process, before the first ODBC call.
+
+#include <string>
+
+namespace kolumbra::testing {
+
+inline const std::string TestDsn = "Kolumbra test";
+// A data source whose database file does not exist and may not be created.
+inline const std::string RefusingDsn = "Kolumbra refusing";
+
+// Sets up the data sources (once) and returns the database file's path.
+const std::string& TestDatabasePath();
+
+}  // namespace kolumbra::testing

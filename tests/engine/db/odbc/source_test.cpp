@@ -1,0 +1,100 @@
+// The ODBC back end against the SQLite3 driver: what the driver reports
+// for the tests' own database, as the engine hands it on.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "../catalogue_text.h"
+#include "common/runtime_error.h"
+#include "engine/db/odbc/odbc_source.h"
+#include "odbc_fixture.h"
+
+namespace kolumbra::testing {
+namespace {
+
+std::unique_ptr<db::Database> OpenTestSource() {
+    TestDatabasePath();
+    return db::OpenOdbcSource(TestDsn);
+}
+
+RuntimeError OpenError(const std::string& dsn) {
+    TestDatabasePath();
+    try {
+        db::OpenOdbcSource(dsn);
+    } catch (const RuntimeError& error) {
+        return error;
+    }
+    return RuntimeError(0, "opened");
+}
+
+TEST(OdbcSource, TablesInTheDriversOrderViewsAreNoOrdinaryTables) {
+    auto source = OpenTestSource();
+    EXPECT_EQ(TableList(*source),
+              "社員マスタ 00000000\ntypes 00000000\ndetails 00000000\nm_t 00000000\nmxt 00000000\n"
+              "社員一覧 80000002\nalpha 00000000\n");
+}
+
+TEST(OdbcSource, ConnectHoldsTheCompletedStringAndNameTheDatabase) {
+    auto source = OpenTestSource();
+    EXPECT_EQ(source->Connect().rfind("ODBC;DSN=" + TestDsn + ";", 0), 0u) << source->Connect();
+    EXPECT_NE(source->Connect().find("Database=" + TestDatabasePath()), std::string::npos);
+    // The driver names the database by its file.
+    EXPECT_EQ(source->Name(), TestDatabasePath());
+}
+
+TEST(OdbcSource, FieldTypesAndSizes) {
+    // The driver reports BLOB as binary of size 0 and knows no REAL, CHAR
+    // or DECIMAL types of its own; what it reports is what comes through.
+    auto source = OpenTestSource();
+    EXPECT_EQ(FieldList(TableNamed(*source, "types")),
+              "c_bit 1 1\nc_tiny 2 1\nc_small 3 2\nc_int 4 4\nc_double 7 8\nc_date 8 8\nc_time 22 8\n"
+              "c_ts 23 8\nc_varchar 10 33\nc_text 12 0\nc_blob 9 0\nc_varbin 17 20\nc_big 16 8\n");
+    EXPECT_EQ(FieldList(TableNamed(*source, "社員マスタ")), "社員コード 10 6\n氏名 10 40\n部署コード 10 4\n");
+}
+
+TEST(OdbcSource, FieldsOfATableWhoseNameIsAPattern) {
+    // "m_t" as a search pattern also matches "mxt".
+    auto source = OpenTestSource();
+    EXPECT_EQ(FieldList(TableNamed(*source, "m_t")), "one 4 4\n");
+    EXPECT_EQ(FieldList(TableNamed(*source, "mxt")), "two 4 4\n");
+}
+
+TEST(OdbcSource, UniqueIndexesArePrimaryOnlyForTheKey) {
+    // In the order the driver returns them.
+    auto source = OpenTestSource();
+    EXPECT_EQ(IndexList(TableNamed(*source, "社員マスタ")),
+              "社員マスタ_部署 - - 部署コード\n"
+              "社員マスタ_氏名 U - 氏名\n"
+              "sqlite_autoindex_社員マスタ_1 U P 社員コード\n");
+    // A unique index over the key's fields in another order is no key.
+    EXPECT_EQ(IndexList(TableNamed(*source, "details")),
+              "details_item U - item,order_no\n"
+              "sqlite_autoindex_details_1 U P order_no,line\n");
+    EXPECT_EQ(IndexList(TableNamed(*source, "alpha")), "");
+}
+
+TEST(OdbcSource, AnUnknownOrRefusingDataSourceIsAnOdbcCallFailure) {
+    RuntimeError unknown = OpenError("No such source");
+    EXPECT_EQ(unknown.number(), db::dberr::OdbcCallFailed);
+    EXPECT_EQ(unknown.description().rfind("ODBC--呼び出しが失敗しました。\rIM002 ", 0), 0u) << unknown.description();
+    EXPECT_EQ(OpenError(RefusingDsn).number(), db::dberr::OdbcCallFailed);
+}
+
+TEST(OdbcSource, ReadingAfterCloseIsAnError) {
+    auto source = OpenTestSource();
+    source->Close();
+    EXPECT_THROW(source->TableDefItem(0), RuntimeError);
+    source->Close();
+}
+
+TEST(OdbcSource, ListsTheDataSourcesOfTheIniFiles) {
+    TestDatabasePath();
+    std::vector<std::string> names;
+    for (const auto& source : db::ListDataSources()) names.push_back(source.Name);
+    EXPECT_NE(std::find(names.begin(), names.end(), TestDsn), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), RefusingDsn), names.end());
+}
+
+}  // namespace
+}  // namespace kolumbra::testing
