@@ -8,6 +8,7 @@
 #include "common/runtime_error.h"
 #include "common/text.h"
 #include "layoutbook/index_marks.h"
+#include "layoutbook/table_catalogue.h"
 #include "layoutbook/table_sheets.h"
 
 namespace kolumbra {
@@ -26,16 +27,6 @@ bool isWorkbookPath(const std::string& path) {
     return extension == ".xls" || extension == ".XLS";
 }
 
-std::optional<db::TableDef> findTable(Session& session) {
-    if (!session.gDb) return std::nullopt;
-    const std::int16_t count = session.gDb->TableDefCount();
-    for (std::int16_t j = 0; j < count; ++j) {
-        db::TableDef definition = session.gDb->TableDefItem(j);
-        if (definition.Name == session.CurrentTable) return definition;
-    }
-    return std::nullopt;
-}
-
 // Puts the pointer back even when the database
 // engine fails while a definition is read.
 class BusyPointer {
@@ -49,35 +40,12 @@ private:
     WindowServices& window_;
 };
 
-// A database failure while the definition is read (a lost connection, a
-// damaged catalogue) is reported like a failure while writing; the table
-// then gets no sheet, as a form with part of its fields would pass for the
-// whole definition.
-bool readFieldsReported(Session& session, ExportState& state) {
-    try {
-        ReadTableFields(session, state);
-        return true;
-    } catch (const RuntimeError& error) {
-        ReportSheetError(session.window, error);
-        return false;
-    }
-}
-
-void writeTable(Session& session, ExportState& state) {
-    WindowServices& window = session.window;
-    window.SetStatusPanel(2, session.CurrentTable);
-    window.RefreshStatus();
-    if (readFieldsReported(session, state)) WriteTableSheets(session, state);
-    window.SetStatusPanel(2, "");
-    window.RefreshStatus();
-}
-
-}  // namespace
-
-void ReadTableFields(Session& session, ExportState& state) {
+// Fills the field buffer from the definition of CurrentTable: names, type
+// names, sizes and the index marks. An unknown table leaves it empty.
+void readTableFields(Session& session, TableCatalogue& catalogue, ExportState& state) {
     ClearFieldBuffer(state);
     state.FieldCount = 0;
-    const std::optional<db::TableDef> definition = findTable(session);
+    const std::optional<db::TableDef> definition = catalogue.Find(session.CurrentTable);
     if (!definition) return;
 
     state.FieldCount = static_cast<std::int16_t>(definition->Fields.size());
@@ -92,6 +60,31 @@ void ReadTableFields(Session& session, ExportState& state) {
     const bool odbc = IsOdbcMode(session.window.Text1());
     for (const db::Index& index : definition->Indexes) MarkIndex(state, index, odbc);
 }
+
+// A database failure while the definition is read (a lost connection, a
+// damaged catalogue) is reported like a failure while writing; the table
+// then gets no sheet, as a form with part of its fields would pass for the
+// whole definition.
+bool readFieldsReported(Session& session, TableCatalogue& catalogue, ExportState& state) {
+    try {
+        readTableFields(session, catalogue, state);
+        return true;
+    } catch (const RuntimeError& error) {
+        ReportSheetError(session.window, error);
+        return false;
+    }
+}
+
+void writeTable(Session& session, TableCatalogue& catalogue, ExportState& state) {
+    WindowServices& window = session.window;
+    window.SetStatusPanel(2, session.CurrentTable);
+    window.RefreshStatus();
+    if (readFieldsReported(session, catalogue, state)) WriteTableSheets(session, state);
+    window.SetStatusPanel(2, "");
+    window.RefreshStatus();
+}
+
+}  // namespace
 
 void Command4_Click(Session& session, ExportState& state) {
     WindowServices& window = session.window;
@@ -110,11 +103,12 @@ void Command4_Click(Session& session, ExportState& state) {
 
     {
         BusyPointer busy(window);
+        TableCatalogue catalogue(session.gDb.get());
         const int count = window.ListCount();
         for (int i = 0; i < count; ++i) {
             if (!window.ListSelected(i)) continue;
             session.CurrentTable = window.ListItem(i);
-            writeTable(session, state);
+            writeTable(session, catalogue, state);
         }
     }
     window.MsgBox(FileNameOfPath(window.Text2()) + "が作成されました", Buttons::Ok, Icon::None, "完了");

@@ -9,8 +9,4 @@ namespace kolumbra {
 
 void Command4_Click(Session& session, ExportState& state);
 
-// Fills the field buffer from the definition of CurrentTable in gDb: names,
-// type names, sizes and the index marks. An unknown table leaves it empty.
-void ReadTableFields(Session& session, ExportState& state);
-
 }  // namespace kolumbra

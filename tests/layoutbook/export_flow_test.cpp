@@ -253,6 +253,25 @@ TEST_F(LayoutTest, ADatabaseFailureWhileReadingATableIsReportedAndTheNextGoesOn)
     EXPECT_EQ(window.events.back(), "hourglass off");
 }
 
+TEST_F(LayoutTest, EachDefinitionIsReadOnceHoweverManyTablesAreExported) {
+    std::vector<db::TableDef> tables;
+    for (int i = 0; i < 30; ++i) tables.push_back(TableWithFields("T" + std::to_string(100 + i), 1));
+    window.list.clear();
+    // Listed in the reverse of the catalogue order: the worst case of a search from the first.
+    for (auto table = tables.rbegin(); table != tables.rend(); ++table) window.list.push_back({table->Name, true});
+    window.list.push_back({"Gone", true});
+    auto database = std::make_unique<FakeDatabase>(tables);
+    FakeDatabase& counted = *database;
+    session.gDb = std::move(database);
+    Command4_Click(session, state);
+    EXPECT_EQ(counted.definitionReads, 30);
+    const auto sheets = Sheets();
+    ASSERT_EQ(sheets.size(), 32u);
+    EXPECT_EQ(sheets[1].name, "T129");
+    EXPECT_EQ(sheets[30].value("T7"), "T100");
+    EXPECT_EQ(sheets[30].value("E11"), "F1");
+}
+
 TEST_F(LayoutTest, OdbcSourceShowsUniqueWithoutKey) {
     window.text1 = "";
     db::TableDef table = TableWithFields("items", 2);

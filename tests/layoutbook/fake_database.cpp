@@ -5,6 +5,7 @@
 namespace kolumbra::testing {
 
 db::TableDef FakeDatabase::TableDefItem(std::int16_t index) {
+    ++definitionReads;
     db::TableDef table = tables_.at(static_cast<std::size_t>(index));
     if (table.Name == failingTable) throw RuntimeError(db::dberr::OdbcCallFailed, "ODBC 呼び出しが失敗しました。");
     return table;

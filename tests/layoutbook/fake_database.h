@@ -22,6 +22,8 @@ public:
 
     // Reading the definition of a table of this name fails, as over a lost connection.
     std::string failingTable;
+    // Definitions read so far.
+    int definitionReads = 0;
 
 private:
     std::vector<db::TableDef> tables_;

@@ -1,0 +1,61 @@
+#!/bin/sh
+# Times kolumbra-cli xls writing every table of nwind.mdb, of hanbai.mdb, and
+# of a SQLite database of 200 tables of 20 fields read through the SQLite3
+# ODBC driver, and prints seconds and pages (sheets written) per second.
+# kolumbra-cli does not pause after each page as the window does.
+# usage: bench/xls-bench.sh [KOLUMBRA_CLI] [FIXTURES_MDB_FOLDER]
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+cli=${1:-$here/build/src/cli/kolumbra-cli}
+mdb=${2:-$here/../shared/fixtures/mdb}
+driver=$(ls /usr/lib/*/odbc/libsqlite3odbc.so /usr/lib/odbc/libsqlite3odbc.so 2>/dev/null | head -n 1)
+[ -x "$cli" ] || { echo "xls-bench: no kolumbra-cli at $cli" >&2; exit 2; }
+[ -n "$driver" ] || { echo "xls-bench: needs the SQLite3 ODBC driver (libsqliteodbc)" >&2; exit 2; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Sheets in the workbook, less the one every new workbook starts with.
+pages() {
+  /usr/bin/python3 -c 'import sys, xlrd; print(xlrd.open_workbook(sys.argv[1], on_demand=True).nsheets - 1)' "$1"
+}
+
+# run LABEL ARGS...: one timed export into a new workbook.
+run() {
+  label=$1; shift
+  out="$work/$label.xls"
+  rm -f "$out"
+  /usr/bin/time -f "%e %U %S" -o "$work/time" "$cli" xls "$@" "$out" 2>"$work/stderr" >/dev/null ||
+    { echo "xls-bench: $label failed:" >&2; cat "$work/stderr" >&2; exit 1; }
+  n=$(pages "$out")
+  # Wall-clock seconds, and the processor seconds that do not depend on
+  # how busy the machine is.
+  awk -v l="$label" -v n="$n" '{
+    cpu = $2 + $3
+    printf "%-22s %6.2f s (cpu %5.2f s) %5d pages %6.0f pages/s (cpu %6.0f)\n", l, $1, cpu, n,
+      ($1 > 0 ? n / $1 : 0), (cpu > 0 ? n / cpu : 0)
+  }' "$work/time"
+}
+
+{
+  echo "BEGIN;"
+  t=1
+  while [ $t -le 200 ]; do
+    printf 'CREATE TABLE T%03d (' $t
+    f=1
+    while [ $f -le 20 ]; do
+      [ $f -gt 1 ] && printf ', '
+      printf 'F%02d VARCHAR(%d)' $f $((f * 5))
+      f=$((f + 1))
+    done
+    echo ');'
+    t=$((t + 1))
+  done
+  echo "COMMIT;"
+} >"$work/wide.sql"
+sqlite3 "$work/wide.db" ".read $work/wide.sql"
+printf '[xls bench]\nDriver=%s\nDatabase=%s\n' "$driver" "$work/wide.db" >"$work/odbc.ini"
+: >"$work/odbcinst.ini"
+
+run nwind.mdb "$mdb/nwind.mdb"
+run hanbai.mdb --jap "$mdb/hanbai.mdb"
+ODBCINI=$work/odbc.ini ODBCSYSINI=$work run "sqlite 200x20 (ODBC)" --dsn "xls bench"
