@@ -26,7 +26,9 @@ using Handle = std::unique_ptr<MdbHandle, HandleCloser>;
 using Table = std::unique_ptr<MdbTableDef, TableFreer>;
 
 // Calls `row` with the named columns of every row of a system table, as
-// text; false when the table or a column cannot be read.
+// text; false when the table or a column cannot be read, or when fewer rows
+// come back than the table's definition counts (a page past the end of a
+// truncated file reads as no rows at all).
 bool scanTable(MdbHandle* mdb, const char* name, const std::vector<const char*>& columns,
                const std::function<void(const std::vector<std::string>&)>& row) {
     Table table(mdb_read_table_by_name(mdb, const_cast<gchar*>(name), MDB_TABLE));
@@ -39,19 +41,24 @@ bool scanTable(MdbHandle* mdb, const char* name, const std::vector<const char*>&
     }
     mdb_rewind_table(table.get());
     std::vector<std::string> values(columns.size());
+    unsigned fetched = 0;
     while (mdb_fetch_row(table.get())) {
         for (std::size_t i = 0; i < columns.size(); ++i) values[i] = buffers[i].data();
         row(values);
+        ++fetched;
     }
-    return true;
+    return fetched >= table->num_rows;
 }
 
 // Raw MSysObjects types by object name; libmdb masks them and reports
 // ODBC-linked tables and reports alike.
+// Empty when the catalogue cannot be read whole.
 std::multimap<std::string, int> rawObjectTypes(MdbHandle* mdb) {
     std::multimap<std::string, int> types;
-    scanTable(mdb, "MSysObjects", {"Name", "Type"},
-              [&](const std::vector<std::string>& row) { types.emplace(row[0], std::atoi(row[1].c_str())); });
+    bool whole = scanTable(mdb, "MSysObjects", {"Name", "Type"}, [&](const std::vector<std::string>& row) {
+        types.emplace(row[0], std::atoi(row[1].c_str()));
+    });
+    if (!whole) types.clear();
     return types;
 }
 
@@ -169,7 +176,7 @@ std::optional<std::vector<TableDef>> ReadCatalog(const std::string& absolutePath
     Handle mdb(mdb_open(absolutePath.c_str(), MDB_NOFLAGS));
     if (!mdb) return std::nullopt;
     auto rawTypes = rawObjectTypes(mdb.get());
-    if (rawTypes.empty()) return std::nullopt;  // a catalogue without MSysObjects is corrupt
+    if (rawTypes.empty()) return std::nullopt;  // no whole MSysObjects: the catalogue is corrupt
     auto relationships = relationshipKeys(mdb.get());
     if (!mdb_read_catalog(mdb.get(), MDB_ANY)) return std::nullopt;
     bool textInBytes = mdb->f->jet_version != MDB_VER_JET3;

@@ -1,7 +1,8 @@
-// Damaged copies of the fixtures that make the library hang or exhaust
-// memory: the reading child is stopped and the open fails cleanly. Each
-// damage is a patch in mutants/: comment lines, the fixture's name, then
-// "offset byte byte ..." lines in hex bytes at decimal offsets.
+// Damaged copies of the fixtures that make the library hang, exhaust
+// memory or read part of the catalogue as if it were whole: each is an open
+// failure, with the reading child stopped. Each damage is a patch in
+// mutants/: comment lines, the fixture's name, then "offset byte byte ..."
+// lines (hex bytes at a decimal offset) or "truncate size".
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -28,6 +29,10 @@ void ApplyPatch(const std::string& patchName, const std::string& path) {
         std::istringstream fields(line);
         if (bytes.empty()) {
             bytes = ReadBytes(MdbFixture(line));
+            continue;
+        }
+        if (line.rfind("truncate ", 0) == 0) {
+            bytes.resize(std::stoul(line.substr(9)));
             continue;
         }
         std::size_t offset = 0;
@@ -62,7 +67,8 @@ TEST_P(DamagedFile, IsAnUnrecognisedFormatAndLeavesNoChildBehind) {
 
 INSTANTIATE_TEST_SUITE_P(Mutants, DamagedFile,
                          ::testing::Values("date-property-chunk-too-short-hangs",
-                                           "date-property-chunk-too-long-exhausts-memory"),
+                                           "date-property-chunk-too-long-exhausts-memory",
+                                           "nwind-last-catalogue-page-cut-off"),
                          [](const auto& info) {
                              std::string name = info.param;
                              for (char& c : name) {
