@@ -1,0 +1,48 @@
+#include "shell_fixture.h"
+
+#include <QAction>
+#include <QTimer>
+
+namespace kolumbra::shell::testing {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "shell_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+Answer ScriptedPrompts::MessageBox(QWidget*, const QString& text, Buttons buttons, Icon icon, const QString& title) {
+    messages.push_back({text, title, buttons, icon});
+    return Answer::Ok;
+}
+
+std::optional<QString> ScriptedPrompts::ChooseFile(QWidget*, const QString& folder, const QString& filter,
+                                                   FileUse use) {
+    lastFolder = folder;
+    lastFilter = filter;
+    lastUse = use;
+    if (files.empty()) return std::nullopt;
+    const QString answer = files.front();
+    files.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedPrompts::ChooseDataSource(QWidget*, const QStringList& names) {
+    offeredSources = names;
+    return dataSource;
+}
+
+void PressInNextModal(const char* button, std::function<void(QWidget*)> edit) {
+    QTimer::singleShot(0, [button, edit] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        if (edit) edit(modal);
+        modal->findChild<QPushButton*>(button)->click();
+    });
+}
+
+QAction* MenuItem(QWidget* form, const char* name) { return form->findChild<QAction*>(name); }
+
+}  // namespace kolumbra::shell::testing
