@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -46,10 +47,17 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
+// The path labels run under the path boxes, which start at 720 twips; a
+// font wider than the one the window was drawn with is made smaller until
+// the caption fits in front of the box.
 void MakeLabel(QWidget* parent, const char* name, const QString& caption, int top) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
     PlaceAt(label, 120, top, 735, 255);
+    QFont font = label->font();
+    while (QFontMetrics(font).horizontalAdvance(caption) > Pixels(720 - 120) && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
 }
 
 }  // namespace
@@ -103,10 +111,13 @@ void Form1::BuildControls() {
     status->addWidget(panel1_);
     status->addWidget(panel2_, 1);
     setStatusBar(status);
-    progressBar1_ = new QProgressBar(panel1_);
+    status->setFixedHeight(Pixels(300));
+    // Placed by hand, outside the status bar's own layout, over its left end.
+    progressBar1_ = new QProgressBar(status);
     progressBar1_->setObjectName("ProgressBar1");
     progressBar1_->setTextVisible(false);
-    progressBar1_->setGeometry(0, Pixels(45), Pixels(1980), Pixels(210));
+    PlaceAt(progressBar1_, 15, 45, 1980, 210);
+    progressBar1_->raise();
 
     const QWidget* order[] = {text1_, command1_, command2_, command3_, list1_, command4_,
                               text2_, command5,  command6,  text3_,   command7};

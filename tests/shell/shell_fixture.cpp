@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QTimer>
 
+#include "shell/app_font.h"
+
 namespace kolumbra::shell::testing {
 
 QApplication& App() {
@@ -10,6 +12,8 @@ QApplication& App() {
     static char name[] = "shell_test";
     static char* argv[] = {name, nullptr};
     static QApplication app(argc, argv);
+    static const bool fontSet = (UseJapaneseFont(app), true);
+    (void)fontSet;
     return app;
 }
 

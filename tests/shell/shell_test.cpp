@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -35,6 +36,22 @@ TEST_F(ShellTest, StartsWithDefaultPathsEmptyListAndExportsDisabled) {
     EXPECT_EQ(form->session().gJap, 0);
     EXPECT_EQ(form->session().gMkname, "");
     EXPECT_FALSE(std::filesystem::exists(form->SettingsPath()));
+}
+
+// Captions drawn in the program's font stay inside their controls, and the
+// path labels end before the boxes beside them.
+TEST_F(ShellTest, EveryCaptionFitsItsControl) {
+    auto form = Start();
+    for (const char* name : {"Command1", "Command2", "Command3", "Command4", "Command5"}) {
+        auto* button = Find<QPushButton>(form.get(), name);
+        const QString caption = QString(button->text()).remove('&');
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(caption) + 4, button->width()) << name;
+    }
+    const auto* box = Find<QLineEdit>(form.get(), "Text1");
+    for (const char* name : {"Label1", "Label2", "Label3"}) {
+        auto* label = Find<QLabel>(form.get(), name);
+        EXPECT_LE(label->x() + label->fontMetrics().horizontalAdvance(label->text()), box->x()) << name;
+    }
 }
 
 TEST_F(ShellTest, MessageBoxGetsApplicationTitleAndLineBreaks) {
