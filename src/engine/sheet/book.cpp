@@ -109,9 +109,10 @@ std::shared_ptr<Book> Book::Create() {
     return book;
 }
 
-std::shared_ptr<Book> Book::Bind(const std::string& path) {
+std::shared_ptr<Book> Book::Bind(const std::string& path) { return FromBytes(ReadWholeFile(path), path); }
+
+std::shared_ptr<Book> Book::FromBytes(const std::vector<std::uint8_t>& file, const std::string& path) {
     std::shared_ptr<Book> book(new Book());
-    const std::vector<std::uint8_t> file = ReadWholeFile(path);
     biff::BookStream stream;
     try {
         book->container_ = biff::ReadBookFile(file);
@@ -119,10 +120,13 @@ std::shared_ptr<Book> Book::Bind(const std::string& path) {
     } catch (const RuntimeError& e) {
         RefuseFile(path, e.description());
     }
+    book->storedLength_ = book->container_.Workbook().size() - stream.tail.size();
     std::vector<std::uint8_t>().swap(book->container_.Workbook());
-    if (!stream.globals.WrittenByThisEngine())
-        RefuseFile(path, "このプログラム以外で作成されたブックには、まだ対応していません。");
+    book->ownWorkbook_ = stream.globals.WrittenByThisEngine();
+    book->activeChanged_ = false;
+    book->tail_ = std::move(stream.tail);
     book->globals_ = std::move(stream.globals);
+    std::int64_t labelRefs = 0;
     const std::vector<biff::BoundSheet>& bound = book->globals_.BoundSheets();
     const std::vector<std::uint16_t>& tabIds = book->globals_.TabIds();
     for (std::size_t i = 0; i < bound.size(); ++i) {
@@ -130,15 +134,16 @@ std::shared_ptr<Book> Book::Bind(const std::string& path) {
         sheet->name = text::FromUtf16(bound[i].name);
         sheet->options = bound[i].options;
         sheet->tabId = tabIds.size() == bound.size() ? tabIds[i] : static_cast<std::uint16_t>(i + 1);
+        sheet->boundBody = bound[i].body;
         sheet->records = std::move(stream.sheets[i]);
-        if (biff::GetU16(sheet->records.front().data, 2) != biff::rt::BofWorksheet)
-            RefuseFile(path, "ワークシート以外のシートを含むブックには、まだ対応していません。");
         sheet->base = stream.offsets[i];
         sheet->stringRefs = biff::CountStringRefs(sheet->records);
+        labelRefs += sheet->stringRefs;
         sheet->selection = biff::ReadSelection(sheet->records);
         book->sheets_.push_back(std::move(sheet));
     }
     if (book->sheets_.empty()) RefuseFile(path, "シートがありません。");
+    book->otherStringRefs_ = static_cast<std::int64_t>(book->globals_.StoredStringRefs()) - labelRefs;
     const std::uint16_t twips = book->globals_.StandardFont().twips;
     book->window_ = book->globals_.Window();
     book->active_ = std::min<std::size_t>(book->window_.activeSheet, book->sheets_.size() - 1);
@@ -189,6 +194,7 @@ std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
     auto sheet = NewModelledSheet(NewSheetName(sheets_), static_cast<std::uint16_t>(tabId + 1));
     sheets_.insert(sheets_.begin() + static_cast<std::ptrdiff_t>(position), sheet);
     active_ = position;
+    activeChanged_ = true;
     return sheet;
 }
 
@@ -198,9 +204,16 @@ void Book::DeleteSheet(SheetEntry& sheet) {
                                        [](const auto& s) { return (s->options & 0x03) == 0; });
     if ((sheet.options & 0x03) == 0 && visible <= 1)
         throw RuntimeError(err::ApplicationDefined, "ブックには少なくとも 1 つの表示されたシートが必要です。");
+    // Names, 3-D references and VBA modules refer to sheets by position.
+    if (!ownWorkbook_ && !sheet.model &&
+        (globals_.Has(biff::rt::Name) || globals_.Has(biff::rt::ExternSheet) || HasVbaProject()))
+        throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name +
+                                                        "' は他のシートや名前から参照されている可能性があるため削除できません。");
     const std::size_t position = PositionOf(sheet);
     sheets_.erase(sheets_.begin() + static_cast<std::ptrdiff_t>(position));
+    if (active_ == position) activeChanged_ = true;
     if (active_ > position || active_ == sheets_.size()) --active_;
+    if (window_.firstTab > position) --window_.firstTab;
     sheet.alive = false;
     sheet.model.reset();
     biff::RecordList().swap(sheet.records);
@@ -213,6 +226,7 @@ void Book::RenameSheet(SheetEntry& sheet, const std::string& name) {
         if (other.get() != &sheet) others.push_back(other->name);
     }
     CheckSheetName(name, others);
+    if (name != sheet.name) sheet.boundBody.clear();
     sheet.name = name;
 }
 
@@ -225,7 +239,7 @@ void Book::Select(SheetEntry& sheet, const Rect& area) {
 
 SheetModel& Book::Edit(SheetEntry& sheet) {
     CheckSheet(sheet);
-    if (!sheet.model) sheet.model = biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_);
+    if (!sheet.model && ownWorkbook_) sheet.model = biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_);
     if (!sheet.model)
         throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name +
                                                         "' にはこのエンジンが扱えない内容があるため、変更できません。");
@@ -250,29 +264,36 @@ std::string Book::ValueText(const SheetEntry& sheet, int row, int column) const 
 
 std::vector<std::uint8_t> Book::WorkbookStream() {
     biff::Globals::Output output;
+    std::int64_t stringRefs = otherStringRefs_;
     for (std::size_t i = 0; i < sheets_.size(); ++i) {
         SheetEntry& sheet = *sheets_[i];
         const bool active = i == active_;
         if (sheet.model && !sheet.recordsCurrent) {
-            biff::SheetWriteContext context{globals_, maxDigitWidth_, defaultRowTwips_, active, sheet.selection};
+            biff::SheetWriteContext context{globals_, maxDigitWidth_,  defaultRowTwips_,
+                                            active,   sheet.selection, PhoneticFont()};
             biff::WrittenSheet written = biff::WriteSheet(*sheet.model, context);
             sheet.records = std::move(written.records);
             sheet.stringRefs = written.stringRefs;
             sheet.base = 0;
             sheet.recordsCurrent = true;
         }
-        biff::SetSheetActive(sheet.records, active);
+        if (activeChanged_) biff::SetSheetActive(sheet.records, active);
         if (biff::ReadSelection(sheet.records) != sheet.selection) biff::ReplaceSelection(sheet.records, sheet.selection);
-        output.sheets.push_back(biff::BoundSheet{text::ToUtf16(sheet.name), sheet.options, 0});
+        output.sheets.push_back(biff::BoundSheet{text::ToUtf16(sheet.name), sheet.options, 0, sheet.boundBody});
         output.tabIds.push_back(sheet.tabId);
-        output.stringRefs += sheet.stringRefs;
+        stringRefs += sheet.stringRefs;
     }
+    output.stringRefs = static_cast<std::uint32_t>(std::clamp<std::int64_t>(stringRefs, 0, UINT32_MAX));
     output.window = window_;
     output.window.activeSheet = static_cast<std::uint16_t>(active_);
-    output.window.firstTab = std::min<std::uint16_t>(window_.firstTab, static_cast<std::uint16_t>(active_));
+    if (activeChanged_) {
+        output.window.firstTab = std::min<std::uint16_t>(window_.firstTab, static_cast<std::uint16_t>(active_));
+        output.window.selectedTabs = 1;
+    }
+    output.window.firstTab = std::min<std::uint16_t>(output.window.firstTab, static_cast<std::uint16_t>(sheets_.size() - 1));
     biff::Globals::Emitted emitted = globals_.Emit(output);
     std::vector<std::uint8_t>& stream = emitted.stream;
-    std::size_t total = stream.size();
+    std::size_t total = stream.size() + tail_.size();
     for (const auto& sheet : sheets_) total += biff::StreamSize(sheet->records);
     stream.reserve(std::max(total, MinStreamSize));
     for (std::size_t i = 0; i < sheets_.size(); ++i) {
@@ -283,9 +304,22 @@ std::vector<std::uint8_t> Book::WorkbookStream() {
         biff::PutU32(stream, emitted.offsetFields[i], static_cast<std::uint32_t>(offset));
         biff::AppendRecords(stream, sheet.records);
     }
+    // Padding is laid out anew when the records grew or shrank; anything
+    // else after the last substream stays.
+    const bool padding = std::all_of(tail_.begin(), tail_.end(), [](std::uint8_t b) { return b == 0; });
+    if (!padding || stream.size() == storedLength_) stream.insert(stream.end(), tail_.begin(), tail_.end());
     if (stream.size() < MinStreamSize) stream.resize(MinStreamSize, 0);
     return stream;
 }
+
+bool Book::HasVbaProject() const {
+    return std::any_of(container_.root.children.begin(), container_.root.children.end(),
+                       [](const biff::CfbEntry& e) { return e.isStorage && e.name == "_VBA_PROJECT_CUR"; });
+}
+
+// PHONETICINFO of new sheets names font 5, which a workbook of another
+// application may lack.
+std::uint16_t Book::PhoneticFont() const { return globals_.FontCount() >= 5 ? 5 : 0; }
 
 std::vector<std::uint8_t> Book::FileBytes() {
     CheckRunning();

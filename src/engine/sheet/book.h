@@ -33,6 +33,8 @@ struct SheetEntry {
     std::string name;
     std::uint16_t options = 0;  // BOUNDSHEET visibility and type
     std::uint16_t tabId = 0;
+    // The BOUNDSHEET body as read, kept while the name stays.
+    biff::Bytes boundBody;
     // A sheet this engine builds; null for a sheet kept as it was read.
     std::unique_ptr<SheetModel> model;
     // The substream: as read, or the model's last serialisation.
@@ -50,6 +52,9 @@ public:
     static std::shared_ptr<Book> Create();
     // The workbook stored at `path`, in a new engine instance.
     static std::shared_ptr<Book> Bind(const std::string& path);
+    // The same from the file's bytes; `path` names the file in errors and
+    // is where Save writes.
+    static std::shared_ptr<Book> FromBytes(const std::vector<std::uint8_t>& file, const std::string& path);
 
     Instance& GetInstance() { return *instance_; }
     // Raises the error of a disconnected object once the instance ended.
@@ -82,9 +87,22 @@ public:
 private:
     Book();
     std::vector<std::uint8_t> WorkbookStream();
+    std::uint16_t PhoneticFont() const;
+    bool HasVbaProject() const;
     void Write(const std::string& path);
 
     std::shared_ptr<Instance> instance_;
+    // Whether this engine wrote the workbook. Sheets of other applications
+    // are kept record for record and never rebuilt from a model.
+    bool ownWorkbook_ = true;
+    // Whether the active sheet changed since the workbook was read: only
+    // then are the sheets' selected flags rewritten.
+    bool activeChanged_ = true;
+    // Shared-string references the file counted beyond the LABELSST cells.
+    std::int64_t otherStringRefs_ = 0;
+    // What followed the last substream, and the stream length before it.
+    biff::Bytes tail_;
+    std::size_t storedLength_ = 0;
     biff::Globals globals_;
     biff::BookFile container_;
     std::vector<std::shared_ptr<SheetEntry>> sheets_;

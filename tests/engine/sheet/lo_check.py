@@ -6,6 +6,7 @@ what LibreOffice read, one fact a line, tab-separated:
   value SHEET A1 TEXT
   merge SHEET A1:B2
   margins SHEET LEFT RIGHT TOP BOTTOM     (inches)
+  warning TEXT                            (what the conversion printed)
 
 usage: lo_check.py FILE WORKDIR
 """
@@ -20,16 +21,23 @@ NS = {"m": "http://schemas.openxmlformats.org/spreadsheetml/2006/main",
       "r": "http://schemas.openxmlformats.org/officeDocument/2006/relationships"}
 
 
+# Printed on every run of an installation without Java; says nothing about the file.
+JAVA_NOTICE = "failed to launch javaldx"
+
+
 def convert(path, workdir):
     profile = "file://" + os.path.join(workdir, "profile")
-    subprocess.run(["soffice", "--headless", "--norestore", "-env:UserInstallation=" + profile,
-                    "--convert-to", "xlsx", "--outdir", workdir, path],
-                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-    return os.path.join(workdir, os.path.splitext(os.path.basename(path))[0] + ".xlsx")
+    run = subprocess.run(["soffice", "--headless", "--norestore", "-env:UserInstallation=" + profile,
+                          "--convert-to", "xlsx", "--outdir", workdir, path],
+                         check=True, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=240)
+    warnings = [line for line in run.stderr.decode(errors="replace").splitlines()
+                if line.strip() and JAVA_NOTICE not in line]
+    return os.path.join(workdir, os.path.splitext(os.path.basename(path))[0] + ".xlsx"), warnings
 
 
 def main(path, workdir):
-    xlsx = zipfile.ZipFile(convert(path, workdir))
+    converted, warnings = convert(path, workdir)
+    xlsx = zipfile.ZipFile(converted)
     strings = []
     if "xl/sharedStrings.xml" in xlsx.namelist():
         for si in ElementTree.fromstring(xlsx.read("xl/sharedStrings.xml")).findall("m:si", NS):
@@ -37,7 +45,7 @@ def main(path, workdir):
     workbook = ElementTree.fromstring(xlsx.read("xl/workbook.xml"))
     rels = ElementTree.fromstring(xlsx.read("xl/_rels/workbook.xml.rels"))
     targets = {rel.get("Id"): rel.get("Target") for rel in rels}
-    out = []
+    out = ["warning\t" + w for w in warnings]
     for i, sheet in enumerate(workbook.find("m:sheets", NS)):
         out.append(f"sheet\t{i}\t{sheet.get('name')}")
         target = targets[sheet.get("{%s}id" % NS["r"])]

@@ -19,20 +19,6 @@ namespace rt = biff::rt;
 using biff::GetU16;
 using biff::GetU32;
 
-std::string Run(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) {
-        ADD_FAILURE() << "cannot run " << command;
-        return out;
-    }
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    EXPECT_EQ(status, 0) << command;
-    return out;
-}
-
 std::vector<std::vector<std::string>> Lines(const std::string& text) {
     std::vector<std::vector<std::string>> lines;
     std::istringstream in(text);
@@ -150,6 +136,20 @@ void ExpectSoundSheet(const std::vector<At>& all, const std::map<std::size_t, st
 
 }  // namespace
 
+std::string RunCommand(const std::string& command) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) {
+        ADD_FAILURE() << "cannot run " << command;
+        return out;
+    }
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    EXPECT_EQ(status, 0) << command;
+    return out;
+}
+
 XlrdCell XlrdBook::Cell(int sheet, const std::string& a1) const {
     const auto found = cells.find({sheet, a1});
     return found == cells.end() ? XlrdCell{} : found->second;
@@ -158,7 +158,7 @@ XlrdCell XlrdBook::Cell(int sheet, const std::string& a1) const {
 XlrdBook ReadWithXlrd(const std::string& path) {
     XlrdBook book;
     const std::string script = KOLUMBRA_SOURCE_DIR "/tests/engine/sheet/xls_check.py";
-    for (const auto& f : Lines(Run("/usr/bin/python3 " + Quoted(script) + " " + Quoted(path)))) {
+    for (const auto& f : Lines(RunCommand("/usr/bin/python3 " + Quoted(script) + " " + Quoted(path)))) {
         if (f[0] == "font0") {
             book.font0 = f.at(1);
             book.font0Twips = std::stoi(f.at(2));
@@ -183,13 +183,15 @@ XlrdBook ReadWithXlrd(const std::string& path) {
 LibreOfficeBook ReadWithLibreOffice(const std::string& path, const std::string& workdir) {
     LibreOfficeBook book;
     const std::string script = KOLUMBRA_SOURCE_DIR "/tests/engine/sheet/lo_check.py";
-    for (const auto& f : Lines(Run("/usr/bin/python3 " + Quoted(script) + " " + Quoted(path) + " " + Quoted(workdir)))) {
+    for (const auto& f : Lines(RunCommand("/usr/bin/python3 " + Quoted(script) + " " + Quoted(path) + " " + Quoted(workdir)))) {
         if (f[0] == "sheet") {
             book.sheets.push_back(f.at(2));
         } else if (f[0] == "value") {
             book.values[{std::stoi(f[1]), f.at(2)}] = f.size() > 3 ? f[3] : "";
         } else if (f[0] == "merge") {
             book.merges[std::stoi(f[1])].insert(f.at(2));
+        } else if (f[0] == "warning") {
+            book.warnings.push_back(f.size() > 1 ? f[1] : "");
         } else if (f[0] == "margins") {
             book.margins[std::stoi(f[1])] = {std::stod(f.at(2)), std::stod(f.at(3)), std::stod(f.at(4)),
                                              std::stod(f.at(5))};

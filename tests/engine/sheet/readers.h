@@ -38,8 +38,12 @@ struct LibreOfficeBook {
     std::map<std::pair<int, std::string>, std::string> values;
     std::map<int, std::set<std::string>> merges;
     std::map<int, std::array<double, 4>> margins;  // left right top bottom, inches
+    std::vector<std::string> warnings;              // printed by the conversion
 };
 LibreOfficeBook ReadWithLibreOffice(const std::string& path, const std::string& workdir);
+
+// What the command printed; a test failure when it fails.
+std::string RunCommand(const std::string& command);
 
 // The Workbook stream of a saved file.
 biff::Bytes WorkbookStreamOf(const std::string& path);

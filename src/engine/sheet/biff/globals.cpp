@@ -1,5 +1,7 @@
 #include "engine/sheet/biff/globals.h"
 
+#include <algorithm>
+
 #include "common/runtime_error.h"
 #include "engine/sheet/biff/record_types.h"
 #include "engine/sheet/biff/stream.h"
@@ -116,7 +118,19 @@ Globals Globals::Parse(RecordList records) {
     Globals globals;
     globals.records_ = std::move(records);
     globals.Index();
+    std::size_t offset = 0;
+    for (const Record& record : globals.records_) {
+        if (record.type == rt::Sst) {
+            globals.storedSstOffset_ = offset;
+            break;
+        }
+        offset += StreamSize(record);
+    }
     return globals;
+}
+
+bool Globals::Has(std::uint16_t type) const {
+    return std::any_of(records_.begin(), records_.end(), [type](const Record& r) { return r.type == type; });
 }
 
 bool Globals::WrittenByThisEngine() const {
@@ -138,15 +152,15 @@ void Globals::Index() {
             break;
         case rt::BoundSheet:
             if (!record.data.empty())
-                boundSheets_.push_back(
-                    BoundSheet{ReadShortString(record.data, 6), GetU16(record.data, 4), GetU32(record.data, 0)});
+                boundSheets_.push_back(BoundSheet{ReadShortString(record.data, 6), GetU16(record.data, 4),
+                                                  GetU32(record.data, 0), record.data});
             break;
         case rt::TabId:
             for (std::size_t pos = 0; pos + 2 <= record.data.size(); pos += 2)
                 tabIds_.push_back(GetU16(record.data, pos));
             break;
         case rt::Window1:
-            window_ = BookWindow{GetU16(record.data, 10), GetU16(record.data, 12),
+            window_ = BookWindow{GetU16(record.data, 10), GetU16(record.data, 12), GetU16(record.data, 14),
                                  (GetU16(record.data, 8) & 0x01) != 0, (GetU16(record.data, 8) & 0x02) != 0};
             break;
         case rt::Sst: {
@@ -154,6 +168,7 @@ void Globals::Index() {
             for (std::size_t j = i + 1; j < records_.size() && records_[j].type == rt::Continue; ++j)
                 table.push_back(records_[j]);
             strings_ = ParseSst(table);
+            storedStringRefs_ = GetU32(record.data, 0);
             break;
         }
         default:
@@ -162,6 +177,8 @@ void Globals::Index() {
     }
     if (fonts_.empty()) throw FormatError("workbook without fonts");
     DecodeFont(fonts_.front());  // the standard font must be readable
+    storedXfs_ = xfs_.size();
+    storedStrings_ = strings_.size();
     for (std::size_t i = 0; i < xfs_.size(); ++i) {
         if (auto format = DecodeCellXf(xfs_[i])) xfByFormat_.emplace(format->Key(), static_cast<std::uint16_t>(i));
     }
@@ -202,11 +219,12 @@ Globals::Emitted Globals::Emit(const Output& output) const {
     Emitted out;
     out.stream.reserve(StreamSize(records_) + 64 * xfs_.size() + 16 * strings_.size());
     Bytes& s = out.stream;
-    bool fontsDone = false, xfsDone = false, sheetsDone = false, sstDone = false, window1Done = false;
-    bool skipContinues = false;
+    const bool stringsKept = storedSstOffset_ && strings_.size() == storedStrings_;
+    std::size_t xfsSeen = 0;
+    bool sheetsDone = false, sstDone = false, window1Done = false, skipContinues = false;
     SstLayout sst;
     std::size_t sstOffset = 0;
-    auto emitSst = [&] {
+    auto layOutSst = [&] {
         sst = BuildSst(strings_, output.stringRefs);
         sstOffset = s.size();
         AppendRecords(s, sst.records);
@@ -216,22 +234,29 @@ Globals::Emitted Globals::Emit(const Output& output) const {
         if (record.type == rt::Continue && skipContinues) continue;
         skipContinues = false;
         switch (record.type) {
-        case rt::Font:
-            if (!fontsDone)
-                for (const Bytes& font : fonts_) AppendRecord(s, Record{rt::Font, font});
-            fontsDone = true;
-            break;
         case rt::Xf:
-            if (!xfsDone)
-                for (const Bytes& xf : xfs_) AppendRecord(s, Record{rt::Xf, xf});
-            xfsDone = true;
+            AppendRecord(s, record);
+            if (++xfsSeen == storedXfs_) {
+                for (std::size_t i = storedXfs_; i < xfs_.size(); ++i) AppendRecord(s, Record{rt::Xf, xfs_[i]});
+            }
             break;
+        case rt::XfCrc: {
+            Record crc = record;
+            if (xfs_.size() != storedXfs_ && crc.data.size() >= 20) {
+                PutU16(crc.data, 14, static_cast<std::uint16_t>(xfs_.size()));
+                PutU32(crc.data, 16, XfChecksum(xfs_));
+            }
+            AppendRecord(s, crc);
+            break;
+        }
         case rt::BoundSheet:
             if (!sheetsDone) {
                 for (const BoundSheet& sheet : output.sheets) {
-                    Record bound{rt::BoundSheet, {}};
-                    Writer(bound.data).U32(0).U16(sheet.options);
-                    AppendShortString(bound.data, sheet.name);
+                    Record bound{rt::BoundSheet, sheet.body};
+                    if (bound.data.empty()) {
+                        Writer(bound.data).U32(0).U16(sheet.options);
+                        AppendShortString(bound.data, sheet.name);
+                    }
                     out.offsetFields.push_back(s.size() + 4);
                     AppendRecord(s, bound);
                 }
@@ -253,7 +278,7 @@ Globals::Emitted Globals::Emit(const Output& output) const {
                 PutU16(window.data, 8, flags);
                 PutU16(window.data, 10, output.window.activeSheet);
                 PutU16(window.data, 12, output.window.firstTab);
-                PutU16(window.data, 14, 1);
+                PutU16(window.data, 14, output.window.selectedTabs);
             }
             window1Done = true;
             AppendRecord(s, window);
@@ -268,15 +293,30 @@ Globals::Emitted Globals::Emit(const Output& output) const {
             break;
         }
         case rt::Sst:
-            emitSst();
-            skipContinues = true;
+            if (stringsKept) {
+                // Same strings: the records stay, only the total count and
+                // the position EXTSST refers to change.
+                Record table = record;
+                PutU32(table.data, 0, output.stringRefs);
+                sstOffset = s.size();
+                AppendRecord(s, table);
+                sstDone = true;
+            } else {
+                layOutSst();
+                skipContinues = true;
+            }
             break;
         case rt::ExtSst:
-            if (sstDone) AppendRecord(s, BuildExtSst(sst, sstOffset));
+            if (stringsKept) {
+                AppendRecord(s, ShiftedExtSst(record, static_cast<std::int64_t>(sstOffset) -
+                                                          static_cast<std::int64_t>(*storedSstOffset_)));
+            } else if (sstDone) {
+                AppendRecord(s, BuildExtSst(sst, sstOffset));
+            }
             break;
         case rt::Eof:
             if (!sstDone) {
-                emitSst();
+                layOutSst();
                 AppendRecord(s, BuildExtSst(sst, sstOffset));
             }
             AppendRecord(s, record);

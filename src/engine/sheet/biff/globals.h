@@ -21,12 +21,15 @@ struct BoundSheet {
     std::u16string name;
     std::uint16_t options = 0;
     std::uint32_t offset = 0;
+    // The record body as read; empty for a sheet built here.
+    Bytes body;
 };
 
 // The workbook window as WINDOW1 stores it.
 struct BookWindow {
     std::uint16_t activeSheet = 0;
     std::uint16_t firstTab = 0;
+    std::uint16_t selectedTabs = 1;
     bool hidden = false;
     bool minimized = false;
 };
@@ -45,6 +48,13 @@ public:
     const std::vector<std::uint16_t>& TabIds() const { return tabIds_; }
     const BookWindow& Window() const { return window_; }
     const std::vector<SstString>& Strings() const { return strings_; }
+    std::size_t FontCount() const { return fonts_.size(); }
+    // The records as read.
+    const RecordList& Records() const { return records_; }
+    // Whether any record of this type is there.
+    bool Has(std::uint16_t type) const;
+    // The reference count the shared-string table was read with.
+    std::uint32_t StoredStringRefs() const { return storedStringRefs_; }
 
     // The format of a cell XF this engine writes; none for any other XF.
     std::optional<CellFormat> CellFormatOf(std::uint16_t xf) const;
@@ -53,6 +63,11 @@ public:
     // Index of a plain string in the shared strings, appended when new.
     std::uint32_t InternString(const std::u16string& text);
 
+    // Records are written back as read, except: new XFs go after the last
+    // XF (and XFCRC is recomputed); the sheet directory, TABID, WINDOW1 and
+    // the self-reference SUPBOOK follow `output`; the shared strings keep
+    // their records when no string was added, else they are laid out anew;
+    // EXTSST follows the strings.
     struct Output {
         std::vector<BoundSheet> sheets;  // offsets are patched later
         std::vector<std::uint16_t> tabIds;
@@ -70,6 +85,12 @@ private:
     void Index();
 
     RecordList records_;
+    // What was read: the XF and string counts, and the SST's stream offset
+    // (none for a new workbook, whose tables are always laid out anew).
+    std::size_t storedXfs_ = 0;
+    std::size_t storedStrings_ = 0;
+    std::uint32_t storedStringRefs_ = 0;
+    std::optional<std::size_t> storedSstOffset_;
     std::vector<Bytes> fonts_;
     std::vector<Bytes> xfs_;
     std::unordered_map<std::uint64_t, std::uint16_t> xfByFormat_;

@@ -32,8 +32,11 @@ void RelocateIndex(RecordList& sheet, std::int64_t delta) {
     if (delta == 0) return;
     for (Record& record : sheet) {
         if (record.type != rt::Index) continue;
-        for (std::size_t pos = 12; pos + 4 <= record.data.size(); pos += 4)
-            PutU32(record.data, pos, static_cast<std::uint32_t>(GetU32(record.data, pos) + delta));
+        for (std::size_t pos = 12; pos + 4 <= record.data.size(); pos += 4) {
+            // A zero offset stands for "none" and stays.
+            const std::uint32_t offset = GetU32(record.data, pos);
+            if (offset != 0) PutU32(record.data, pos, static_cast<std::uint32_t>(offset + delta));
+        }
         return;
     }
 }

@@ -293,7 +293,9 @@ WrittenSheet WriteSheet(const SheetModel& model, SheetWriteContext& context) {
     sink.Add(rt::Window2, std::move(window));
     sink.Add(rt::Selection, SelectionBody(context.selection));
     WriteMerges(sink, model.Merges());
-    sink.Add(rt::PhoneticInfo, Bytes{0x05, 0x00, 0x37, 0x00, 0x00, 0x00});
+    Bytes phonetic;
+    Writer(phonetic).U16(context.phoneticFont).U16(0x0037).U16(0);
+    sink.Add(rt::PhoneticInfo, std::move(phonetic));
     sink.Add(rt::Eof);
 
     Bytes& index = sink.Records()[indexRecord].data;

@@ -13,6 +13,7 @@ struct SheetWriteContext {
     std::uint16_t defaultRowTwips = 270;
     bool active = false;  // the workbook's active (selected) sheet
     Rect selection;
+    std::uint16_t phoneticFont = 5;  // font of PHONETICINFO
 };
 
 struct WrittenSheet {

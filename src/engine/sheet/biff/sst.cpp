@@ -177,4 +177,11 @@ Record BuildExtSst(const SstLayout& layout, std::size_t sstOffset) {
     return extsst;
 }
 
+Record ShiftedExtSst(const Record& extSst, std::int64_t delta) {
+    Record shifted = extSst;
+    for (std::size_t pos = 2; pos + 8 <= shifted.data.size(); pos += 8)
+        PutU32(shifted.data, pos, static_cast<std::uint32_t>(GetU32(shifted.data, pos) + delta));
+    return shifted;
+}
+
 }  // namespace kolumbra::sheet::biff

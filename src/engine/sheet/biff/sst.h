@@ -40,4 +40,7 @@ SstLayout BuildSst(const std::vector<SstString>& strings, std::uint32_t totalRef
 // The EXTSST record for a table laid out at stream offset `sstOffset`.
 Record BuildExtSst(const SstLayout& layout, std::size_t sstOffset);
 
+// An EXTSST whose table moved by `delta` bytes in the stream unchanged.
+Record ShiftedExtSst(const Record& extSst, std::int64_t delta);
+
 }  // namespace kolumbra::sheet::biff

@@ -1,6 +1,7 @@
 #include "engine/sheet/biff/xf.h"
 
 #include <algorithm>
+#include <array>
 
 namespace kolumbra::sheet::biff {
 
@@ -27,7 +28,26 @@ void AppendChars(Bytes& out, const std::u16string& text) {
     }
 }
 
+std::array<std::uint32_t, 256> CrcTable() {
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        std::uint32_t value = i << 24;
+        for (int bit = 0; bit < 8; ++bit) value = (value & 0x80000000u) ? (value << 1) ^ 0xAFu : value << 1;
+        table[i] = value;
+    }
+    return table;
+}
+
 }  // namespace
+
+std::uint32_t XfChecksum(const std::vector<Bytes>& xfs) {
+    static const std::array<std::uint32_t, 256> table = CrcTable();
+    std::uint32_t crc = 0;
+    for (const Bytes& xf : xfs) {
+        for (std::uint8_t byte : xf) crc = (crc << 8) ^ table[(crc >> 24) ^ byte];
+    }
+    return crc;
+}
 
 Bytes CellXfBody(const CellFormat& f) {
     Bytes body;

@@ -21,6 +21,11 @@ std::optional<CellFormat> DecodeCellXf(const Bytes& body);
 // style XFs 16-20 of the built-in number styles.
 std::vector<Bytes> BuiltInXfs();
 
+// The checksum XFCRC keeps of the XF bodies: a CRC with the generator
+// 0x000000AF, most significant bit first, starting from 0. An application
+// that finds it stale ignores the extended formats of XFEXT.
+std::uint32_t XfChecksum(const std::vector<Bytes>& xfs);
+
 // A FONT body for a regular face of `twips` height.
 Bytes FontBody(const std::u16string& name, std::uint16_t twips);
 

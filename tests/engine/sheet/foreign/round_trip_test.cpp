@@ -1,0 +1,275 @@
+// Workbooks of other applications bound, extended with table sheets and
+// saved: everything the engine did not touch must come back as it was, for
+// the engine itself and for xlrd and LibreOffice.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "common/runtime_error.h"
+#include "engine/sheet/biff/book_stream.h"
+#include "engine/sheet/biff/bytes.h"
+#include "engine/sheet/biff/record_types.h"
+#include "engine/sheet/biff/sst.h"
+#include "engine/sheet/biff/stream.h"
+#include "engine/sheet/biff/xf.h"
+#include "engine/sheet/workbook.h"
+#include "foreign_files.h"
+#include "readers.h"
+#include "table_page.h"
+#include "temp_dir.h"
+
+namespace kolumbra::sheet::testing {
+namespace {
+
+namespace rt = biff::rt;
+using biff::Bytes;
+using biff::GetU16;
+using biff::GetU32;
+using biff::RecordList;
+
+// What xlrd reads, sheets by name.
+struct Facts {
+    std::vector<std::string> sheets;
+    std::map<std::string, std::set<std::string>> cells;  // sheet name -> "A1 type value"
+    std::set<std::string> names;
+    std::set<std::string> CellsOf(const std::string& sheet) const {
+        const auto found = cells.find(sheet);
+        return found == cells.end() ? std::set<std::string>{} : found->second;
+    }
+};
+
+Facts ReadFacts(const std::string& path) {
+    const std::string script = KOLUMBRA_SOURCE_DIR "/tests/engine/sheet/foreign/book_facts.py";
+    Facts facts;
+    std::istringstream in(RunCommand("/usr/bin/python3 '" + script + "' '" + path + "'"));
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t tab = line.find('\t');
+        const std::string kind = line.substr(0, tab), rest = line.substr(tab + 1);
+        if (kind == "sheet") {
+            const std::size_t nameStart = rest.find('\t') + 1;
+            facts.sheets.push_back(rest.substr(nameStart, rest.rfind('\t') - nameStart));
+        } else if (kind == "cell") {
+            const std::size_t split = rest.find('\t');
+            facts.cells[rest.substr(0, split)].insert(rest.substr(split + 1));
+        } else if (kind == "name") {
+            facts.names.insert(rest);
+        }
+    }
+    return facts;
+}
+
+biff::BookStream SplitStream(const Bytes& file) { return biff::ReadBookStream(biff::ReadBookFile(file).Workbook()); }
+
+// A substream with what moves with the sheet taken out: INDEX offsets made
+// relative to the sheet's start and WINDOW2's selected and shown flags.
+RecordList Placeless(RecordList sheet, std::size_t base) {
+    for (biff::Record& r : sheet) {
+        if (r.type == rt::Index) {
+            for (std::size_t p = 12; p + 4 <= r.data.size(); p += 4)
+                if (GetU32(r.data, p) != 0) biff::PutU32(r.data, p, static_cast<std::uint32_t>(GetU32(r.data, p) - base));
+        }
+        if (r.type == rt::Window2) biff::PutU16(r.data, 0, GetU16(r.data, 0) & ~0x0600);
+    }
+    return sheet;
+}
+
+// The globals without the records a changed sheet list rewrites.
+RecordList Unchanging(const RecordList& globals) {
+    static const std::set<std::uint16_t> rebuilt = {rt::BoundSheet, rt::TabId, rt::Window1, rt::SupBook,
+                                                    rt::Sst,        rt::ExtSst, rt::XfCrc,   rt::Xf};
+    RecordList kept;
+    bool inSst = false;
+    for (const biff::Record& r : globals) {
+        inSst = r.type == rt::Sst || (inSst && r.type == rt::Continue);
+        if (!inSst && !rebuilt.count(r.type)) kept.push_back(r);
+    }
+    return kept;
+}
+
+RecordList Typed(const RecordList& globals, std::uint16_t type) {
+    RecordList out;
+    for (const biff::Record& r : globals)
+        if (r.type == type) out.push_back(r);
+    return out;
+}
+
+std::vector<biff::SstString> Strings(const RecordList& globals) {
+    RecordList table;
+    for (const biff::Record& r : globals) {
+        if (r.type == rt::Sst || (!table.empty() && r.type == rt::Continue && table.back().type != rt::ExtSst)) {
+            table.push_back(r);
+        } else if (!table.empty()) {
+            break;
+        }
+    }
+    return table.empty() ? std::vector<biff::SstString>{} : biff::ParseSst(table);
+}
+
+// Every absolute offset of the stream points where it must.
+void ExpectOffsetsSound(const Bytes& stream, std::size_t sheetCount) {
+    std::map<std::size_t, std::uint16_t> typeAt;
+    for (const PlacedRecord& r : StreamRecords(stream)) typeAt[r.offset] = r.record.type;
+    const biff::BookStream book = biff::ReadBookStream(stream);
+    ASSERT_EQ(book.sheets.size(), sheetCount);
+    for (const RecordList& sheet : book.sheets) {
+        for (const biff::Record& r : sheet) {
+            if (r.type != rt::Index) continue;
+            EXPECT_EQ(typeAt[GetU32(r.data, 12)], rt::DefColWidth);
+            for (std::size_t p = 16; p + 4 <= r.data.size(); p += 4) EXPECT_EQ(typeAt[GetU32(r.data, p)], rt::DbCell);
+        }
+    }
+    const RecordList& globals = book.globals.Records();
+    std::set<std::uint16_t> tabIds;
+    for (const biff::Record& r : Typed(globals, rt::TabId))
+        for (std::size_t p = 0; p + 2 <= r.data.size(); p += 2) tabIds.insert(GetU16(r.data, p));
+    EXPECT_EQ(tabIds.size(), sheetCount) << "one distinct tab id per sheet";
+    for (const biff::Record& r : Typed(globals, rt::SupBook)) {
+        if (r.data.size() == 4 && r.data[2] == 1 && r.data[3] == 4) {
+            EXPECT_EQ(GetU16(r.data, 0), sheetCount);
+        }
+    }
+    // XFCRC must still match the XFs, or the extended formats are ignored.
+    std::vector<Bytes> xfs;
+    for (const biff::Record& r : Typed(globals, rt::Xf)) xfs.push_back(r.data);
+    for (const biff::Record& r : Typed(globals, rt::XfCrc)) {
+        EXPECT_EQ(GetU16(r.data, 14), xfs.size());
+        EXPECT_EQ(GetU32(r.data, 16), biff::XfChecksum(xfs));
+    }
+    const auto strings = Strings(globals);
+    for (const biff::Record& r : Typed(globals, rt::ExtSst)) {
+        const std::uint16_t bucket = GetU16(r.data, 0);
+        for (std::size_t k = 0, p = 2; p + 8 <= r.data.size(); ++k, p += 8) {
+            const std::size_t ib = GetU32(r.data, p), inRecord = GetU16(r.data, p + 4);
+            EXPECT_TRUE(typeAt[ib - inRecord] == rt::Sst || typeAt[ib - inRecord] == rt::Continue) << "EXTSST " << k;
+            ASSERT_LT(k * bucket, strings.size());
+            EXPECT_EQ(GetU16(stream, ib), strings[k * bucket].chars.size()) << "EXTSST " << k;
+        }
+    }
+}
+
+TEST(RoundTrip, StoredSheetsAreReadAndRenamedButNotRebuilt) {
+    kolumbra::testing::TempDir dir;
+    const std::string path = dir.file("names.xls");
+    std::filesystem::copy_file(KOLUMBRA_FIXTURES "/xls/names-34-4sheets.xls", path);
+    {
+        auto book = GetWorkbook(path);
+        Worksheet sheet = book->GetSheets().Item(3);
+        EXPECT_EQ(sheet.Cells(1, 2).Value(), "Jan");
+        EXPECT_EQ(sheet.Cells(4, 14).Value(), "9876");
+        try {
+            sheet.Cells(1, 2).SetValue("Feb");
+            ADD_FAILURE() << "a sheet of another application was rebuilt";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), err::ApplicationDefined);
+            EXPECT_NE(e.description().find("Sheet3"), std::string::npos);
+        }
+        book->GetSheets().Item(2).SetName("集計");
+        book->Save();
+        book->GetApplication().Quit();
+    }
+    auto again = GetWorkbook(path);
+    EXPECT_EQ(again->GetSheets().Item(2).Name(), "集計");
+    EXPECT_EQ(again->GetSheets().Item(4).Name(), "Seamus O'Reilly");
+    EXPECT_EQ(again->GetSheets().Item(3).Cells(1, 2).Value(), "Jan");
+}
+
+TEST(RoundTrip, XfChecksumIsTheOneOtherApplicationsStore) {
+    int checked = 0;
+    for (const auto& fixture : ForeignFixtures()) {
+        const biff::BookStream book = SplitStream(ReadFile(fixture.string()));
+        const RecordList& globals = book.globals.Records();
+        std::vector<Bytes> xfs;
+        for (const biff::Record& r : Typed(globals, rt::Xf)) xfs.push_back(r.data);
+        for (const biff::Record& r : Typed(globals, rt::XfCrc)) {
+            EXPECT_EQ(GetU32(r.data, 16), biff::XfChecksum(xfs)) << fixture.filename();
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 3);
+}
+
+TEST(RoundTrip, SavingWithoutChangesKeepsEveryStreamAsItWas) {
+    kolumbra::testing::TempDir dir;
+    for (const auto& fixture : ForeignFixtures()) {
+        SCOPED_TRACE(fixture.filename().string());
+        const std::string path = dir.file(fixture.filename().string());
+        std::filesystem::copy_file(fixture, path);
+        auto book = GetWorkbook(path);
+        book->Save();
+        book->GetApplication().Quit();
+        const biff::BookFile before = biff::ReadBookFile(ReadFile(fixture.string()));
+        const biff::BookFile after = biff::ReadBookFile(ReadFile(path));
+        EXPECT_TRUE(after.Workbook() == before.Workbook()) << "Workbook stream differs";
+        EXPECT_EQ(after.root, before.root) << "another stream, storage or class id differs";
+    }
+}
+
+TEST(RoundTrip, AppendedTableSheetsLeaveEverythingElseAsItWas) {
+    kolumbra::testing::TempDir dir;
+    for (const auto& fixture : ForeignFixtures()) {
+        const std::string name = fixture.filename().string();
+        SCOPED_TRACE(name);
+        const std::string path = dir.file(name);
+        std::filesystem::copy_file(fixture, path);
+        auto book = GetWorkbook(path);
+        Sheets sheets = book->GetSheets();
+        const int stored = sheets.Count();
+        for (int page = 1; page <= 2; ++page) {
+            Worksheet sheet = sheets.Add(sheets.Item(sheets.Count()));
+            sheet.SetName("T_売上明細_ " + std::to_string(page));
+            bench::BuildTablePage(sheet, page);
+            book->Save();
+        }
+        book->GetApplication().Quit();
+
+        const Bytes original = ReadFile(fixture.string()), saved = ReadFile(path);
+        const Bytes savedStream = biff::ReadBookFile(saved).Workbook();
+        ExpectOffsetsSound(savedStream, static_cast<std::size_t>(stored) + 2);
+        const biff::BookStream was = SplitStream(original), is = SplitStream(saved);
+        for (int i = 0; i < stored; ++i)
+            EXPECT_EQ(Placeless(is.sheets[i], is.offsets[i]), Placeless(was.sheets[i], was.offsets[i])) << "sheet " << i;
+        EXPECT_EQ(Unchanging(is.globals.Records()), Unchanging(was.globals.Records()));
+        const RecordList xfsWas = Typed(was.globals.Records(), rt::Xf), xfsIs = Typed(is.globals.Records(), rt::Xf);
+        ASSERT_GE(xfsIs.size(), xfsWas.size());
+        EXPECT_TRUE(std::equal(xfsWas.begin(), xfsWas.end(), xfsIs.begin())) << "stored XFs moved";
+        const auto stringsWas = Strings(was.globals.Records()), stringsIs = Strings(is.globals.Records());
+        ASSERT_GE(stringsIs.size(), stringsWas.size());
+        EXPECT_TRUE(std::equal(stringsWas.begin(), stringsWas.end(), stringsIs.begin())) << "stored strings moved";
+        biff::BookFile otherStreams = biff::ReadBookFile(saved), otherWas = biff::ReadBookFile(original);
+        otherStreams.Workbook().clear();
+        otherWas.Workbook().clear();
+        EXPECT_EQ(otherStreams.root, otherWas.root);
+
+        const Facts before = ReadFacts(fixture.string()), after = ReadFacts(path);
+        std::vector<std::string> expected = before.sheets;
+        expected.push_back("T_売上明細_ 1");
+        expected.push_back("T_売上明細_ 2");
+        EXPECT_EQ(after.sheets, expected);
+        for (const std::string& sheet : before.sheets) EXPECT_EQ(after.CellsOf(sheet), before.CellsOf(sheet)) << sheet;
+        EXPECT_EQ(after.names, before.names);
+        EXPECT_EQ(after.CellsOf("T_売上明細_ 2").count("A11\t2\t35.0"), 1u);
+
+        const std::string loDir = dir.file(name + ".lo");
+        std::filesystem::create_directory(loDir);
+        const LibreOfficeBook loBefore = ReadWithLibreOffice(fixture.string(), loDir);
+        const LibreOfficeBook loAfter = ReadWithLibreOffice(path, loDir);
+        EXPECT_TRUE(loAfter.warnings.empty()) << loAfter.warnings.front();
+        ASSERT_EQ(loAfter.sheets.size(), loBefore.sheets.size() + 2);
+        EXPECT_TRUE(std::equal(loBefore.sheets.begin(), loBefore.sheets.end(), loAfter.sheets.begin()));
+        for (const auto& [at, value] : loBefore.values) {
+            const auto found = loAfter.values.find(at);
+            EXPECT_TRUE(found != loAfter.values.end() && found->second == value) << at.first << " " << at.second;
+        }
+        const auto lastPage = loAfter.values.find({static_cast<int>(loBefore.sheets.size()) + 1, "A11"});
+        ASSERT_TRUE(lastPage != loAfter.values.end());
+        EXPECT_EQ(lastPage->second, "35");
+    }
+}
+
+}  // namespace
+}  // namespace kolumbra::sheet::testing
