@@ -11,10 +11,14 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "shell_test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    static const bool fontSet = (UseJapaneseFont(app), true);
-    (void)fontSet;
-    return app;
+    // Never destroyed: the test input devices QTest keeps in statics of its
+    // own would otherwise outlive the application that owns them.
+    static QApplication* const app = [] {
+        auto* created = new QApplication(argc, argv);
+        UseJapaneseFont(*created);
+        return created;
+    }();
+    return *app;
 }
 
 Answer ScriptedPrompts::MessageBox(QWidget*, const QString& text, Buttons buttons, Icon icon, const QString& title) {
@@ -39,12 +43,17 @@ std::optional<QString> ScriptedPrompts::ChooseDataSource(QWidget*, const QString
 }
 
 void PressInNextModal(const char* button, std::function<void(QWidget*)> edit) {
-    QTimer::singleShot(0, [button, edit] {
+    // Polls, so that events handled before the window opens do not use it up.
+    auto* poll = new QTimer(QApplication::instance());
+    QObject::connect(poll, &QTimer::timeout, [poll, button, edit] {
         QWidget* modal = QApplication::activeModalWidget();
-        ASSERT_NE(modal, nullptr);
+        if (modal == nullptr) return;
+        poll->stop();
+        poll->deleteLater();
         if (edit) edit(modal);
         modal->findChild<QPushButton*>(button)->click();
     });
+    poll->start(0);
 }
 
 QAction* MenuItem(QWidget* form, const char* name) { return form->findChild<QAction*>(name); }
