@@ -12,20 +12,12 @@ Lines, tab-separated:
 import sys
 
 import xlrd
+from xlrd import colname as col_name  # A..IV: a BIFF8 sheet has 256 columns
 
 STYLE = {0: "none", 1: "thin", 2: "medium", 3: "dashed", 4: "dotted", 5: "thick",
          6: "double", 7: "hair"}
 HALIGN = {0: "general", 1: "left", 2: "center", 3: "right"}
 VALIGN = {0: "top", 1: "center", 2: "bottom"}
-
-
-def col_name(c):
-    s = ""
-    c += 1
-    while c:
-        c, r = divmod(c - 1, 26)
-        s = chr(65 + r) + s
-    return s
 
 
 def text_of(cell):

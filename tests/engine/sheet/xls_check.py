@@ -13,15 +13,7 @@ TYPE is text, number or blank; line styles and alignments are the stored codes.
 import sys
 
 import xlrd
-
-
-def col_name(c):
-    s = ""
-    c += 1
-    while c:
-        c, r = divmod(c - 1, 26)
-        s = chr(65 + r) + s
-    return s
+from xlrd import colname as col_name  # A..IV: a BIFF8 sheet has 256 columns
 
 
 def main(path):
