@@ -52,6 +52,10 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
 constexpr biff::ClassId WorkbookClassId = {0x20, 0x08, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                            0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
+bool HasRecord(const biff::RecordList& records, std::uint16_t type) {
+    return std::any_of(records.begin(), records.end(), [type](const biff::Record& r) { return r.type == type; });
+}
+
 std::string NewSheetName(const std::vector<std::shared_ptr<SheetEntry>>& sheets) {
     for (std::size_t n = sheets.size() + 1;; ++n) {
         const std::string name = "Sheet" + std::to_string(n);
@@ -204,14 +208,13 @@ void Book::DeleteSheet(SheetEntry& sheet) {
                                        [](const auto& s) { return (s->options & 0x03) == 0; });
     if ((sheet.options & 0x03) == 0 && visible <= 1)
         throw RuntimeError(err::ApplicationDefined, "ブックには少なくとも 1 つの表示されたシートが必要です。");
-    // Names, 3-D references and VBA modules refer to sheets by position.
-    if (!ownWorkbook_ && !sheet.model &&
-        (globals_.Has(biff::rt::Name) || globals_.Has(biff::rt::ExternSheet) || HasVbaProject()))
-        throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name +
-                                                        "' は他のシートや名前から参照されている可能性があるため削除できません。");
+    if (HasVbaProject() && HasRecord(sheet.records, biff::rt::CodeName))
+        throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name + "' " + biff::kVbaSheet);
+    RemoveReferencesTo(sheet);
     const std::size_t position = PositionOf(sheet);
     sheets_.erase(sheets_.begin() + static_cast<std::ptrdiff_t>(position));
-    if (active_ == position) activeChanged_ = true;
+    // Exactly one sheet stays selected: the active one.
+    activeChanged_ = true;
     if (active_ > position || active_ == sheets_.size()) --active_;
     if (window_.firstTab > position) --window_.firstTab;
     sheet.alive = false;
@@ -310,6 +313,28 @@ std::vector<std::uint8_t> Book::WorkbookStream() {
     if (!padding || stream.size() == storedLength_) stream.insert(stream.end(), tail_.begin(), tail_.end());
     if (stream.size() < MinStreamSize) stream.resize(MinStreamSize, 0);
     return stream;
+}
+
+void Book::RemoveReferencesTo(const SheetEntry& sheet) {
+    // Stored sheets carry formulas; modelled ones never do.
+    std::vector<biff::RecordList> copies;
+    for (const auto& other : sheets_) {
+        if (other.get() != &sheet && !other->model) copies.push_back(other->records);
+    }
+    std::vector<biff::RecordList*> targets;
+    for (biff::RecordList& copy : copies) targets.push_back(&copy);
+    biff::Globals globals = globals_;
+    try {
+        globals.RemoveSheet(static_cast<std::uint16_t>(PositionOf(sheet)), targets);
+    } catch (const biff::FormatError&) {
+        throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name +
+                                                        "' を削除すると数式や名前の参照を正しく直せないため、削除できません。");
+    }
+    globals_ = std::move(globals);
+    std::size_t next = 0;
+    for (const auto& other : sheets_) {
+        if (other.get() != &sheet && !other->model) other->records = std::move(copies[next++]);
+    }
 }
 
 bool Book::HasVbaProject() const {

@@ -4,6 +4,7 @@ what LibreOffice read, one fact a line, tab-separated:
 
   sheet INDEX NAME
   value SHEET A1 TEXT
+  formula SHEET A1 TEXT                   (cells holding a formula)
   merge SHEET A1:B2
   margins SHEET LEFT RIGHT TOP BOTTOM     (inches)
   warning TEXT                            (what the conversion printed)
@@ -51,6 +52,9 @@ def main(path, workdir):
         target = targets[sheet.get("{%s}id" % NS["r"])]
         xml = ElementTree.fromstring(xlsx.read("xl/" + target))
         for c in xml.iter("{%s}c" % NS["m"]):
+            f = c.find("m:f", NS)
+            if f is not None:
+                out.append(f"formula\t{i}\t{c.get('r')}\t{f.text or ''}")
             v = c.find("m:v", NS)
             if v is None:
                 continue

@@ -190,6 +190,8 @@ LibreOfficeBook ReadWithLibreOffice(const std::string& path, const std::string& 
             book.values[{std::stoi(f[1]), f.at(2)}] = f.size() > 3 ? f[3] : "";
         } else if (f[0] == "merge") {
             book.merges[std::stoi(f[1])].insert(f.at(2));
+        } else if (f[0] == "formula") {
+            book.formulas[{std::stoi(f[1]), f.at(2)}] = f.size() > 3 ? f[3] : "";
         } else if (f[0] == "warning") {
             book.warnings.push_back(f.size() > 1 ? f[1] : "");
         } else if (f[0] == "margins") {

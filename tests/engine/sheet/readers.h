@@ -36,6 +36,7 @@ XlrdBook ReadWithXlrd(const std::string& path);
 struct LibreOfficeBook {
     std::vector<std::string> sheets;
     std::map<std::pair<int, std::string>, std::string> values;
+    std::map<std::pair<int, std::string>, std::string> formulas;
     std::map<int, std::set<std::string>> merges;
     std::map<int, std::array<double, 4>> margins;  // left right top bottom, inches
     std::vector<std::string> warnings;              // printed by the conversion

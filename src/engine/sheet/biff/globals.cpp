@@ -4,6 +4,7 @@
 
 #include "common/runtime_error.h"
 #include "engine/sheet/biff/record_types.h"
+#include "engine/sheet/biff/sheet_removal.h"
 #include "engine/sheet/biff/stream.h"
 
 namespace kolumbra::sheet::biff {
@@ -127,6 +128,10 @@ Globals Globals::Parse(RecordList records) {
         offset += StreamSize(record);
     }
     return globals;
+}
+
+void Globals::RemoveSheet(std::uint16_t sheet, const std::vector<RecordList*>& sheets) {
+    RemoveSheetReferences(records_, sheets, sheet);
 }
 
 bool Globals::Has(std::uint16_t type) const {

@@ -68,6 +68,12 @@ public:
     // the self-reference SUPBOOK follow `output`; the shared strings keep
     // their records when no string was added, else they are laid out anew;
     // EXTSST follows the strings.
+    // Names and 3-D references follow the removal of the sheet at tab
+    // position `sheet`; `sheets` are the remaining stored substreams, whose
+    // formulas are renumbered with the names. Throws FormatError, with
+    // nothing changed, when they cannot be followed.
+    void RemoveSheet(std::uint16_t sheet, const std::vector<RecordList*>& sheets);
+
     struct Output {
         std::vector<BoundSheet> sheets;  // offsets are patched later
         std::vector<std::uint16_t> tabIds;

@@ -81,6 +81,7 @@ inline constexpr std::uint16_t Prot4Rev = 0x01AF;
 inline constexpr std::uint16_t RefreshAll = 0x01B7;
 inline constexpr std::uint16_t Prot4RevPass = 0x01BC;
 inline constexpr std::uint16_t Xf = 0x00E0;
+inline constexpr std::uint16_t CodeName = 0x01BA;
 inline constexpr std::uint16_t XfCrc = 0x087C;
 
 // The BOF substream types.

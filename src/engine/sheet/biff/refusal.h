@@ -15,6 +15,7 @@ inline constexpr const char* kNoWorkbookStream = "ファイルにブックのデ
 inline constexpr const char* kOldFormat = "このブックは古い形式 (Excel 95 以前) で保存されているため編集できません。";
 inline constexpr const char* kEncrypted = "このブックはパスワードで保護 (暗号化) されているため編集できません。";
 inline constexpr const char* kDamaged = "ブックのデータが壊れているか途中で切れているため編集できません。";
-inline constexpr const char* kVbaSheet = "このシートには VBA のコードがあるため削除できません。";
+// Follows the sheet's name.
+inline constexpr const char* kVbaSheet = "には VBA のコード (シート モジュール) があるため、削除できません。";
 
 }  // namespace kolumbra::sheet::biff

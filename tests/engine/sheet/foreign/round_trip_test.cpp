@@ -14,6 +14,7 @@
 #include "engine/sheet/biff/book_stream.h"
 #include "engine/sheet/biff/bytes.h"
 #include "engine/sheet/biff/record_types.h"
+#include "engine/sheet/biff/refusal.h"
 #include "engine/sheet/biff/sst.h"
 #include "engine/sheet/biff/stream.h"
 #include "engine/sheet/biff/xf.h"
@@ -268,6 +269,123 @@ TEST(RoundTrip, AppendedTableSheetsLeaveEverythingElseAsItWas) {
         const auto lastPage = loAfter.values.find({static_cast<int>(loBefore.sheets.size()) + 1, "A11"});
         ASSERT_TRUE(lastPage != loAfter.values.end());
         EXPECT_EQ(lastPage->second, "35");
+    }
+}
+
+// Which original sheet each fixture loses, and whether a VBA module keeps it.
+struct Deletion {
+    std::string fixture;
+    std::string sheet;
+    bool vbaModule;
+};
+
+const Deletion Deletions[] = {
+    {"3d-multisheet-refs.xls", "Sheet2", false},                    // inside Sheet1:Sheet3 ranges
+    {"chartsheets-2-vba.xls", "Graph1", false},                     // a chart sheet
+    {"jp-jma-areaforecast-3sheets.xls", "Sheet1", false},           // active, with its own Print_Area
+    {"jp-vba-filecopy.xls", "Sheet1", true},                        // has a sheet module
+    {"names-34-4sheets.xls", "Sheet2", false},                      // a local name, names using names
+    {"vba-18sheets-3d-notes.xls", "reported claim lag dump", true}  // every sheet has a module
+};
+
+int PositionOf(Sheets& sheets, const std::string& name) {
+    for (int i = 1; i <= sheets.Count(); ++i)
+        if (sheets.Item(i).Name() == name) return i;
+    ADD_FAILURE() << "no sheet " << name;
+    return 1;
+}
+
+TEST(RoundTrip, DeletingAnOriginalSheetKeepsTheOthersAndTheirReferences) {
+    kolumbra::testing::TempDir dir;
+    ASSERT_EQ(std::size(Deletions), ForeignFixtures().size());
+    for (const Deletion& deletion : Deletions) {
+        SCOPED_TRACE(deletion.fixture);
+        const std::string source = KOLUMBRA_FIXTURES "/xls/" + deletion.fixture, path = dir.file(deletion.fixture);
+        std::filesystem::copy_file(source, path);
+        auto book = GetWorkbook(path);
+        Sheets sheets = book->GetSheets();
+        const int stored = sheets.Count();
+        for (int page = 1; page <= 2; ++page) {
+            Worksheet sheet = sheets.Add(sheets.Item(sheets.Count()));
+            sheet.SetName("T_売上明細_ " + std::to_string(page));
+            bench::BuildTablePage(sheet, page);
+        }
+        const int position = PositionOf(sheets, deletion.sheet);
+        if (deletion.vbaModule) {
+            try {
+                sheets.Item(position).Delete();
+                ADD_FAILURE() << "a sheet with a VBA module was deleted";
+            } catch (const RuntimeError& e) {
+                EXPECT_EQ(e.description(), "シート '" + deletion.sheet + "' " + biff::kVbaSheet);
+            }
+            EXPECT_EQ(sheets.Count(), stored + 2);
+            EXPECT_EQ(sheets.Item(position).Name(), deletion.sheet);
+            continue;
+        }
+        sheets.Item(position).Delete();
+        book->Save();
+        book->GetApplication().Quit();
+        ExpectOffsetsSound(biff::ReadBookFile(ReadFile(path)).Workbook(), static_cast<std::size_t>(stored) + 1);
+
+        const Facts before = ReadFacts(source), after = ReadFacts(path);
+        std::vector<std::string> expected;
+        for (const std::string& sheet : before.sheets)
+            if (sheet != deletion.sheet) expected.push_back(sheet);
+        expected.push_back("T_売上明細_ 1");
+        expected.push_back("T_売上明細_ 2");
+        EXPECT_EQ(after.sheets, expected);
+        for (const std::string& sheet : before.sheets) {
+            if (sheet != deletion.sheet) {
+                EXPECT_EQ(after.CellsOf(sheet), before.CellsOf(sheet)) << sheet;
+            }
+        }
+        // Names of the deleted sheet are gone; names that did not reach it
+        // mean what they meant.
+        std::size_t scoped = 0;
+        for (const std::string& name : before.names) {
+            const std::size_t scopeStart = name.find('\t') + 1;
+            const std::string scope = name.substr(scopeStart, name.find('\t', scopeStart) - scopeStart);
+            if (scope == deletion.sheet) {
+                ++scoped;
+            } else if (name.find(deletion.sheet + ":") == std::string::npos &&
+                       name.find(":" + deletion.sheet + "!") == std::string::npos) {
+                EXPECT_EQ(after.names.count(name), 1u) << name;
+            }
+        }
+        EXPECT_EQ(after.names.size(), before.names.size() - scoped);
+
+        const std::string loDir = dir.file(deletion.fixture + ".lo");
+        std::filesystem::create_directory(loDir);
+        const LibreOfficeBook loBefore = ReadWithLibreOffice(source, loDir), loAfter = ReadWithLibreOffice(path, loDir);
+        EXPECT_TRUE(loAfter.warnings.empty()) << loAfter.warnings.front();
+        std::map<std::string, int> afterIndex;
+        for (std::size_t i = 0; i < loAfter.sheets.size(); ++i) afterIndex[loAfter.sheets[i]] = static_cast<int>(i);
+        // Values of formulas may change with the sheet gone; their text stays
+        // unless it names the deleted sheet at an end of a reference.
+        const auto namesDeleted = [&](const std::string& formula) {
+            return formula.find(deletion.sheet + "!") != std::string::npos ||
+                   formula.find(deletion.sheet + ":") != std::string::npos;
+        };
+        for (const auto& [at, value] : loBefore.values) {
+            const std::string& sheet = loBefore.sheets.at(static_cast<std::size_t>(at.first));
+            if (sheet == deletion.sheet) continue;
+            ASSERT_TRUE(afterIndex.count(sheet)) << sheet;
+            const std::pair<int, std::string> now{afterIndex[sheet], at.second};
+            const auto formula = loBefore.formulas.find(at);
+            if (formula != loBefore.formulas.end()) {
+                if (!namesDeleted(formula->second)) {
+                    EXPECT_EQ(loAfter.formulas.at(now), formula->second) << at.second;
+                }
+                continue;
+            }
+            const auto found = loAfter.values.find(now);
+            EXPECT_TRUE(found != loAfter.values.end() && found->second == value) << sheet << " " << at.second;
+        }
+        if (deletion.fixture == "3d-multisheet-refs.xls") {
+            EXPECT_EQ(loAfter.formulas.at({0, "A3"}), "SUM(Sheet1:Sheet3!A1:A1)");
+            EXPECT_EQ(loAfter.values.at({0, "A3"}), "44") << "11 on Sheet1 and 33 on Sheet3";
+        }
+        EXPECT_EQ(afterIndex.count(deletion.sheet), 0u);
     }
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+// What refers to sheets by position outside their own substreams, brought
+// in line when a sheet is removed.
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/sheet/biff/record.h"
+
+namespace kolumbra::sheet::biff {
+
+// For the removal of the sheet at tab position `removed` (0-based):
+// - names scoped to later sheets move down one sheet (NAME.itab);
+// - names scoped to the removed sheet go, and every name index in the
+//   formulas of the other names and of `sheets` (the substreams of the
+//   remaining stored sheets) is renumbered; references to a removed name
+//   become reference errors;
+// - EXTERNSHEET entries of this workbook that pointed at the removed sheet
+//   only are marked deleted, later sheets move down, and 3-D ranges over
+//   it shrink. Entries are never removed: formulas refer to them by index.
+// Throws FormatError, with nothing changed, when a record it must rewrite
+// cannot be read.
+void RemoveSheetReferences(RecordList& globals, const std::vector<RecordList*>& sheets, std::uint16_t removed);
+
+}  // namespace kolumbra::sheet::biff
