@@ -36,7 +36,9 @@ void InstallLogHandlers() {
     static std::once_flag once;
     std::call_once(once, [] {
         const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION);
-        for (const char* domain : {"libgsf", "libgsf:msole"}) g_log_set_handler(domain, levels, CollectLog, nullptr);
+        // Some of libgsf's complaints carry no domain at all.
+        for (const char* domain : {"libgsf", "libgsf:msole", static_cast<const char*>(nullptr)})
+            g_log_set_handler(domain, levels, CollectLog, nullptr);
     });
 }
 

@@ -1,0 +1,99 @@
+#include "book_exercise.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "common/runtime_error.h"
+#include "engine/sheet/workbook.h"
+
+namespace kolumbra::fuzz {
+
+namespace {
+
+using sheet::Sheets;
+using sheet::Worksheet;
+
+void WriteInput(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+    if (!out) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::abort();
+    }
+}
+
+// Reads the corner of every sheet: stored values come from the records.
+void ReadEverySheet(Sheets& sheets) {
+    for (int i = 1; i <= sheets.Count(); ++i) {
+        Worksheet sheet = sheets.Item(i);
+        (void)sheet.Name();
+        for (int row = 1; row <= 12; ++row)
+            for (int column = 1; column <= 6; ++column) (void)sheet.Cells(row, column).Value();
+    }
+}
+
+// What the table export does with a bound workbook: a sheet after the last,
+// renamed and written, then saved.
+void AppendTableSheet(sheet::Workbook& book, Sheets& sheets) {
+    Worksheet added = sheets.Add(sheets.Item(sheets.Count()));
+    added.SetName("T_受注 1");
+    added.Cells(1, 1).SetValue("ﾃｰﾌﾞﾙﾚｲｱｳﾄ");
+    added.GetRange("A1:C3").SetMergeCells(true);
+    added.GetRange("A2:D4").Borders(sheet::xl::EdgeBottom).SetLineStyle(sheet::xl::Double);
+    book.Save();
+}
+
+// Edits a stored sheet (rebuilt from its records when the engine wrote
+// it, refused otherwise) and deletes the first sheet.
+void EditAndDelete(Sheets& sheets) {
+    try {
+        sheets.Item(1).Cells(2, 2).SetValue("2");
+    } catch (const RuntimeError&) {
+    }
+    try {
+        sheets.Item(1).Delete();
+    } catch (const RuntimeError&) {
+    }
+}
+
+void BindAgain(const std::string& path, ExerciseOutcome& outcome) {
+    try {
+        auto again = sheet::GetWorkbook(path);
+        Sheets sheets = again->GetSheets();
+        ReadEverySheet(sheets);
+        again->GetApplication().Quit();
+        outcome.reboundCleanly = true;
+    } catch (const RuntimeError& e) {
+        outcome.reboundError = e.description();
+    }
+}
+
+}  // namespace
+
+ExerciseOutcome ExerciseBook(const std::uint8_t* bytes, std::size_t size, const std::string& work) {
+    const std::string input = work + "/in.xls", saved = work + "/saved.xls";
+    WriteInput(input, bytes, size);
+    std::remove(saved.c_str());
+    ExerciseOutcome outcome;
+    try {
+        auto book = sheet::GetWorkbook(input);
+        sheet::Application& application = book->GetApplication();
+        application.SetDisplayAlerts(false);
+        Sheets sheets = book->GetSheets();
+        ReadEverySheet(sheets);
+        AppendTableSheet(*book, sheets);
+        EditAndDelete(sheets);
+        book->SaveAs(saved);
+        application.Quit();
+    } catch (const RuntimeError& e) {
+        // Refused or not editable: the clean way out.
+        outcome.error = e.description();
+        return outcome;
+    }
+    BindAgain(saved, outcome);
+    return outcome;
+}
+
+}  // namespace kolumbra::fuzz

@@ -1,0 +1,35 @@
+// The fuzzer's whole binding pass over the workbooks it starts from.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "book_exercise.h"
+#include "foreign_files.h"
+#include "temp_dir.h"
+
+namespace kolumbra::sheet::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+fuzz::ExerciseOutcome Exercise(const fs::path& file, const std::string& work) {
+    const biff::Bytes bytes = ReadFile(file.string());
+    return fuzz::ExerciseBook(bytes.data(), bytes.size(), work);
+}
+
+TEST(BindingPass, EverySampleWorkbookIsExtendedSavedAndBindsAgain) {
+    kolumbra::testing::TempDir dir;
+    std::vector<fs::path> samples = ForeignFixtures();
+    for (const auto& own : fs::directory_iterator(KOLUMBRA_SOURCE_DIR "/fuzz/seeds")) samples.push_back(own.path());
+    ASSERT_GE(samples.size(), 8u);
+    for (const fs::path& sample : samples) {
+        const fuzz::ExerciseOutcome outcome = Exercise(sample, dir.path());
+        EXPECT_EQ(outcome.error, "") << sample.filename();
+        EXPECT_TRUE(outcome.reboundCleanly) << sample.filename() << ": " << outcome.reboundError;
+    }
+}
+
+}  // namespace
+}  // namespace kolumbra::sheet::testing
