@@ -31,6 +31,11 @@ bool IsSheetSubstream(const RecordList& sheet) {
     return type == rt::BofWorksheet || type == rt::BofChart || type == rt::BofMacroSheet;
 }
 
+bool OnlyPadding(const Bytes& stream, std::size_t from, std::size_t to) {
+    return std::all_of(stream.begin() + static_cast<std::ptrdiff_t>(from), stream.begin() + static_cast<std::ptrdiff_t>(to),
+                       [](std::uint8_t byte) { return byte == 0; });
+}
+
 BookStream Split(const Bytes& stream) {
     RecordList globals = ReadSubstream(stream, 0);
     // Everything after FILEPASS is encrypted; nothing of it can be read.
@@ -49,15 +54,17 @@ BookStream Split(const Bytes& stream) {
         book.sheets.push_back(std::move(sheet));
         book.offsets.push_back(entry.offset);
     }
-    // No two sheets may share bytes of the stream.
+    // No two sheets may share bytes of the stream, and nothing but padding
+    // may lie between them: bytes that belong to no sheet are a sheet the
+    // directory lost, which a save would drop.
     std::vector<std::size_t> order(bound.size());
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return book.offsets[a] < book.offsets[b]; });
-    for (std::size_t k = 1; k < order.size(); ++k) {
-        if (book.offsets[order[k]] < ends[order[k - 1]]) Refuse(kDamaged);
+    std::size_t end = globalsEnd;
+    for (std::size_t k : order) {
+        if (book.offsets[k] < end || !OnlyPadding(stream, end, book.offsets[k])) Refuse(kDamaged);
+        end = ends[k];
     }
-    const std::size_t end = std::accumulate(ends.begin(), ends.end(), globalsEnd,
-                                            [](std::size_t a, std::size_t b) { return std::max(a, b); });
     book.tail.assign(stream.begin() + static_cast<std::ptrdiff_t>(end), stream.end());
     return book;
 }
