@@ -1,4 +1,5 @@
-// The fuzzer's whole binding pass over the workbooks it starts from.
+// The fuzzer's whole binding pass over the workbooks it starts from, and
+// over the inputs it found faults with (kept under fuzz-found/).
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,17 @@ TEST(BindingPass, EverySampleWorkbookIsExtendedSavedAndBindsAgain) {
         EXPECT_EQ(outcome.error, "") << sample.filename();
         EXPECT_TRUE(outcome.reboundCleanly) << sample.filename() << ": " << outcome.reboundError;
     }
+}
+
+TEST(BindingPass, InputsTheFuzzerFoundAreRefusedOrSavedSoundly) {
+    kolumbra::testing::TempDir dir;
+    int files = 0;
+    for (const auto& found : fs::directory_iterator(KOLUMBRA_SOURCE_DIR "/tests/engine/sheet/foreign/fuzz-found")) {
+        const fuzz::ExerciseOutcome outcome = Exercise(found.path(), dir.path());
+        EXPECT_TRUE(!outcome.error.empty() || outcome.reboundCleanly) << found.path().filename() << ": " << outcome.reboundError;
+        ++files;
+    }
+    EXPECT_GT(files, 0);
 }
 
 }  // namespace
