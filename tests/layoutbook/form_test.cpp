@@ -48,6 +48,14 @@ TEST_F(FormTest, ColumnsAToALAreTwoCharactersWideAndNoOthers) {
     for (int column = 1; column <= 38; ++column) EXPECT_EQ(page().widths.at(columnName(column)), width) << columnName(column);
 }
 
+TEST_F(FormTest, NothingIsStoredOutsideTheForm) {
+    // A cell past AL or under row 44, even one carrying only the frame's
+    // line, widens the printed area and shrinks the one-page form.
+    EXPECT_EQ(page().cells.size(), 44u * 38u) << "xlrd sees the sheet as A1:AL44";
+    EXPECT_EQ(page().cells.count("AM2"), 0u);
+    EXPECT_EQ(page().cells.count("A45"), 0u);
+}
+
 TEST_F(FormTest, RowHeights) {
     std::map<int, std::string> expected;
     for (int row = 1; row <= 9; ++row) expected[row] = "12";

@@ -86,27 +86,51 @@ Edge& EdgeOf(CellFormat& format, Side side) {
     return format.bottom;
 }
 
-// A line between two cells belongs to both: the neighbour across the edge
-// gets the same line on its facing side, so that every reader sees it from
-// either cell.
-void ChangeCellEdge(SheetModel& model, int row, int column, Side side, const BorderChange& change) {
+// Whether the sheet stores the cell: it has a value or a format of its own.
+bool IsStored(const SheetModel& model, int row, int column) {
+    const Cell* cell = model.Find(row, column);
+    return cell && (cell->kind != Cell::Kind::Empty || !(cell->format == CellFormat{}));
+}
+
+// The neighbour across a side of a cell and the side it faces it with.
+struct Opposite {
+    int rowStep, columnStep;
+    Side facing;
+};
+
+Opposite OppositeOf(Side side) {
+    switch (side) {
+    case Side::Left:
+        return {0, -1, Side::Right};
+    case Side::Right:
+        return {0, 1, Side::Left};
+    case Side::Top:
+        return {-1, 0, Side::Bottom};
+    case Side::Bottom:
+        break;
+    }
+    return {1, 0, Side::Top};
+}
+
+// Which neighbour across the line gets it on its facing side.
+enum class Across { StoredOnly, Always };
+
+// The line is stored on the cell whose edge was set, as the application
+// stores it. A neighbour across it that the sheet stores, or one inside the
+// same range, gets the same line on its facing side, so that the two cells
+// never disagree about it. An empty neighbour outside the range is left
+// alone: a cell formatted only to carry the line would widen the sheet's
+// used, and printed, area past the range.
+void ChangeCellEdge(SheetModel& model, int row, int column, Side side, const BorderChange& change,
+                    Across across = Across::StoredOnly) {
     Edge& edge = EdgeOf(model.Touch(row, column).format, side);
     edge = ChangedEdge(edge, change);
     const Edge line = edge;
-    switch (side) {
-    case Side::Left:
-        if (column > 0) model.Touch(row, column - 1).format.right = line;
-        break;
-    case Side::Right:
-        if (column + 1 < MaxColumns) model.Touch(row, column + 1).format.left = line;
-        break;
-    case Side::Top:
-        if (row > 0) model.Touch(row - 1, column).format.bottom = line;
-        break;
-    case Side::Bottom:
-        if (row + 1 < MaxRows) model.Touch(row + 1, column).format.top = line;
-        break;
-    }
+    const Opposite opposite = OppositeOf(side);
+    const int r = row + opposite.rowStep;
+    const int c = column + opposite.columnStep;
+    if (r < 0 || c < 0 || r >= MaxRows || c >= MaxColumns) return;
+    if (across == Across::Always || IsStored(model, r, c)) EdgeOf(model.Touch(r, c).format, opposite.facing) = line;
 }
 
 }  // namespace
@@ -172,9 +196,9 @@ void ApplyBorder(SheetModel& model, const Rect& area, int edge, const BorderChan
     case xl::EdgeBottom:
         for (int c = area.c1; c <= area.c2; ++c) ChangeCellEdge(model, area.r2, c, Side::Bottom, change);
         break;
-    default:  // inside horizontal: the bottom line of every row but the last
+    default:  // inside horizontal: the line under every row but the last, shared with the row below
         for (int r = area.r1; r < area.r2; ++r) {
-            for (int c = area.c1; c <= area.c2; ++c) ChangeCellEdge(model, r, c, Side::Bottom, change);
+            for (int c = area.c1; c <= area.c2; ++c) ChangeCellEdge(model, r, c, Side::Bottom, change, Across::Always);
         }
         break;
     }

@@ -25,7 +25,7 @@ struct BorderChange {
 void CheckEdge(int edge);
 
 // Applies the change to the cells along `edge` of `area` (for 12, the lines
-// between its rows) and to the neighbours sharing those lines.
+// between its rows); a stored neighbour sharing a line gets it too.
 void ApplyBorder(SheetModel& model, const Rect& area, int edge, const BorderChange& change);
 
 // The line an edge gets when a property is set on it.

@@ -126,6 +126,7 @@ TEST_F(WorkbookTest, BorderCombinationsFollowTheLineStyleAndWeightRules) {
         if (weight) b.SetWeight(weight);
         b.SetColorIndex(xl::ColorIndexAutomatic);
     };
+    sheet.Cells(8, 1).SetValue("stored");  // A8, across B8's left edge
     set("B2", xl::EdgeTop, xl::Double, xl::Thin);
     set("B4", xl::EdgeTop, xl::Double, xl::Thick);
     set("B6", xl::EdgeBottom, xl::Continuous, xl::Hairline);
@@ -136,6 +137,8 @@ TEST_F(WorkbookTest, BorderCombinationsFollowTheLineStyleAndWeightRules) {
     sheet.GetRange("B16").Borders(xl::EdgeBottom).SetWeight(xl::Thin);  // weight alone, no colour set
     sheet.GetRange("B18").Borders(xl::EdgeTop).SetWeight(xl::Thick);
     sheet.GetRange("B18").Borders(xl::EdgeTop).SetLineStyle(xl::Continuous);  // keeps the weight
+    set("B22", xl::EdgeBottom, xl::Double, xl::Thin);
+    set("B23", xl::EdgeTop, xl::Continuous, xl::Hairline);  // the same line, from the cell below
     EXPECT_EQ(ErrorNumberOf([&] { sheet.GetRange("B20").Borders(xl::EdgeTop).SetWeight(3); }), 1004);
     EXPECT_EQ(ErrorNumberOf([&] { sheet.GetRange("B20").Borders(11); }), 1004);
 
@@ -151,12 +154,13 @@ TEST_F(WorkbookTest, BorderCombinationsFollowTheLineStyleAndWeightRules) {
     EXPECT_EQ(read.Cell(0, "B16").bottomColour, 64) << "automatic colour by default";
     EXPECT_EQ(read.Cell(0, "B18").top, 5);
     EXPECT_EQ(read.Cell(0, "B2").topColour, 64);
-    // The neighbour across each line carries it too.
-    EXPECT_EQ(read.Cell(0, "B1").bottom, 6);
-    EXPECT_EQ(read.Cell(0, "A8").right, 1);
-    EXPECT_EQ(read.Cell(0, "C12").left, 5);
-    EXPECT_EQ(read.Cell(0, "B7").top, 7);
     EXPECT_EQ(read.Cell(0, "B2").left, 0);
+    // A stored neighbour across a line carries it too; an empty one is not
+    // stored just for the line, which would widen the used area.
+    EXPECT_EQ(read.Cell(0, "A8").right, 1);
+    for (const char* empty : {"B1", "C12", "B7", "A10", "C14"}) EXPECT_EQ(read.Cell(0, empty).type, "") << empty;
+    EXPECT_EQ(read.Cell(0, "B22").bottom, 7) << "the later line replaces the earlier one on both cells";
+    EXPECT_EQ(read.Cell(0, "B23").top, 7);
 }
 
 TEST_F(WorkbookTest, EdgesOfARangeAndTheLinesBetweenItsRows) {
@@ -181,8 +185,8 @@ TEST_F(WorkbookTest, EdgesOfARangeAndTheLinesBetweenItsRows) {
     }
     EXPECT_EQ(read.Cell(0, "C3").vAlign, 1);
     EXPECT_EQ(read.Cell(0, "C4").vAlign, 2) << "bottom by default";
-    EXPECT_EQ(read.Cell(0, "A2").right, 1) << "the neighbour shares the left edge";
-    EXPECT_EQ(read.Cell(0, "A2").hAlign, 0) << "outside the range the alignment stays general";
+    for (const char* outside : {"A2", "E5", "C1", "C6"})
+        EXPECT_EQ(read.Cell(0, outside).type, "") << outside << ": nothing is stored outside the range";
 }
 
 TEST_F(WorkbookTest, MergedAreasKeepTheTopLeftValueAndDrawAsWholeBoxes) {
