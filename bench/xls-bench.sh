@@ -8,9 +8,8 @@ set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 cli=${1:-$here/build/src/cli/kolumbra-cli}
 mdb=${2:-$here/../shared/fixtures/mdb}
-driver=$(ls /usr/lib/*/odbc/libsqlite3odbc.so /usr/lib/odbc/libsqlite3odbc.so 2>/dev/null | head -n 1)
 [ -x "$cli" ] || { echo "xls-bench: no kolumbra-cli at $cli" >&2; exit 2; }
-[ -n "$driver" ] || { echo "xls-bench: needs the SQLite3 ODBC driver (libsqliteodbc)" >&2; exit 2; }
+. "$here/bench/wide-source.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -36,25 +35,7 @@ run() {
   }' "$work/time"
 }
 
-{
-  echo "BEGIN;"
-  t=1
-  while [ $t -le 200 ]; do
-    printf 'CREATE TABLE T%03d (' $t
-    f=1
-    while [ $f -le 20 ]; do
-      [ $f -gt 1 ] && printf ', '
-      printf 'F%02d VARCHAR(%d)' $f $((f * 5))
-      f=$((f + 1))
-    done
-    echo ');'
-    t=$((t + 1))
-  done
-  echo "COMMIT;"
-} >"$work/wide.sql"
-sqlite3 "$work/wide.db" ".read $work/wide.sql"
-printf '[xls bench]\nDriver=%s\nDatabase=%s\n' "$driver" "$work/wide.db" >"$work/odbc.ini"
-: >"$work/odbcinst.ini"
+make_wide_source "$work" "xls bench"
 
 run nwind.mdb "$mdb/nwind.mdb"
 run hanbai.mdb --jap "$mdb/hanbai.mdb"

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "catalog/table_catalogue.h"
 #include "common/runtime_error.h"
 #include "common/text.h"
 #include "csvexport/listing_text.h"
@@ -21,26 +22,23 @@ bool HasCsvExtension(const std::string& trimmed) {
 
 // The fields of every table definition named exactly `name`; several
 // definitions of one name all contribute.
-std::string FieldLines(Session& session, const std::string& name) {
+std::string FieldLines(TableCatalogue& catalogue, const std::string& name, std::int16_t jap) {
     std::string lines;
-    db::Database& database = *session.gDb;
-    const std::int16_t count = database.TableDefCount();
-    for (std::int16_t j = 0; j < count; ++j) {
-        const db::TableDef def = database.TableDefItem(j);
-        if (!text::SameText(def.Name, name)) continue;
-        for (const db::Field& field : def.Fields) lines += FieldLine(field, session.gJap);
+    for (const db::TableDef& def : catalogue.FindAll(name)) {
+        for (const db::Field& field : def.Fields) lines += FieldLine(field, jap);
     }
     return lines;
 }
 
 void AppendSelectedBlocks(Session& session, std::string& out) {
     WindowServices& window = session.window;
+    TableCatalogue catalogue(session.gDb.get());
     for (int i = 0; i < window.ListCount(); ++i) {
         if (!window.ListSelected(i)) continue;
         session.CurrentTable = window.ListItem(i);
         if (!session.gDb) throw RuntimeError(err::ObjectNotSet);
         out += TableHeadLines(session.CurrentTable);
-        out += FieldLines(session, session.CurrentTable);
+        out += FieldLines(catalogue, session.CurrentTable, session.gJap);
         out += BlockEndLines();
     }
 }

@@ -5,10 +5,10 @@
 
 #include "catalog/connection.h"
 #include "catalog/field_type_name.h"
+#include "catalog/table_catalogue.h"
 #include "common/runtime_error.h"
 #include "common/text.h"
 #include "layoutbook/index_marks.h"
-#include "layoutbook/table_catalogue.h"
 #include "layoutbook/table_sheets.h"
 
 namespace kolumbra {

@@ -100,6 +100,34 @@ TEST_F(ListingTest, EveryDefinitionOfTheNameIsListedAndCaseCounts) {
     EXPECT_EQ(ReadBytes(out), block + block);
 }
 
+TEST_F(ListingTest, EachDefinitionIsReadOnceHoweverManyTablesAreListed) {
+    std::vector<db::TableDef> defs;
+    for (int i = 0; i < 12; ++i) defs.push_back(Table("T" + std::to_string(100 + i), {{"f" + std::to_string(i), 4, 4}}));
+    defs.push_back(Table("T105", {{"again", 10, 8}}));
+    Open(defs);
+    // Listed in the reverse of the catalogue order, the worst case of a
+    // search from the first, and one name the catalogue no longer holds.
+    window.list.clear();
+    std::vector<std::string> names;
+    for (int i = 11; i >= 0; --i) names.push_back("T" + std::to_string(100 + i));
+    names.push_back("Gone");
+    for (const auto& name : names) window.list.push_back({name, false});
+    const std::string out = dir.file("out.csv");
+    Run(out, names);
+
+    EXPECT_EQ(database->itemReads, 13);
+    EXPECT_EQ(database->countReads, 1);
+    std::string expected;
+    for (int i = 11; i >= 0; --i) {
+        expected += Sjis("ﾃｰﾌﾞﾙ名,T" + std::to_string(100 + i) + ",\r\n") + HeadingLine + "f" + std::to_string(i) + ",Long,4\r\n";
+        if (i == 5) expected += "again,Text,8\r\n";
+        expected += "\r\n,,\r\n";
+    }
+    expected += Sjis("ﾃｰﾌﾞﾙ名,Gone,\r\n") + HeadingLine + "\r\n,,\r\n";
+    EXPECT_EQ(ReadBytes(out), expected);
+    EXPECT_EQ(window.messages, std::vector{Done(out)});
+}
+
 TEST_F(ListingTest, OnlyNamesThatWouldBreakTheFormatAreQuoted) {
     Open({Table("a,b", {{"x\"y", 4, 4}, {"p\rq", 4, 4}, {"l\nm", 4, 4}, {"plain 'name'", 4, 4}, {"\"", 10, 1}})});
     const std::string out = dir.file("out.csv");

@@ -48,6 +48,15 @@ TEST_F(ListingFailure, EngineFailingWhileFieldsAreReadKeepsTheOldFile) {
     ExpectFailedAndOldKept(OldContent);
 }
 
+TEST_F(ListingFailure, FailingDefinitionOfAnUnselectedTableStillFails) {
+    // Every definition is compared with each selected name, so the
+    // definition of C is read while A is listed.
+    WriteBytes(out, OldContent);
+    database->failAtItem = 2;
+    Run(out, {"A"});
+    ExpectFailedAndOldKept(OldContent);
+}
+
 TEST_F(ListingFailure, EngineFailureOnANewFileCreatesNothing) {
     database->failAtItem = 0;
     Run(out, {"A"});

@@ -12,8 +12,9 @@
 
 #include "catalog/session.h"
 #include "common/cp932.h"
+#include "common/runtime_error.h"
 #include "csvexport/csv_listing.h"
-#include "fake_database.h"
+#include "memory_database.h"
 #include "scripted_window.h"
 #include "temp_dir.h"
 
@@ -22,6 +23,14 @@ namespace kolumbra::testing {
 inline void PrintTo(const RecordedMessage& m, std::ostream* os) {
     *os << "[" << m.title << "] " << m.prompt;
 }
+
+// An engine that is never asked to open anything in these tests.
+class UnusedEngine : public db::DbEngine {
+public:
+    std::unique_ptr<db::Database> OpenDatabase(const std::string&, const db::DataSourceChooser&) override {
+        throw RuntimeError(db::dberr::FileNotFound, "unused");
+    }
+};
 
 inline db::TableDef Table(std::string name, std::vector<db::Field> fields) {
     db::TableDef def;
@@ -36,13 +45,13 @@ protected:
     ScriptedWindow window;
     UnusedEngine engine;
     Session session{window, engine};
-    FakeDatabase* database = nullptr;
+    MemoryDatabase* database = nullptr;
 
     // Opens a database of these definitions and lists their names.
     void Open(std::vector<db::TableDef> defs) {
         window.list.clear();
         for (const auto& def : defs) window.list.push_back({def.Name, false});
-        auto owned = std::make_unique<FakeDatabase>(std::move(defs));
+        auto owned = std::make_unique<MemoryDatabase>(std::move(defs));
         database = owned.get();
         session.gDb = std::move(owned);
     }

@@ -1,6 +1,7 @@
 #pragma once
-// A database held in memory, optionally failing when a given table
-// definition is read, as an engine losing its connection would.
+// A database held in memory that counts the definitions read from it and
+// can fail when a given definition is read, as an engine losing its
+// connection would.
 
 #include <optional>
 #include <utility>
@@ -11,16 +12,20 @@
 
 namespace kolumbra::testing {
 
-class FakeDatabase : public db::Database {
+class MemoryDatabase : public db::Database {
 public:
-    explicit FakeDatabase(std::vector<db::TableDef> defs) : defs_(std::move(defs)) {}
+    explicit MemoryDatabase(std::vector<db::TableDef> defs) : defs_(std::move(defs)) {}
 
     std::optional<int> failAtItem;
     int itemReads = 0;
+    int countReads = 0;
 
     std::string Name() override { return "fake"; }
     std::string Connect() override { return ""; }
-    std::int16_t TableDefCount() override { return static_cast<std::int16_t>(defs_.size()); }
+    std::int16_t TableDefCount() override {
+        ++countReads;
+        return static_cast<std::int16_t>(defs_.size());
+    }
     db::TableDef TableDefItem(std::int16_t index) override {
         ++itemReads;
         if (failAtItem && *failAtItem == index) throw RuntimeError(db::dberr::OdbcCallFailed, "ODBC--呼び出しが失敗しました。");
@@ -30,14 +35,6 @@ public:
 
 private:
     std::vector<db::TableDef> defs_;
-};
-
-// An engine that is never asked to open anything in these tests.
-class UnusedEngine : public db::DbEngine {
-public:
-    std::unique_ptr<db::Database> OpenDatabase(const std::string&, const db::DataSourceChooser&) override {
-        throw RuntimeError(db::dberr::FileNotFound, "unused");
-    }
 };
 
 }  // namespace kolumbra::testing

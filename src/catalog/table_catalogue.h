@@ -1,5 +1,5 @@
 #pragma once
-// The table definitions of the open database as one export reads them.
+// The table definitions of the open database as one command run reads them.
 
 #include <cstdint>
 #include <optional>
@@ -23,7 +23,16 @@ public:
     // Engine failures pass to the caller; the search can be repeated.
     std::optional<db::TableDef> Find(const std::string& name);
 
+    // Every definition named exactly `name`, in catalogue order; this reads
+    // the whole catalogue. Engine failures pass to the caller as in Find.
+    std::vector<db::TableDef> FindAll(const std::string& name);
+
 private:
+    // How many definitions there are, asked of the engine once.
+    std::size_t Count();
+    // Definition `index`, read now unless an earlier search read it.
+    const db::TableDef& Definition(std::size_t index);
+
     db::Database* database_;
     std::optional<std::int16_t> count_;
     std::vector<std::optional<db::TableDef>> read_;
