@@ -69,6 +69,16 @@ bool HasCompoundSignature(const Bytes& file) {
     return file.size() >= 512 && std::equal(std::begin(kSignature), std::end(kSignature), file.begin());
 }
 
+// libgsf takes a sector cut short by the end of the file as missing and
+// drops, without a warning, the directory entries it held: whole streams
+// and storages (VBA projects, summary information) would be lost on save.
+// Containers are written in whole sectors: a file that ends inside one was
+// cut short.
+bool EndsOnSectorBoundary(const Bytes& file) {
+    const unsigned shift = file[0x1E] | file[0x1F] << 8;
+    return (shift != 9 && shift != 12) || file.size() % (std::size_t{1} << shift) == 0;
+}
+
 // A stream can never be longer than the file that holds it.
 Bytes ReadStream(GsfInput* input, std::size_t fileSize) {
     const gsf_off_t size = gsf_input_size(input);
@@ -141,6 +151,7 @@ void WriteChildren(GsfOutfile* storage, const CfbEntry& from) {
 
 BookFile ReadBookFile(const Bytes& file) {
     if (!HasCompoundSignature(file)) Refuse(IsBareOldStream(file) ? kOldFormat : kNotCompoundFile);
+    if (!EndsOnSectorBoundary(file)) Refuse(kDamaged);
     LogGuard log;
     BookFile book;
     {

@@ -1,5 +1,5 @@
 // Damaged copies of the fixtures that the mutation campaign
-// (scripts/mutate-xls) found bound or mishandled: each is refused as
+// (scripts/mutate-xls) found bound and saved with something lost: each is refused as
 // damaged, with the file left as it was. Each damage is a patch in
 // mutants/: comment lines, the fixture's name, then "offset byte byte ..."
 // lines (hex bytes at a decimal file offset) or "truncate size".
@@ -59,12 +59,18 @@ TEST_P(Mutant, IsRefusedAsDamagedAndLeftAsItWas) {
     EXPECT_EQ(ReadFile(path), bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Campaign, Mutant, ::testing::Values("chartsheets-unlisted-worksheet-dropped"),
-                         [](const auto& info) {
-                             std::string name = info.param;
-                             for (char& c : name) c = c == '-' ? '_' : c;
-                             return name;
-                         });
+// Named for the fault each one showed.
+const char* const Mutants[] = {
+    "chartsheets-unlisted-worksheet-dropped",
+    "chartsheets-directory-sector-cut-vba-lost",
+    "jp-vba-directory-sector-cut-summary-lost",
+};
+
+INSTANTIATE_TEST_SUITE_P(Campaign, Mutant, ::testing::ValuesIn(Mutants), [](const auto& info) {
+    std::string name = info.param;
+    for (char& c : name) c = c == '-' ? '_' : c;
+    return name;
+});
 
 }  // namespace
 }  // namespace kolumbra::sheet::testing
