@@ -1,6 +1,6 @@
 // Damaged copies of the fixtures that the mutation campaign
-// (scripts/mutate-xls) found bound and saved with something lost: each is refused as
-// damaged, with the file left as it was. Each damage is a patch in
+// (scripts/mutate-xls) found bound and saved with something lost: each is
+// refused as damaged, with the file left as it was. Each damage is a patch in
 // mutants/: comment lines, the fixture's name, then "offset byte byte ..."
 // lines (hex bytes at a decimal file offset) or "truncate size".
 
