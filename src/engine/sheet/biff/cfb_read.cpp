@@ -1,6 +1,7 @@
 // Compound-file reading and writing through libgsf.
 
 #include "engine/sheet/biff/book_file.h"
+#include "engine/sheet/biff/cfb_names.h"
 #include "engine/sheet/biff/refusal.h"
 
 #include <gsf/gsf-infile-msole.h>
@@ -151,7 +152,7 @@ void WriteChildren(GsfOutfile* storage, const CfbEntry& from) {
 
 BookFile ReadBookFile(const Bytes& file) {
     if (!HasCompoundSignature(file)) Refuse(IsBareOldStream(file) ? kOldFormat : kNotCompoundFile);
-    if (!EndsOnSectorBoundary(file)) Refuse(kDamaged);
+    if (!EndsOnSectorBoundary(file) || !DirectoryNamesEndInNul(file)) Refuse(kDamaged);
     LogGuard log;
     BookFile book;
     {

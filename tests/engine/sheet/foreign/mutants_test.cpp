@@ -64,6 +64,7 @@ const char* const Mutants[] = {
     "chartsheets-unlisted-worksheet-dropped",
     "chartsheets-directory-sector-cut-vba-lost",
     "jp-vba-directory-sector-cut-summary-lost",
+    "jp-vba-project-name-without-nul-renamed",
 };
 
 INSTANTIATE_TEST_SUITE_P(Campaign, Mutant, ::testing::ValuesIn(Mutants), [](const auto& info) {
