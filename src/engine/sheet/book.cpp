@@ -65,6 +65,8 @@ std::string NewSheetName(const std::vector<std::shared_ptr<SheetEntry>>& sheets)
     }
 }
 
+bool IsVisible(const SheetEntry& sheet) { return (sheet.options & 0x03) == 0; }
+
 std::shared_ptr<SheetEntry> NewModelledSheet(std::string name, std::uint16_t tabId) {
     auto sheet = std::make_shared<SheetEntry>();
     sheet->name = std::move(name);
@@ -193,6 +195,14 @@ std::size_t Book::PositionOf(const SheetEntry& sheet) const {
 std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
     CheckSheet(after);
     const std::size_t position = PositionOf(after) + 1;
+    if (position < sheets_.size()) {
+        try {
+            globals_.InsertSheet(static_cast<std::uint16_t>(position));
+        } catch (const biff::FormatError&) {
+            throw RuntimeError(err::ApplicationDefined, "シート '" + after.name +
+                                                            "' の後にシートを挿入すると数式や名前の参照を正しく直せないため、挿入できません。");
+        }
+    }
     std::uint16_t tabId = 0;
     for (const auto& sheet : sheets_) tabId = std::max(tabId, sheet->tabId);
     auto sheet = NewModelledSheet(NewSheetName(sheets_), static_cast<std::uint16_t>(tabId + 1));
@@ -204,22 +214,33 @@ std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
 
 void Book::DeleteSheet(SheetEntry& sheet) {
     CheckSheet(sheet);
-    const auto visible = std::count_if(sheets_.begin(), sheets_.end(),
-                                       [](const auto& s) { return (s->options & 0x03) == 0; });
-    if ((sheet.options & 0x03) == 0 && visible <= 1)
+    const auto visible = std::count_if(sheets_.begin(), sheets_.end(), [](const auto& s) { return IsVisible(*s); });
+    if (IsVisible(sheet) && visible <= 1)
         throw RuntimeError(err::ApplicationDefined, "ブックには少なくとも 1 つの表示されたシートが必要です。");
     if (HasVbaProject() && HasRecord(sheet.records, biff::rt::CodeName))
         throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name + "' " + biff::kVbaSheet);
     RemoveReferencesTo(sheet);
     const std::size_t position = PositionOf(sheet);
+    const bool wasActive = active_ == position;
     sheets_.erase(sheets_.begin() + static_cast<std::ptrdiff_t>(position));
     // Exactly one sheet stays selected: the active one.
     activeChanged_ = true;
-    if (active_ > position || active_ == sheets_.size()) --active_;
+    if (active_ > position) --active_;
+    if (wasActive) active_ = VisibleSheetNear(position);
     if (window_.firstTab > position) --window_.firstTab;
     sheet.alive = false;
     sheet.model.reset();
     biff::RecordList().swap(sheet.records);
+}
+
+// The first visible sheet from `position` on, else the last one before it,
+// as the application activates when the active sheet goes.
+std::size_t Book::VisibleSheetNear(std::size_t position) const {
+    for (std::size_t i = position; i < sheets_.size(); ++i)
+        if (IsVisible(*sheets_[i])) return i;
+    for (std::size_t i = std::min(position, sheets_.size()); i > 0; --i)
+        if (IsVisible(*sheets_[i - 1])) return i - 1;
+    return 0;
 }
 
 void Book::RenameSheet(SheetEntry& sheet, const std::string& name) {

@@ -89,6 +89,7 @@ private:
     std::vector<std::uint8_t> WorkbookStream();
     std::uint16_t PhoneticFont() const;
     bool HasVbaProject() const;
+    std::size_t VisibleSheetNear(std::size_t position) const;
     void RemoveReferencesTo(const SheetEntry& sheet);
     void Write(const std::string& path);
 

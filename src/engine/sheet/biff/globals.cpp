@@ -134,6 +134,8 @@ void Globals::RemoveSheet(std::uint16_t sheet, const std::vector<RecordList*>& s
     RemoveSheetReferences(records_, sheets, sheet);
 }
 
+void Globals::InsertSheet(std::uint16_t sheet) { InsertSheetReferences(records_, sheet); }
+
 bool Globals::Has(std::uint16_t type) const {
     return std::any_of(records_.begin(), records_.end(), [type](const Record& r) { return r.type == type; });
 }

@@ -73,6 +73,10 @@ public:
     // formulas are renumbered with the names. Throws FormatError, with
     // nothing changed, when they cannot be followed.
     void RemoveSheet(std::uint16_t sheet, const std::vector<RecordList*>& sheets);
+    // Names and 3-D references follow a new sheet at tab position `sheet`
+    // before sheets already there. Throws FormatError, with nothing
+    // changed, when they cannot be followed.
+    void InsertSheet(std::uint16_t sheet);
 
     struct Output {
         std::vector<BoundSheet> sheets;  // offsets are patched later

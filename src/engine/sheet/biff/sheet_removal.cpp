@@ -17,9 +17,11 @@ bool IsSelfReference(const Record& supBook) {
     return supBook.data.size() == 4 && supBook.data[2] == 0x01 && supBook.data[3] == 0x04;
 }
 
-// Marks and shifts the sheet numbers of this workbook's EXTERNSHEET
-// entries; returns which entries refer to this workbook.
-std::vector<bool> UpdateExternSheet(RecordList& globals, std::uint16_t removed) {
+// Calls `update(body, at)` for every EXTERNSHEET entry of this workbook
+// that names sheets, `at` being where its first sheet number stands (the
+// last follows); returns which entries refer to this workbook.
+template <typename Update>
+std::vector<bool> UpdateSelfEntries(RecordList& globals, Update update) {
     std::optional<std::uint16_t> self;
     std::uint16_t supBooks = 0;
     std::vector<bool> selfReference;
@@ -38,21 +40,29 @@ std::vector<bool> UpdateExternSheet(RecordList& globals, std::uint16_t removed) 
             const std::size_t at = 2 + 6 * k;
             const bool mine = self && GetU16(r.data, at) == *self;
             selfReference.push_back(mine);
-            const std::uint16_t first = GetU16(r.data, at + 2), last = GetU16(r.data, at + 4);
-            if (!mine || first >= FirstSpecialTab || last >= FirstSpecialTab) continue;
-            if (first == removed && last == removed) {
-                PutU16(r.data, at + 2, DeletedSheet);
-                PutU16(r.data, at + 4, DeletedSheet);
-                continue;
-            }
-            // A range keeps its remaining sheets: its first sheet moves down
-            // only when it lies after the removed one, its last when it is
-            // the removed one or lies after it.
-            if (first > removed) PutU16(r.data, at + 2, static_cast<std::uint16_t>(first - 1));
-            if (last >= removed) PutU16(r.data, at + 4, static_cast<std::uint16_t>(last - 1));
+            if (mine && GetU16(r.data, at + 2) < FirstSpecialTab && GetU16(r.data, at + 4) < FirstSpecialTab)
+                update(r.data, at + 2);
         }
     }
     return selfReference;
+}
+
+// Marks and shifts the sheet numbers of this workbook's EXTERNSHEET
+// entries; returns which entries refer to this workbook.
+std::vector<bool> UpdateExternSheet(RecordList& globals, std::uint16_t removed) {
+    return UpdateSelfEntries(globals, [removed](Bytes& d, std::size_t at) {
+        const std::uint16_t first = GetU16(d, at), last = GetU16(d, at + 2);
+        if (first == removed && last == removed) {
+            PutU16(d, at, DeletedSheet);
+            PutU16(d, at + 2, DeletedSheet);
+            return;
+        }
+        // A range keeps its remaining sheets: its first sheet moves down
+        // only when it lies after the removed one, its last when it is the
+        // removed one or lies after it.
+        if (first > removed) PutU16(d, at, static_cast<std::uint16_t>(first - 1));
+        if (last >= removed) PutU16(d, at + 2, static_cast<std::uint16_t>(last - 1));
+    });
 }
 
 std::size_t NameFormulaStart(const Bytes& name) {
@@ -171,6 +181,23 @@ void RemoveSheetReferences(RecordList& globals, const std::vector<RecordList*>& 
         if (!drop[i]) result.push_back(std::move(newGlobals[i]));
     globals = std::move(result);
     for (std::size_t i = 0; i < newSheets.size(); ++i) *sheets[i] = std::move(newSheets[i]);
+}
+
+void InsertSheetReferences(RecordList& globals, std::uint16_t inserted) {
+    RecordList newGlobals = globals;
+    UpdateSelfEntries(newGlobals, [inserted](Bytes& d, std::size_t at) {
+        // A range over the new position takes the new sheet in, as a
+        // sheet inserted between the ends of a 3-D reference joins it.
+        for (std::size_t end : {at, at + 2}) {
+            if (GetU16(d, end) >= inserted) PutU16(d, end, static_cast<std::uint16_t>(GetU16(d, end) + 1));
+        }
+    });
+    for (Record& r : newGlobals) {
+        if (r.type != rt::Name) continue;
+        const std::uint16_t itab = GetU16(r.data, 8);  // sheet number + 1; 0 for the workbook
+        if (itab > inserted) PutU16(r.data, 8, static_cast<std::uint16_t>(itab + 1));
+    }
+    globals = std::move(newGlobals);
 }
 
 }  // namespace kolumbra::sheet::biff

@@ -1,6 +1,6 @@
 #pragma once
 // What refers to sheets by position outside their own substreams, brought
-// in line when a sheet is removed.
+// in line when a sheet is removed or inserted.
 
 #include <cstdint>
 #include <vector>
@@ -21,5 +21,11 @@ namespace kolumbra::sheet::biff {
 // Throws FormatError, with nothing changed, when a record it must rewrite
 // cannot be read.
 void RemoveSheetReferences(RecordList& globals, const std::vector<RecordList*>& sheets, std::uint16_t removed);
+
+// For a new sheet at tab position `inserted`, before sheets already there:
+// names scoped to the sheets from there on and this workbook's EXTERNSHEET
+// entries move up one sheet. Throws FormatError, with nothing changed, when
+// a record it must rewrite cannot be read.
+void InsertSheetReferences(RecordList& globals, std::uint16_t inserted);
 
 }  // namespace kolumbra::sheet::biff

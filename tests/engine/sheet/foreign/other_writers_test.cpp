@@ -48,7 +48,8 @@ TEST(OtherWriters, Biff7IsRefusedAndLeftAsItWas) {
     kolumbra::testing::TempDir dir;
     const std::string path = Converted(dir, "excel_biff7");
     const biff::Bytes before = ReadFile(path);
-    const biff::CfbEntry* book = StreamNamed(biff::ReadBookFile(before), "Book");
+    const biff::BookFile file = biff::ReadBookFile(before);
+    const biff::CfbEntry* book = StreamNamed(file, "Book");
     ASSERT_NE(book, nullptr);
     ASSERT_EQ(biff::GetU16(book->data, 4), 0x0500) << "BOF of BIFF5/7";
     try {

@@ -392,5 +392,57 @@ TEST(RoundTrip, DeletingAnOriginalSheetKeepsTheOthersAndTheirReferences) {
     }
 }
 
+
+TEST(RoundTrip, ASheetInsertedBetweenStoredSheetsLeavesNamesOnTheirSheets) {
+    kolumbra::testing::TempDir dir;
+    const std::string source = KOLUMBRA_FIXTURES "/xls/names-34-4sheets.xls", path = dir.file("names.xls");
+    std::filesystem::copy_file(source, path);
+    auto book = GetWorkbook(path);
+    Sheets sheets = book->GetSheets();
+    sheets.Add(sheets.Item(1)).SetName("挿入");
+    book->Save();
+    book->GetApplication().Quit();
+    ExpectOffsetsSound(biff::ReadBookFile(ReadFile(path)).Workbook(), 5);
+
+    const Facts before = ReadFacts(source), after = ReadFacts(path);
+    EXPECT_EQ(after.sheets, (std::vector<std::string>{"Sheet1", "挿入", "Sheet2", "Sheet3", "Seamus O'Reilly"}));
+    for (const std::string& sheet : before.sheets) EXPECT_EQ(after.CellsOf(sheet), before.CellsOf(sheet)) << sheet;
+    // Sheet-local names keep their sheets and 3-D references their ends;
+    // Sheet1:Sheet3 now spans the new sheet too.
+    EXPECT_EQ(after.names, before.names);
+}
+
+// The hidden sheet right of the active one is not what a deletion of the
+// active sheet may leave active: the nearest visible sheet is.
+TEST(RoundTrip, DeletingTheActiveSheetActivatesAVisibleSheet) {
+    kolumbra::testing::TempDir dir;
+    const std::string source = KOLUMBRA_FIXTURES "/xls/names-34-4sheets.xls", path = dir.file("hidden.xls");
+    const Bytes file = ReadFile(source);
+    Bytes stream = biff::ReadBookFile(file).Workbook();
+    for (const PlacedRecord& r : StreamRecords(stream)) {
+        if (r.record.type == rt::BoundSheet && biff::ReadShortString(r.record.data, 6) == u"Seamus O'Reilly")
+            stream[r.offset + 4 + 4] = 0x01;  // hidden
+    }
+    WriteFile(path, WithWorkbookStream(file, stream));
+    auto book = GetWorkbook(path);
+    Sheets sheets = book->GetSheets();
+    ASSERT_EQ(sheets.Item(3).Name(), "Sheet3");  // the active sheet
+    sheets.Item(3).Delete();
+    book->Save();
+    book->GetApplication().Quit();
+
+    const biff::BookStream saved = SplitStream(ReadFile(path));
+    EXPECT_EQ(saved.globals.Window().activeSheet, 1) << "Sheet2, the nearest visible sheet";
+    const std::vector<bool> selected = {false, true, false};
+    ASSERT_EQ(saved.sheets.size(), selected.size());
+    for (std::size_t i = 0; i < selected.size(); ++i) {
+        for (const biff::Record& r : saved.sheets[i]) {
+            if (r.type == rt::Window2) {
+                EXPECT_EQ((GetU16(r.data, 0) & 0x0600) != 0, selected[i]) << "sheet " << i;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kolumbra::sheet::testing

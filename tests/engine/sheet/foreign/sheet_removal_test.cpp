@@ -143,6 +143,24 @@ TEST(SheetRemoval, NamesOfTheSheetGoAndEveryNameIndexFollows) {
     EXPECT_EQ(GetU16(sheet[2].data, 4 + 18 + 4 + 6 + 3), 2) << "another workbook's macro stays";
 }
 
+TEST(SheetRemoval, ASheetInsertedBeforeOthersMovesTheirNamesAndReferences) {
+    RecordList globals = Globals();
+    InsertSheetReferences(globals, 1);
+    const std::vector<Xti> expected = {
+        {1, 0, 3},            // a range over the new position takes the new sheet in
+        {1, 2, 2},            // sheets from the new position on move up
+        {1, 3, 3},
+        {1, 0xFFFE, 0xFFFE},  // the workbook itself stays
+        {0, 1, 1},            // another workbook's sheets stay
+        {1, 2, 4},
+    };
+    EXPECT_EQ(EntriesOf(globals), expected);
+    std::vector<std::uint16_t> scopes;
+    for (const Record& r : globals)
+        if (r.type == rt::Name) scopes.push_back(GetU16(r.data, 8));
+    EXPECT_EQ(scopes, (std::vector<std::uint16_t>{0, 3, 4, 1})) << "sheet numbers + 1; 0 is the workbook";
+}
+
 TEST(SheetRemoval, AFormulaItCannotReadLeavesEverythingAsItWas) {
     RecordList globals = Globals();
     RecordList sheet = {Formula(PtgName(0x23, 3)), Formula(Bytes{0x18, 0x05, 0x00, 0x00, 0x00, 0x00})};
