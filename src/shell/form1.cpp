@@ -1,8 +1,6 @@
 #include "shell/form1.h"
 
-#include <QApplication>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -21,6 +19,8 @@
 #include "engine/db/odbc/odbc_source.h"
 #include "layoutbook/export_driver.h"
 #include "shell/form2.h"
+#include "shell/enter_key.h"
+#include "shell/fit_font.h"
 #include "shell/form3.h"
 #include "shell/path_box.h"
 #include "shell/prompts.h"
@@ -54,10 +54,7 @@ void MakeLabel(QWidget* parent, const char* name, const QString& caption, int to
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
     PlaceAt(label, 120, top, 735, 255);
-    QFont font = label->font();
-    while (QFontMetrics(font).horizontalAdvance(caption) > Pixels(720 - 120) && font.pointSizeF() > 6)
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    label->setFont(font);
+    ShrinkToFit(label, Pixels(720 - 120));
 }
 
 }  // namespace
@@ -68,6 +65,7 @@ Form1::Form1(Prompts& prompts, db::DbEngine& engine, QString programFolder)
     setWindowTitle(ProductName);
     BuildControls();
     BuildMenus();
+    EnterPressesFocusedButton(this);
 }
 
 void Form1::BuildControls() {
@@ -123,6 +121,14 @@ void Form1::BuildControls() {
                               text2_, command5,  command6,  text3_,   command7};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+
+    // Carries the hourglass over the whole window while a command runs; the
+    // path boxes' I-beam would show through a pointer set on the window, and
+    // one set on the application would show over the questions too.
+    busyCover_ = new QWidget(this);
+    busyCover_->setObjectName("BusyCover");
+    busyCover_->setCursor(::Qt::WaitCursor);
+    busyCover_->hide();
 
     connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(session_); });
     connect(command3_, &QPushButton::clicked, this, [this] { Command3_Click(session_); });
@@ -224,8 +230,9 @@ void Form1::SetStatusPanel(int panel, const std::string& text) {
 void Form1::RefreshStatus() { statusBar()->repaint(); }
 
 void Form1::SetHourglass(bool busy) {
-    if (busy) QApplication::setOverrideCursor(::Qt::WaitCursor);
-    else QApplication::restoreOverrideCursor();
+    busyCover_->setGeometry(rect());
+    busyCover_->raise();
+    busyCover_->setVisible(busy);
 }
 
 // Sleeps on the UI thread: input that arrives meanwhile waits in the queue

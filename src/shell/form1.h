@@ -82,6 +82,7 @@ private:
     QProgressBar* progressBar1_ = nullptr;
     QLabel* panel1_ = nullptr;
     QLabel* panel2_ = nullptr;
+    QWidget* busyCover_ = nullptr;
 };
 
 }  // namespace kolumbra::shell

@@ -1,11 +1,12 @@
 #include "shell/form3.h"
 
 #include <QButtonGroup>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "shell/enter_key.h"
+#include "shell/frame.h"
 #include "shell/prompts.h"
 #include "shell/settings_file.h"
 #include "shell/twips.h"
@@ -18,7 +19,7 @@ Form3::Form3(QWidget* parent, Session& session, Prompts& prompts, std::string se
     setWindowTitle("Setting");
     setFixedSize(Pixels(4680), Pixels(1860));
 
-    auto* frame1 = new QGroupBox(QStringLiteral("ﾌｨｰﾙﾄﾞ型"), this);
+    auto* frame1 = new Frame(QStringLiteral("ﾌｨｰﾙﾄﾞ型"), this);
     frame1->setObjectName("Frame1");
     PlaceAt(frame1, 120, 120, 1335, 855);
     standardNames_ = new QRadioButton(QStringLiteral("標準"), frame1);
@@ -32,7 +33,7 @@ Form3::Form3(QWidget* parent, Session& session, Prompts& prompts, std::string se
     command1->setObjectName("Command1");
     PlaceAt(command1, 120, 1440, 1815, 300);
 
-    auto* frame2 = new QGroupBox(QStringLiteral("作成者"), this);
+    auto* frame2 = new Frame(QStringLiteral("作成者"), this);
     frame2->setObjectName("Frame2");
     PlaceAt(frame2, 1560, 120, 2655, 855);
     author_ = new QLineEdit(frame2);
@@ -54,6 +55,7 @@ Form3::Form3(QWidget* parent, Session& session, Prompts& prompts, std::string se
 
     connect(command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(command2, &QPushButton::clicked, this, &QDialog::reject);
+    EnterPressesFocusedButton(this);
 }
 
 void Form3::Command1_Click() {

@@ -2,13 +2,13 @@
 
 #include <QApplication>
 
-#include "shell/app_font.h"
+#include "shell/japanese_ui.h"
 #include "shell/form1.h"
 #include "shell/prompts.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    kolumbra::shell::UseJapaneseFont(app);
+    kolumbra::shell::UseJapaneseUi(app);
     kolumbra::shell::DialogPrompts prompts;
     const auto engine = kolumbra::db::MakeDbEngine();
     kolumbra::shell::Form1 form1(prompts, *engine, QCoreApplication::applicationDirPath());

@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QTimer>
 
-#include "shell/app_font.h"
+#include "shell/japanese_ui.h"
 
 namespace kolumbra::shell::testing {
 
@@ -15,7 +15,7 @@ QApplication& App() {
     // own would otherwise outlive the application that owns them.
     static QApplication* const app = [] {
         auto* created = new QApplication(argc, argv);
-        UseJapaneseFont(*created);
+        UseJapaneseUi(*created);
         return created;
     }();
     return *app;
