@@ -24,10 +24,9 @@ void UseJapaneseFont(QApplication& app) {
 // Without the translation files (qt6-translations-l10n) Qt's texts stay in
 // English; the program works the same.
 void UseJapaneseQtTexts(QApplication& app) {
-    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
-    QLocale::setDefault(japanese);  // dates and sizes in the file dialog
     auto* translator = new QTranslator(&app);
-    if (translator->load(japanese, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
 }
 

@@ -22,12 +22,18 @@ QMessageBox::Icon QtIcon(Icon icon) {
 
 }  // namespace
 
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
+                                            const QString& title) {
+    auto box = std::make_unique<QMessageBox>(QtIcon(icon), title, text, QMessageBox::Ok, parent);
+    if (buttons == Buttons::OkCancel) box->addButton(QMessageBox::Cancel);
+    box->setDefaultButton(QMessageBox::Ok);
+    return box;
+}
+
 Answer DialogPrompts::MessageBox(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
                                  const QString& title) {
-    QMessageBox box(QtIcon(icon), title, text, QMessageBox::Ok, parent);
-    if (buttons == Buttons::OkCancel) box.addButton(QMessageBox::Cancel);
-    box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+    const auto box = MakeMessageBox(parent, text, buttons, icon, title);
+    return box->exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
 std::optional<QString> DialogPrompts::ChooseFile(QWidget* parent, const QString& folder, const QString& filter,

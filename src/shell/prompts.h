@@ -5,10 +5,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 #include "common/window_services.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace kolumbra::shell {
@@ -32,6 +34,10 @@ public:
     // The chosen data source's name, or nothing when cancelled.
     virtual std::optional<QString> ChooseDataSource(QWidget* parent, const QStringList& names) = 0;
 };
+
+// The message box the real dialogs show, not yet shown.
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
+                                            const QString& title);
 
 // The real dialogs.
 class DialogPrompts : public Prompts {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QProgressBar>
 #include <cstdlib>
+#include <map>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -60,7 +61,34 @@ TEST_F(ReadShellTest, WorkbookButtonAsksOnceWritesTheSelectedSheetsAndResetsTheW
     // A new workbook starts with a sheet of its own; the tables' sheets follow it.
     EXPECT_THAT(sheets, ::testing::ElementsAre(::testing::_, Name(0), Name(2)));
     EXPECT_EQ(Find<QProgressBar>(form.get(), "ProgressBar1")->value(), 0);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The hourglass shows over the whole main window while the workbook is
+// written, and only there: a question asked meanwhile keeps its own pointer.
+TEST_F(ReadShellTest, BusyPointerCoversTheMainWindowOnly) {
+    const auto pointers = [&] {
+        std::vector<Qt::CursorShape> shapes;
+        for (const char* name : {"Text1", "List1", "Command1", "StatusBar1"}) {
+            const auto* control = Find<QWidget>(form.get(), name);
+            const QWidget* top = form->childAt(control->mapTo(form.get(), control->rect().center()));
+            shapes.push_back(top->cursor().shape());
+        }
+        return shapes;
+    };
+    std::map<QString, std::vector<Qt::CursorShape>> shown;
+    bool overridden = false;
+    prompts.whileShown = [&](const QString& text) {
+        shown[text.left(4)] = pointers();
+        overridden = overridden || QApplication::overrideCursor() != nullptr;
+    };
+    Select({0});
+    for (int run = 0; run < 2; ++run) Find<QPushButton>(form.get(), "Command4")->click();  // the second asks about the sheet
+    const std::vector<Qt::CursorShape> idle{Qt::IBeamCursor, Qt::ArrowCursor, Qt::ArrowCursor, Qt::ArrowCursor};
+    EXPECT_EQ(shown[QStringLiteral("ﾃｰﾌﾞ")], idle);  // the confirmation, before the work
+    EXPECT_EQ(shown[QStringLiteral("ｼｰﾄ作")], std::vector<Qt::CursorShape>(4, Qt::WaitCursor));
+    EXPECT_EQ(shown["tabl"], idle);  // the report, after it
+    EXPECT_FALSE(overridden);
+    EXPECT_EQ(pointers(), idle);
 }
 
 // The sample data source the build declares, offered when the path box is empty.

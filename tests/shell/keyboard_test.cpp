@@ -1,5 +1,7 @@
 // The main window driven by the keyboard alone, and the ways out of it.
 
+#include <QDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -67,6 +69,56 @@ TEST_F(KeyboardTest, MenuAccessKeysOpenTheModalWindows) {
         QTest::keyClick(QApplication::activePopupWidget(), road.item);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 5000));
         EXPECT_EQ(opened, road.caption);
+    }
+}
+
+// Enter and keypad Enter, sent through the window, press the focused button
+// of the main window; a held Enter presses it once.
+TEST_F(KeyboardTest, EnterPressesTheFocusedButton) {
+    struct Press {
+        const char* button;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QString dialogFilter;
+    };
+    for (const Press& press : {Press{"Command5", Qt::Key_Return, Qt::NoModifier, "Access mdb (*.mdb)"},
+                               Press{"Command7", Qt::Key_Enter, Qt::KeypadModifier, QStringLiteral("csv ﾌｧｲﾙ (*.csv)")}}) {
+        prompts.lastFilter.clear();
+        Find<QWidget>(form.get(), press.button)->setFocus();
+        QTest::keyClick(form->windowHandle(), press.key, press.modifiers);
+        EXPECT_EQ(prompts.lastFilter, press.dialogFilter) << press.button;
+    }
+    prompts.lastFilter.clear();  // after the first press of a held key
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(Focused(), &repeat);
+    EXPECT_EQ(prompts.lastFilter, "");
+}
+
+// The same in the modal windows, which have no default button: Enter in the
+// author box presses nothing.
+TEST_F(KeyboardTest, EnterPressesTheFocusedButtonOfTheModalWindows) {
+    struct Press {
+        const char *menu, *focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool closes, writesSettings;
+    };
+    const Press presses[] = {{"M_VER", "Command1", Qt::Key_Return, Qt::NoModifier, true, false},
+                             {"M_komoku_s", "Text1", Qt::Key_Return, Qt::NoModifier, false, false},
+                             {"M_komoku_s", "Command2", Qt::Key_Enter, Qt::KeypadModifier, true, false},
+                             {"M_komoku_s", "Command1", Qt::Key_Return, Qt::NoModifier, true, true}};
+    for (const Press& press : presses) {
+        SCOPED_TRACE(std::string(press.menu) + " " + press.focus);
+        bool closed = false;
+        WorkInNextModal([&](QWidget* modal) {
+            modal->findChild<QWidget*>(press.focus)->setFocus();
+            QTest::keyClick(modal->windowHandle(), press.key, press.modifiers);
+            closed = !modal->isVisible();
+            if (!closed) static_cast<QDialog*>(modal)->reject();
+        });
+        MenuItem(form.get(), press.menu)->trigger();
+        EXPECT_EQ(closed, press.closes);
+        EXPECT_EQ(std::filesystem::exists(form->SettingsPath()), press.writesSettings);
     }
 }
 

@@ -23,6 +23,7 @@ QApplication& App() {
 
 Answer ScriptedPrompts::MessageBox(QWidget*, const QString& text, Buttons buttons, Icon icon, const QString& title) {
     messages.push_back({text, title, buttons, icon});
+    if (whileShown) whileShown(text);
     return Answer::Ok;
 }
 
@@ -42,18 +43,24 @@ std::optional<QString> ScriptedPrompts::ChooseDataSource(QWidget*, const QString
     return dataSource;
 }
 
-void PressInNextModal(const char* button, std::function<void(QWidget*)> edit) {
+void WorkInNextModal(std::function<void(QWidget*)> work) {
     // Polls, so that events handled before the window opens do not use it up.
     auto* poll = new QTimer(QApplication::instance());
-    QObject::connect(poll, &QTimer::timeout, [poll, button, edit] {
+    QObject::connect(poll, &QTimer::timeout, [poll, work] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr) return;
         poll->stop();
         poll->deleteLater();
+        work(modal);
+    });
+    poll->start(0);
+}
+
+void PressInNextModal(const char* button, std::function<void(QWidget*)> edit) {
+    WorkInNextModal([button, edit](QWidget* modal) {
         if (edit) edit(modal);
         modal->findChild<QPushButton*>(button)->click();
     });
-    poll->start(0);
 }
 
 QAction* MenuItem(QWidget* form, const char* name) { return form->findChild<QAction*>(name); }

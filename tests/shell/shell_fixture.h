@@ -37,6 +37,7 @@ struct ScriptedPrompts : Prompts {
     FileUse lastUse = FileUse::Existing;
     std::optional<QString> dataSource;
     std::optional<QStringList> offeredSources;
+    std::function<void(const QString& text)> whileShown;  // called as each message box is up
 
     Answer MessageBox(QWidget*, const QString& text, Buttons buttons, Icon icon, const QString& title) override;
     std::optional<QString> ChooseFile(QWidget*, const QString& folder, const QString& filter, FileUse use) override;
@@ -62,6 +63,8 @@ protected:
     std::unique_ptr<db::DbEngine> engine = db::MakeDbEngine();
 };
 
+// Works in the modal window that opens next, which `work` has to close.
+void WorkInNextModal(std::function<void(QWidget*)> work);
 // Works in the modal window that opens next, then presses its `button`.
 void PressInNextModal(const char* button, std::function<void(QWidget*)> edit = {});
 

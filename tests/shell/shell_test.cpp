@@ -3,7 +3,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
-#include <QLabel>
+#include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -38,22 +38,6 @@ TEST_F(ShellTest, StartsWithDefaultPathsEmptyListAndExportsDisabled) {
     EXPECT_FALSE(std::filesystem::exists(form->SettingsPath()));
 }
 
-// Captions drawn in the program's font stay inside their controls, and the
-// path labels end before the boxes beside them.
-TEST_F(ShellTest, EveryCaptionFitsItsControl) {
-    auto form = Start();
-    for (const char* name : {"Command1", "Command2", "Command3", "Command4", "Command5"}) {
-        auto* button = Find<QPushButton>(form.get(), name);
-        const QString caption = QString(button->text()).remove('&');
-        EXPECT_LE(button->fontMetrics().horizontalAdvance(caption) + 4, button->width()) << name;
-    }
-    const auto* box = Find<QLineEdit>(form.get(), "Text1");
-    for (const char* name : {"Label1", "Label2", "Label3"}) {
-        auto* label = Find<QLabel>(form.get(), name);
-        EXPECT_LE(label->x() + label->fontMetrics().horizontalAdvance(label->text()), box->x()) << name;
-    }
-}
-
 TEST_F(ShellTest, MessageBoxGetsApplicationTitleAndLineBreaks) {
     auto form = Start();
     form->MsgBox("a\rb", Buttons::OkCancel, Icon::Question, "");
@@ -61,6 +45,37 @@ TEST_F(ShellTest, MessageBoxGetsApplicationTitleAndLineBreaks) {
     EXPECT_EQ(prompts.messages[0].text, "a\nb");
     EXPECT_EQ(prompts.messages[0].title, "Kolumbra");
     EXPECT_EQ(prompts.messages[0].buttons, Buttons::OkCancel);
+}
+
+// Qt's own texts are Japanese: the file dialogs' titles, the standard
+// buttons of the questions and the data-source chooser, the path boxes'
+// context menu.
+TEST_F(ShellTest, QtsOwnTextsAreJapanese) {
+    struct Seen {
+        QString title;
+        QStringList buttons;
+    };
+    const auto seen = [](const std::function<void()>& open) {
+        Seen seen;
+        WorkInNextModal([&seen](QWidget* modal) {
+            seen.title = modal->windowTitle();
+            for (const auto* button : modal->findChildren<QPushButton*>()) seen.buttons << button->text();
+            static_cast<QDialog*>(modal)->reject();
+        });
+        open();
+        return seen;
+    };
+    DialogPrompts real;
+    const QString folder = QString::fromStdString(dir.path().string());
+    const auto open = [&](FileUse use) { return [&real, &folder, use] { real.ChooseFile(nullptr, folder, "*.xls", use); }; };
+    EXPECT_EQ(seen(open(FileUse::Existing)).title, QStringLiteral("開く"));
+    EXPECT_EQ(seen(open(FileUse::New)).title, QStringLiteral("名前を付けて保存"));
+    const QStringList okCancel{"OK", QStringLiteral("キャンセル")};
+    EXPECT_EQ(seen([&] { real.MessageBox(nullptr, "?", Buttons::OkCancel, Icon::Exclamation, "x"); }).buttons, okCancel);
+    EXPECT_EQ(seen([&] { real.ChooseDataSource(nullptr, {"a"}); }).buttons, okCancel);
+    QLineEdit box;
+    const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+    EXPECT_TRUE(menu->actions().first()->text().startsWith(QStringLiteral("元に戻す(&U)")));
 }
 
 TEST_F(ShellTest, BrowseFillsTheBoxRemembersTheFolderAndCancelKeepsIt) {
