@@ -5,13 +5,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/text.h"
+
 namespace kolumbra::cli {
 
-std::string ConsoleText(const std::string& prompt) {
-    std::string out = prompt;
-    std::replace(out.begin(), out.end(), '\r', '\n');
-    return out;
-}
+std::string ConsoleText(const std::string& prompt) { return text::LfLineBreaks(prompt); }
 
 std::vector<std::string> ConsoleWindow::SelectTables(const std::vector<std::string>& names) {
     std::vector<std::string> unknown;

@@ -64,7 +64,7 @@ private:
     bool isTerminal();
 };
 
-// Turns a prompt's CR line breaks into the terminal's.
+// Turns a prompt's line breaks (CR LF, CR or LF) into the terminal's.
 std::string ConsoleText(const std::string& prompt);
 
 }  // namespace kolumbra::cli

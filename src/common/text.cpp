@@ -133,4 +133,18 @@ std::string FromUtf16(std::u16string_view utf16) {
     return out;
 }
 
+std::string LfLineBreaks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+            continue;
+        }
+        out += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    }
+    return out;
+}
+
 }  // namespace kolumbra::text

@@ -24,6 +24,10 @@ std::string LeftChars(std::string_view utf8, std::size_t count);
 // The last `count` UTF-16 code units; a pair that would be cut is left out.
 std::string RightChars(std::string_view utf8, std::size_t count);
 
+// The text with each line break, whether CR LF, a lone CR or a lone LF, as
+// one LF: how a message's lines are shown on screen and on a terminal.
+std::string LfLineBreaks(std::string_view text);
+
 // Exact, case-sensitive comparison.
 inline bool SameText(std::string_view a, std::string_view b) { return a == b; }
 

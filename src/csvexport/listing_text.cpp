@@ -1,5 +1,7 @@
 #include "csvexport/listing_text.h"
 
+#include <algorithm>
+
 #include "catalog/field_type_name.h"
 #include "common/cp932.h"
 
@@ -9,20 +11,52 @@ namespace {
 
 constexpr std::string_view CrLf = "\r\n";
 
+// The first CR from `start` on, or the end.
+std::size_t lineEnd(std::string_view bytes, std::size_t start) { return std::min(bytes.find('\r', start), bytes.size()); }
+
+// Where the record that begins at `start` ends: at the first CR outside a
+// quoted field. A field is quoted when it begins with a double quote, and
+// ends with a lone quote before a comma, a line break or the end of the
+// file; a doubled quote stays inside. A quote that does not end that way,
+// or never ends, shows a line written before names were quoted: its record
+// ends at the line's first CR.
+std::size_t recordEnd(std::string_view bytes, std::size_t start) {
+    bool fieldStart = true;
+    bool quoted = false;
+    for (std::size_t i = start; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (quoted) {
+            if (c != '"') continue;
+            const char next = i + 1 < bytes.size() ? bytes[i + 1] : ',';
+            if (next == '"') {
+                ++i;
+            } else if (next == ',' || next == '\r' || next == '\n') {
+                quoted = false;
+            } else {
+                return lineEnd(bytes, start);
+            }
+            continue;
+        }
+        if (c == '\r') return i;
+        quoted = fieldStart && c == '"';
+        fieldStart = c == ',';
+    }
+    return quoted ? lineEnd(bytes, start) : bytes.size();
+}
+
 }  // namespace
 
 std::string KeptOldLines(std::string_view oldBytes) {
     std::string kept;
     std::size_t start = 0;
     while (start < oldBytes.size()) {
-        std::size_t end = oldBytes.find('\r', start);
-        if (end == std::string_view::npos) end = oldBytes.size();
+        const std::size_t end = recordEnd(oldBytes, start);
         if (end > start) {
             kept.append(oldBytes.substr(start, end - start));
             kept.append(CrLf);
         }
         start = end + 1;
-        // CR LF ends a line as one; a lone LF stays part of its line.
+        // CR LF ends a record as one; a lone LF outside quotes stays part of its line.
         if (start < oldBytes.size() && oldBytes[start] == '\n') ++start;
     }
     if (!kept.empty()) kept.append(CrLf);

@@ -9,9 +9,10 @@
 
 namespace kolumbra::csvexport {
 
-// The old file's non-empty lines, each ended by CR LF and kept byte for
-// byte, then one empty line when any line was kept. Lines end at CR LF or
-// at a lone CR.
+// The old file's non-empty records, each ended by CR LF and kept byte for
+// byte, then one empty line when any was kept. A record ends at CR LF or at
+// a lone CR outside a quoted field, so that a quoted name holding a line
+// break (as CsvName writes it) comes back whole.
 std::string KeptOldLines(std::string_view oldBytes);
 
 // A name as one CSV field: wrapped in double quotes, with inner quotes

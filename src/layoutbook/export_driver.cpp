@@ -101,6 +101,7 @@ void Command4_Click(Session& session, ExportState& state) {
         Buttons::OkCancel, Icon::Exclamation, "確認");
     if (answer != Answer::Ok) return;
 
+    state.SheetsSaved.clear();
     {
         BusyPointer busy(window);
         TableCatalogue catalogue(session.gDb.get());
@@ -111,6 +112,8 @@ void Command4_Click(Session& session, ExportState& state) {
             writeTable(session, catalogue, state);
         }
     }
+    // Where nothing was saved, the errors already shown are the whole report.
+    if (state.SheetsSaved.empty()) return;
     window.MsgBox(FileNameOfPath(window.Text2()) + "が作成されました", Buttons::Ok, Icon::None, "完了");
 }
 

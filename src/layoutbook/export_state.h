@@ -20,7 +20,7 @@ struct FieldEntry {
     std::string TypeText;   // FieldTypeName of the field's type
     std::string IndexMark;  // "I" when an index covers the field
     std::string KeyMark;    // "P" when the primary key covers the field
-    std::int16_t UniqueFlag = 0;  // -1 or 0, from the last index that marked the field
+    std::int16_t UniqueFlag = 0;  // -1 when any index that marked the field had the flag
 };
 
 // The buffer never holds fewer entries than this; a wider table grows it so
@@ -34,6 +34,9 @@ struct ExportState {
     std::shared_ptr<sheet::Workbook> OutBook;   // while one table is written
     std::optional<sheet::Worksheet> OutSheet;   // the page being built
     std::int16_t ProgressStep = 0;              // progress increment of the current table
+
+    // The sheets the current command has saved, in order.
+    std::vector<std::string> SheetsSaved;
 };
 
 // Empties every entry of the buffer and shrinks it back to its minimum size.

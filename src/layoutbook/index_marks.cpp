@@ -11,7 +11,11 @@ std::span<FieldEntry> filledEntries(ExportState& state) {
     return std::span(state.FieldBuffer).first(static_cast<std::size_t>(std::max<std::int16_t>(state.FieldCount, 0)));
 }
 
-std::int16_t flagOf(bool value) { return value ? -1 : 0; }
+// The unique flag is set by any index that marks the entry with the flag,
+// whatever indexes come after it: a key field stays a key field.
+void raiseFlag(FieldEntry& entry, bool flag) {
+    if (flag) entry.UniqueFlag = -1;
+}
 
 // An ODBC source: the first entry named like each field of the index gets
 // "I" and the index's Unique flag; keys are never shown as primary.
@@ -20,7 +24,7 @@ void markOdbc(std::span<FieldEntry> entries, const db::Index& index) {
         auto entry = std::find_if(entries.begin(), entries.end(), [&](const FieldEntry& e) { return e.FieldName == field; });
         if (entry == entries.end()) continue;
         entry->IndexMark = "I";
-        entry->UniqueFlag = flagOf(index.Unique);
+        raiseFlag(*entry, index.Unique);
     }
 }
 
@@ -33,14 +37,13 @@ void markOdbc(std::span<FieldEntry> entries, const db::Index& index) {
 void markFile(std::span<FieldEntry> entries, const db::Index& index) {
     const bool namedPrimary = index.Name.starts_with("Primary");
     const bool primary = namedPrimary || index.Primary;
-    const std::int16_t flag = flagOf(index.Primary);
     for (auto& entry : entries) {
         const bool coversField = std::find(index.Fields.begin(), index.Fields.end(), entry.FieldName) != index.Fields.end();
         const bool namedLikeIndex = !namedPrimary && entry.FieldName == index.Name;
         if (!coversField && !namedLikeIndex) continue;
         entry.IndexMark = "I";
         if (coversField && primary) entry.KeyMark = "P";
-        entry.UniqueFlag = flag;
+        raiseFlag(entry, index.Primary);
     }
 }
 

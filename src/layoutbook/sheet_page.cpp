@@ -140,12 +140,14 @@ void writeColumnHeaders(Worksheet& sheet) {
 }
 
 // The page's values: names, author, page number and its share of the fields.
+// Names and texts go in as text, so that a name like "0001" or "2019" is
+// shown as it is; the running numbers and byte counts go in as numbers.
 void fillPage(Session& session, ExportState& state, Worksheet& sheet, std::int16_t page, std::int16_t pages) {
-    sheet.Cells(7, 20).SetValue(session.CurrentTable);
-    sheet.Cells(7, 1).SetValue(session.DbName);
-    sheet.Cells(5, 29).SetValue(session.gMkname);
+    sheet.Cells(7, 20).SetText(session.CurrentTable);
+    sheet.Cells(7, 1).SetText(session.DbName);
+    sheet.Cells(5, 29).SetText(session.gMkname);
     sheet.GetRange("E11:W44").SetHorizontalAlignment(xl::HAlignLeft);
-    sheet.Cells(1, 36).SetValue(text::SignedNumberText(page) + "/" + text::SignedNumberText(pages));
+    sheet.Cells(1, 36).SetText(text::SignedNumberText(page) + "/" + text::SignedNumberText(pages));
 
     const std::size_t first = static_cast<std::size_t>(page - 1) * FieldsPerPage;
     for (std::size_t i = first; i < first + FieldsPerPage && i < state.FieldBuffer.size(); ++i) {
@@ -153,12 +155,12 @@ void fillPage(Session& session, ExportState& state, Worksheet& sheet, std::int16
         if (entry.FieldName.empty()) break;
         const int row = FirstFieldRow + static_cast<int>(i - first);
         sheet.Cells(row, 1).SetValue(text::SignedNumberText(static_cast<std::int64_t>(i) + 1));
-        sheet.Cells(row, 5).SetValue(entry.FieldName);
-        sheet.Cells(row, 21).SetValue(entry.TypeText);
+        sheet.Cells(row, 5).SetText(entry.FieldName);
+        sheet.Cells(row, 21).SetText(entry.TypeText);
         sheet.Cells(row, 24).SetValue(entry.SizeText);
-        sheet.Cells(row, 4).SetValue(entry.IndexMark);
-        sheet.Cells(row, 3).SetValue(entry.KeyMark);
-        if (entry.UniqueFlag == -1) sheet.Cells(row, 3).SetValue(sheet.Cells(row, 3).Value() + "U");
+        sheet.Cells(row, 4).SetText(entry.IndexMark);
+        sheet.Cells(row, 3).SetText(entry.KeyMark);
+        if (entry.UniqueFlag == -1) sheet.Cells(row, 3).SetText(sheet.Cells(row, 3).Value() + "U");
     }
     AdvanceProgress(session.window, state.ProgressStep);
 }

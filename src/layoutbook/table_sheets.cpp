@@ -1,16 +1,24 @@
 #include "layoutbook/table_sheets.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "common/runtime_error.h"
 #include "common/text.h"
+#include "engine/sheet/sheet_name.h"
 #include "layoutbook/sheet_page.h"
 
 namespace kolumbra {
 
 namespace {
+
+constexpr std::size_t MaxSheetNameLength = 31;
 
 // The standard font applies to the workbooks created from now on; the
 // instance that set it is ended at once.
@@ -22,14 +30,38 @@ void setStandardFont(ExportState& state) {
     state.OutBook.reset();
 }
 
+// True when nothing at all is at `path`, not even a dangling link.
+bool nothingAt(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
+// Why something at `path` cannot be bound as a workbook file.
+RuntimeError unusablePath(const std::string& path) {
+    const std::string start = "'" + path + "' を読み込めません。";
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == EACCES) return RuntimeError(err::PermissionDenied, start + "アクセスが拒否されました。");
+        if (errno == ENOENT) return RuntimeError(err::PathFileAccess, start + "リンク先がありません。");
+        return RuntimeError(err::PathFileAccess, start + "パスを調べられません。");
+    }
+    if (S_ISDIR(info.st_mode)) return RuntimeError(err::PathFileAccess, start + "フォルダーです。");
+    if (!S_ISREG(info.st_mode)) return RuntimeError(err::PathFileAccess, start + "通常のファイルではありません。");
+    return RuntimeError(err::PermissionDenied, start + "読み取りの権限がありません。");
+}
+
 // Binds OutBook to the workbook at `path`, creating the file first when
-// there is none.
+// nothing is there. Whatever is there and cannot be read as a file (a file
+// without read permission, a folder, a FIFO) is left alone and reported:
+// creating a workbook over it would lose what it holds.
 void openOrCreate(ExportState& state, const std::string& path) {
-    if (!FileExists(path)) {
+    if (nothingAt(path)) {
         state.OutBook = sheet::CreateWorkbook();
         state.OutBook->SaveAs(path);
         state.OutBook->GetApplication().Quit();
         state.OutBook.reset();
+    } else if (!FileExists(path)) {
+        throw unusablePath(path);
     }
     state.OutBook = sheet::GetWorkbook(path);
 }
@@ -52,36 +84,62 @@ void releaseAfterError(ExportState& state) {
     }
 }
 
-// Asks before a sheet of the same name is replaced; false when declined.
-bool replaceSameNameSheet(Session& session, ExportState& state, const std::string& name) {
+bool savedThisCommand(const ExportState& state, const std::string& name) {
+    return std::any_of(state.SheetsSaved.begin(), state.SheetsSaved.end(),
+                       [&](const std::string& saved) { return sheet::SameSheetName(saved, name); });
+}
+
+// The name for a page. A name this command has already given a sheet (two
+// long table names that agree in their first 30 characters) is not taken
+// over: the later sheet gets "~2", "~3", ... after the name cut to fit. A
+// sheet of that name from before the command is asked about as any other,
+// so that running the command again replaces the sheets it wrote before.
+std::string unusedSheetName(const ExportState& state, const std::string& name) {
+    if (!savedThisCommand(state, name)) return name;
+    for (int n = 2;; ++n) {
+        const std::string suffix = "~" + std::to_string(n);
+        const std::string candidate = text::LeftChars(name, MaxSheetNameLength - suffix.size()) + suffix;
+        if (!savedThisCommand(state, candidate)) return candidate;
+    }
+}
+
+// The position of a sheet of the same name that the user agreed to replace,
+// 0 when there is none, nothing when the user declined.
+std::optional<std::int16_t> sheetToReplace(Session& session, ExportState& state, const std::string& name) {
     const std::int16_t position = FindSheetIndex(state, name);
-    if (position == 0) return true;
+    if (position == 0) return position;
     const Answer answer = session.window.MsgBox(
         "ｼｰﾄ作成時に同一名ｼｰﾄを検出しました｡ " + name + "\r" + "上書きします、よろしいですか？",
         Buttons::OkCancel, Icon::Exclamation, "確認");
-    if (answer != Answer::Ok) return false;
+    if (answer != Answer::Ok) return std::nullopt;
+    return position;
+}
+
+void deleteSheet(ExportState& state, std::int16_t position) {
     auto& application = state.OutBook->GetApplication();
     application.SetDisplayAlerts(false);
     state.OutBook->GetSheets().Item(position).Delete();
     application.SetDisplayAlerts(true);
-    return true;
 }
 
 // Adds and builds page `page`, then saves; false when the user declined to
 // replace a sheet of the same name.
 bool writePage(Session& session, ExportState& state, std::int16_t page, std::int16_t pages) {
-    const std::string name = SheetNameOf(session.CurrentTable, page, pages);
-    if (!replaceSameNameSheet(session, state, name)) return false;
+    const std::string name = unusedSheetName(state, SheetNameOf(session.CurrentTable, page, pages));
+    const std::optional<std::int16_t> replaced = sheetToReplace(session, state, name);
+    if (!replaced) return false;
 
+    // The new sheet is added before the old one is deleted, so that even the
+    // workbook's only sheet can be replaced; the new one still ends up last.
     auto sheets = state.OutBook->GetSheets();
-    const int last = sheets.Count();
-    sheets.Add(sheets.Item(last));
-    sheets.Item(last + 1).SetName(name);
+    sheet::Worksheet added = sheets.Add(sheets.Item(sheets.Count()));
+    if (*replaced != 0) deleteSheet(state, *replaced);
+    added.SetName(name);
 
     AdvanceProgress(session.window, state.ProgressStep);
     session.window.Pause(400);
 
-    state.OutSheet = sheets.Item(last + 1);
+    state.OutSheet = added;
     BuildSheetPage(session, state, page, pages);
 
     auto window = state.OutBook->Windows(1);
@@ -89,6 +147,7 @@ bool writePage(Session& session, ExportState& state, std::int16_t page, std::int
     window.SetWindowState(sheet::xl::Maximized);
     state.OutBook->Save();
     state.OutSheet.reset();
+    state.SheetsSaved.push_back(name);
     return true;
 }
 
@@ -99,7 +158,9 @@ void writeAllPages(Session& session, ExportState& state) {
 
     const std::int16_t pages = PageCount(state.FieldCount);
     state.ProgressStep = ProgressStepFor(pages);
-    session.window.SetProgressMax(pages * 6 * state.ProgressStep);
+    // A step that rounds to 0 would make a maximum of 0, which the window
+    // shows as a busy bar that never ends.
+    session.window.SetProgressMax(std::max(1, pages * 6 * state.ProgressStep));
     session.window.SetProgressValue(0);
     session.window.RefreshProgress();
 

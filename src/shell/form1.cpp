@@ -15,6 +15,7 @@
 #include "catalog/connection.h"
 #include "common/product.h"
 #include "common/profile.h"
+#include "common/text.h"
 #include "csvexport/csv_listing.h"
 #include "engine/db/odbc/odbc_source.h"
 #include "layoutbook/export_driver.h"
@@ -191,8 +192,7 @@ void Form1::M_VER_Click() {
 }
 
 Answer Form1::MsgBox(const std::string& prompt, Buttons buttons, Icon icon, const std::string& title) {
-    QString text = Qt(prompt);
-    text.replace(QChar('\r'), QChar('\n'));
+    const QString text = Qt(text::LfLineBreaks(prompt));
     return prompts_.MessageBox(this, text, buttons, icon, title.empty() ? QString(ApplicationTitle) : Qt(title));
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/db/access/mdb_catalog.h"
+
 namespace kolumbra {
 namespace {
 
@@ -36,6 +38,15 @@ TEST(FieldTypeName, UnnamedCodesAreQuestionMarks) {
         EXPECT_EQ(FieldTypeName(code, 0), "???") << code;
         EXPECT_EQ(FieldTypeName(code, 1), "???") << code;
     }
+}
+
+// No fixture has a "date/time extended" column (stored type 0x14 in ACE
+// files): its stored type goes in as the catalogue reads it from the file.
+TEST(FieldTypeName, DateTimeExtendedColumnsAreDateTimeFields) {
+    const std::int16_t code = db::mdb::EngineType(db::mdb::DateTimeExtended);
+    EXPECT_EQ(FieldTypeName(code, 0), "Date");
+    EXPECT_EQ(FieldTypeName(code, 1), "日付 / 時刻型");
+    EXPECT_EQ(db::mdb::EngineSize(db::mdb::DateTimeExtended, 0, true), 42);
 }
 
 }  // namespace

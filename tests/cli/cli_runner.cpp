@@ -1,6 +1,7 @@
 #include "cli_runner.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,7 +13,8 @@
 
 namespace kolumbra::testing {
 
-CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& environment) {
+CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& environment,
+                 std::optional<CliUser> user) {
     TempDir dir;
     std::string outPath = dir.file("out"), errPath = dir.file("err");
     pid_t child = ::fork();
@@ -22,6 +24,7 @@ CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::st
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
         for (const auto& entry : environment) ::putenv(const_cast<char*>(entry.c_str()));
+        if (user && (::setgroups(0, nullptr) != 0 || ::setgid(user->gid) != 0 || ::setuid(user->uid) != 0)) ::_exit(126);
         std::vector<char*> argv{const_cast<char*>(KOLUMBRA_CLI)};
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);

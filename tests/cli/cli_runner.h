@@ -1,6 +1,9 @@
 #pragma once
 // Runs kolumbra-cli with arguments and collects what it printed.
 
+#include <sys/types.h>
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +15,14 @@ struct CliResult {
     std::string err;
 };
 
+// A user to run the program as (only root can switch to another).
+struct CliUser {
+    uid_t uid;
+    gid_t gid;
+};
+
 // Environment entries ("NAME=value") are added to the program's environment.
-CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& environment = {});
+CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& environment = {},
+                 std::optional<CliUser> user = std::nullopt);
 
 }  // namespace kolumbra::testing

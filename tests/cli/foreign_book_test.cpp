@@ -82,7 +82,7 @@ TEST(CliForeignBook, AnOriginalSheetOfATablesNameIsReplacedUnlessItHasCodeOrIsTh
     EXPECT_EQ(after[3].value("E11"), "名称");
 
     // Sheets that carry code of their own stay, and so does every byte of
-    // the file; so does the only sheet of a workbook.
+    // the file, the only sheet of a workbook among them.
     const std::string modules = CopyFixture(dir, "vba-18sheets-3d-notes.xls");
     const std::string only = CopyFixture(dir, "jp-vba-filecopy.xls");
     const std::string modulesStored = Bytes(modules), onlyStored = Bytes(only);
@@ -93,7 +93,7 @@ TEST(CliForeignBook, AnOriginalSheetOfATablesNameIsReplacedUnlessItHasCodeOrIsTh
     EXPECT_EQ(Bytes(modules), modulesStored);
     const auto last = RunCli({"xls", "--replace", "--dsn", source.name(), only, "Sheet1"}, source.Environment());
     EXPECT_EQ(last.status, 1);
-    EXPECT_THAT(last.err, HasSubstr("ｴﾗｰが発生しました\nブックには少なくとも 1 つの表示されたシートが必要です。"));
+    EXPECT_THAT(last.err, HasSubstr("ｴﾗｰが発生しました\nシート 'Sheet1' には VBA のコード"));
     EXPECT_EQ(Bytes(only), onlyStored);
 }
 

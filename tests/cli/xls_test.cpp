@@ -4,6 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "cli_runner.h"
@@ -16,6 +20,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 const std::string Mdb = std::string(KOLUMBRA_FIXTURES) + "/mdb/";
 const std::string SameName = "ｼｰﾄ作成時に同一名ｼｰﾄを検出しました｡ Orders\n上書きします、よろしいですか？\n";
@@ -92,7 +97,7 @@ TEST(CliXls, FailuresGiveANonZeroStatus) {
     const auto missingFolder = RunCli({"xls", Mdb + "nwind.mdb", dir.file("missing/book.xls"), "Orders"});
     EXPECT_EQ(missingFolder.status, 1);
     EXPECT_THAT(missingFolder.err, HasSubstr("ｴﾗｰが発生しました\n"));
-    EXPECT_THAT(missingFolder.err, HasSubstr("book.xlsが作成されました"));
+    EXPECT_THAT(missingFolder.err, Not(HasSubstr("が作成されました")));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing"));
 
     const auto unknown = RunCli({"xls", Mdb + "nwind.mdb", dir.file("some.xls"), "Orders", "Nothing"});
@@ -125,6 +130,98 @@ TEST(CliXls, AnOdbcDataSource) {
     EXPECT_EQ(partners.value("C11"), "U");
     EXPECT_EQ(partners.value("D11"), "I");
     EXPECT_EQ(sheetNamed(dir.file("odbc.xls"), "wide_ 2").value("E16"), "F40");
+}
+
+// A workbook of ten sheets that the user may write but not read is left as
+// it was, not replaced by a new one. Root reads every file, so as root the
+// case runs as nobody.
+TEST(CliXls, AWorkbookTheUserCannotReadIsLeftAsItWas) {
+    TempDir dir;
+    const std::string book = dir.file("book.xls");
+    ASSERT_EQ(RunCli({"xls", Mdb + "nwind.mdb", book}).status, 0);
+    const std::string before = ReadBytes(book);
+    std::optional<CliUser> user;
+    if (::geteuid() == 0) {
+        const passwd* nobody = ::getpwnam("nobody");
+        if (nobody == nullptr) GTEST_SKIP() << "no user nobody to run the case as";
+        user = CliUser{nobody->pw_uid, nobody->pw_gid};
+        ASSERT_EQ(::chown(dir.path().c_str(), user->uid, user->gid), 0);
+        ASSERT_EQ(::chown(book.c_str(), user->uid, user->gid), 0);
+    }
+    ASSERT_EQ(::chmod(book.c_str(), 0200), 0);
+    const auto result = RunCli({"xls", Mdb + "nwind.mdb", book, "Shippers"}, {}, user);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_THAT(result.err, HasSubstr("ｴﾗｰが発生しました\n'" + book + "' を読み込めません。読み取りの権限がありません。"));
+    EXPECT_THAT(result.err, Not(HasSubstr("が作成されました")));
+    EXPECT_EQ(ReadBytes(book), before);
+}
+
+// Table names that make sheet names no workbook has yet, or that a sheet
+// written by the same command already has.
+class CliXlsNames : public ::testing::Test {
+protected:
+    static constexpr const char* Archive = "Customer_Order_Line_Items_Archive_";
+    SqliteSource source{"kolumbra xls names", "CREATE TABLE Sheet1 (id INTEGER PRIMARY KEY);\n"
+                                              "CREATE TABLE \"2019\" (\"0001\" TEXT, \"1E5\" INTEGER);\n" +
+                                                  WideTableSql(Archive + std::string("2019"), 1) +
+                                                  WideTableSql(Archive + std::string("2020"), 1) +
+                                                  WideTableSql(Archive + std::string("2021"), 1)};
+    TempDir dir;
+    std::string out = dir.file("names.xls");
+
+    CliResult run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"xls", "--dsn", source.name(), out});
+        return RunCli(args, source.Environment());
+    }
+};
+
+TEST_F(CliXlsNames, TablesOfOneCommandNeverTakeEachOthersSheet) {
+    const std::string cut = std::string(Archive).substr(0, 30);
+    const std::vector<std::string> tables = {Archive + std::string("2019"), Archive + std::string("2020"),
+                                             Archive + std::string("2021")};
+    const auto first = run(tables);
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_THAT(first.err, Not(HasSubstr("ｼｰﾄ作成時")));
+    EXPECT_THAT(sheetNames(out), ElementsAre("Sheet1", cut, cut.substr(0, 29) + "~2", cut.substr(0, 29) + "~3"));
+
+    // Run again: the sheets from before are asked about, replaced and keep their order.
+    auto again = tables;
+    again.insert(again.begin(), "--replace");
+    const auto second = run(again);
+    EXPECT_EQ(second.status, 0) << second.err;
+    std::size_t questions = 0;
+    for (std::size_t at = 0; (at = second.err.find("ｼｰﾄ作成時", at)) != std::string::npos; ++at) ++questions;
+    EXPECT_EQ(questions, 3u) << second.err;
+    const auto sheets = ProbeWorkbook(out);
+    ASSERT_EQ(sheets.size(), 4u);
+    for (std::size_t i = 0; i < tables.size(); ++i) EXPECT_EQ(sheets[i + 1].value("T7"), tables[i]);
+}
+
+TEST_F(CliXlsNames, ATableNamedLikeTheOnlySheetReplacesIt) {
+    const auto declined = run({"Sheet1"});
+    EXPECT_EQ(declined.status, 1);
+    EXPECT_THAT(declined.err, Not(HasSubstr("が作成されました")));
+    EXPECT_EQ(sheetNamed(out, "Sheet1").value("T7"), "");
+
+    const auto replaced = run({"--replace", "Sheet1"});
+    EXPECT_EQ(replaced.status, 0) << replaced.err;
+    EXPECT_THAT(replaced.err, HasSubstr("ｼｰﾄ作成時に同一名ｼｰﾄを検出しました｡ Sheet1\n"));
+    EXPECT_THAT(sheetNames(out), ElementsAre("Sheet1"));
+    EXPECT_EQ(sheetNamed(out, "Sheet1").value("T7"), "Sheet1");
+}
+
+TEST_F(CliXlsNames, NamesAreTextAndNumbersAreNumbers) {
+    const auto result = run({"2019"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    const SheetView sheet = sheetNamed(out, "2019");
+    struct Cell { const char* address; const char* value; const char* kind; };
+    for (const Cell c : {Cell{"T7", "2019", "text"}, Cell{"E11", "0001", "text"}, Cell{"E12", "1E5", "text"},
+                         Cell{"A11", "1", "number"}, Cell{"A12", "2", "number"}, Cell{"AJ1", " 1/ 1", "text"}}) {
+        EXPECT_EQ(sheet.value(c.address), c.value) << c.address;
+        EXPECT_EQ(sheet.cell(c.address).kind, c.kind) << c.address;
+    }
+    for (const char* text : {"A7", "U11", "U12"}) EXPECT_EQ(sheet.cell(text).kind, "text") << text;
+    for (const char* number : {"X11", "X12"}) EXPECT_EQ(sheet.cell(number).kind, "number") << number;
 }
 
 }  // namespace

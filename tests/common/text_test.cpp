@@ -2,10 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace kolumbra::text {
 namespace {
 
 const std::string Pair = "\xF0\xA0\x80\x8B";  // U+2000B, a surrogate pair in UTF-16
+
+TEST(Text, EachKindOfLineBreakIsOneLf) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\r\nb\r\nc", "a\nb\nc"}, {"a\rb", "a\nb"}, {"a\nb", "a\nb"},
+        {"a\n\rb", "a\n\nb"}, {"a\r\r\nb\r", "a\n\nb\n"}, {"", ""},
+    };
+    for (const auto& [text, shown] : cases) EXPECT_EQ(LfLineBreaks(text), shown) << text;
+}
 
 TEST(Text, NumbersReserveASignPosition) {
     EXPECT_EQ(SignedNumberText(1), " 1");

@@ -137,6 +137,25 @@ TEST_F(ListingTest, OnlyNamesThatWouldBreakTheFormatAreQuoted) {
                                   "\"\"\"\",Text,1\r\n\r\n,,\r\n");
 }
 
+// Names holding line breaks are quoted; a later run reads the old lines back
+// as quoted records and keeps them byte for byte. A quote an old line opens
+// and never closes (names were once written unquoted) ends at its line.
+TEST_F(ListingTest, QuotedLineBreaksComeBackWhole) {
+    Open({Table("p\rq", {{"l\nm", 4, 4}, {"c\r\nd", 4, 4}, {"e\r", 10, 1}, {"\r\n\r\n", 10, 2}}),
+          Table("next", {})});
+    const std::string out = dir.file("out.csv");
+    WriteBytes(out, "\"open,Text,1\r\nplain\r\n");
+    Run(out, {"p\rq"});
+    const std::string first = ReadBytes(out);
+    EXPECT_EQ(first, "\"open,Text,1\r\nplain\r\n\r\n" + Sjis("ﾃｰﾌﾞﾙ名,\"p\rq\",\r\n") + HeadingLine +
+                         "\"l\nm\",Long,4\r\n\"c\r\nd\",Long,4\r\n\"e\r\",Text,1\r\n\"\r\n\r\n\",Text,2\r\n\r\n,,\r\n");
+    Run(out, {"next"});
+    std::string kept = first;
+    kept.replace(kept.find("\r\n\r\n" + Sjis("ﾃｰﾌﾞﾙ")), 4, "\r\n");
+    kept.replace(kept.rfind("\r\n\r\n,,"), 4, "\r\n");
+    EXPECT_EQ(ReadBytes(out), kept + "\r\n" + Sjis("ﾃｰﾌﾞﾙ名,next,\r\n") + HeadingLine + "\r\n,,\r\n");
+}
+
 TEST_F(CsvListing, ValidationMessages) {
     const RecordedMessage noName{"出力ﾌｧｲﾙ名を入力してください。", Buttons::Ok, Icon::None, "確認"};
     const RecordedMessage notCsv{"CSVﾌｧｲﾙを指定してください。", Buttons::Ok, Icon::None, "確認"};

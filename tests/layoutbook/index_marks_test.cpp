@@ -65,11 +65,20 @@ TEST(FileIndexMarks, NameComparisonsAreCaseSensitive) {
     EXPECT_EQ(marksOf(state, 1), (Marks{"", "", 0}));
 }
 
-TEST(FileIndexMarks, MarksStayAndTheLastIndexSetsTheFlag) {
-    auto state = bufferOf({"ID", "Name"});
-    MarkIndex(state, {"PrimaryKey", true, true, {"ID"}}, false);
-    MarkIndex(state, {"ID", false, false, {"ID"}}, false);
-    EXPECT_EQ(marksOf(state, 0), (Marks{"P", "I", 0}));
+// A field of the key keeps its flag whatever index comes before or after the
+// key: "Order Details" has a single-field index on a field of its key.
+TEST(IndexMarks, AnyFlaggedIndexSetsTheFlagWhateverTheOrder) {
+    const db::Index key{"PrimaryKey", true, true, {"OrderID", "ProductID"}};
+    const db::Index single{"ProductID", false, false, {"ProductID"}};
+    for (const bool odbc : {false, true}) {
+        for (const auto& order : {std::vector{key, single}, std::vector{single, key}}) {
+            auto state = bufferOf({"OrderID", "ProductID"});
+            for (const auto& index : order) MarkIndex(state, index, odbc);
+            const std::string keyMark = odbc ? "" : "P";
+            EXPECT_EQ(marksOf(state, 0), (Marks{keyMark, "I", -1})) << odbc << order[0].Name;
+            EXPECT_EQ(marksOf(state, 1), (Marks{keyMark, "I", -1})) << odbc << order[0].Name;
+        }
+    }
 }
 
 TEST(FileIndexMarks, EveryEntryOfTheNameIsMarkedButNoneBeyondTheFieldCount) {
@@ -88,13 +97,11 @@ TEST(OdbcIndexMarks, UniqueIndexGivesTheFlagAndNeverAKey) {
     EXPECT_EQ(marksOf(state, 1), (Marks{"", "", 0}));
 }
 
-TEST(OdbcIndexMarks, OnlyTheFirstEntryOfTheNameAndTheLastIndexWins) {
+TEST(OdbcIndexMarks, OnlyTheFirstEntryOfTheName) {
     auto state = bufferOf({"code", "code"});
     MarkIndex(state, {"u_code", true, false, {"code"}}, true);
     EXPECT_EQ(marksOf(state, 0), (Marks{"", "I", -1}));
     EXPECT_EQ(marksOf(state, 1), (Marks{"", "", 0}));
-    MarkIndex(state, {"i_code", false, false, {"code"}}, true);
-    EXPECT_EQ(marksOf(state, 0), (Marks{"", "I", 0}));
 }
 
 TEST(OdbcIndexMarks, IndexNameIsNotMatchedAgainstFields) {

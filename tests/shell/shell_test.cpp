@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include "common/report_error.h"
 #include "scripted_window.h"
 #include "shell/form3.h"
 #include "shell_fixture.h"
@@ -41,10 +42,14 @@ TEST_F(ShellTest, StartsWithDefaultPathsEmptyListAndExportsDisabled) {
 TEST_F(ShellTest, MessageBoxGetsApplicationTitleAndLineBreaks) {
     auto form = Start();
     form->MsgBox("a\rb", Buttons::OkCancel, Icon::Question, "");
-    ASSERT_EQ(prompts.messages.size(), 1u);
+    // The fatal report's lines end in CR LF: one line break each.
+    form->MsgBox(ComposeErrorReport("5", "paGetPrivateProfileString"), Buttons::Ok, Icon::None, "");
+    ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[0].text, "a\nb");
     EXPECT_EQ(prompts.messages[0].title, "Kolumbra");
     EXPECT_EQ(prompts.messages[0].buttons, Buttons::OkCancel);
+    EXPECT_EQ(prompts.messages[1].text.count('\n'), 2);
+    EXPECT_FALSE(prompts.messages[1].text.contains("\n\n"));
 }
 
 // Qt's own texts are Japanese: the file dialogs' titles, the standard

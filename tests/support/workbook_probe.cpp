@@ -35,7 +35,7 @@ std::string runProbe(const std::string& path) {
 
 CellView SheetView::cell(const std::string& address) const {
     auto found = cells.find(address);
-    return found == cells.end() ? CellView{"", "", "none", "none", "none", "none", "", "", ""} : found->second;
+    return found == cells.end() ? CellView{"", "", "none", "none", "none", "none", "", "", "", "empty"} : found->second;
 }
 
 std::vector<SheetView> ProbeWorkbook(const std::string& path) {
@@ -53,8 +53,8 @@ std::vector<SheetView> ProbeWorkbook(const std::string& path) {
             sheets.back().heights[std::stoi(f[1])] = f[2];
         } else if (f[0] == "merge" && f.size() == 2) {
             sheets.back().merges.insert(f[1]);
-        } else if (f[0] == "cell" && f.size() == 11) {
-            sheets.back().cells[f[1]] = {f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10]};
+        } else if (f[0] == "cell" && f.size() == 12) {
+            sheets.back().cells[f[1]] = {f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10], f[11]};
         } else {
             throw std::runtime_error("workbook reader: " + line);
         }

@@ -14,6 +14,7 @@ struct CellView {
     std::string left, top, right, bottom;  // "none", "thin", "hair", "double", ...
     std::string font, size;
     std::string value;
+    std::string kind;  // "text", "number", "blank", "empty", ...
 };
 
 struct SheetView {

@@ -7,7 +7,8 @@ Lines, tab-separated:
   width COLUMN UNITS          (stored column widths, 1/256 character)
   height ROW POINTS           (rows with a height of their own)
   merge A1:B2
-  cell ADDRESS HALIGN VALIGN LEFT TOP RIGHT BOTTOM FONT SIZE VALUE
+  cell ADDRESS HALIGN VALIGN LEFT TOP RIGHT BOTTOM FONT SIZE VALUE KIND
+                              (KIND: empty, text, number, ...)
 """
 import sys
 
@@ -16,6 +17,9 @@ from xlrd import colname as col_name  # A..IV: a BIFF8 sheet has 256 columns
 
 STYLE = {0: "none", 1: "thin", 2: "medium", 3: "dashed", 4: "dotted", 5: "thick",
          6: "double", 7: "hair"}
+KIND = {xlrd.XL_CELL_EMPTY: "empty", xlrd.XL_CELL_TEXT: "text", xlrd.XL_CELL_NUMBER: "number",
+        xlrd.XL_CELL_DATE: "date", xlrd.XL_CELL_BOOLEAN: "boolean", xlrd.XL_CELL_ERROR: "error",
+        xlrd.XL_CELL_BLANK: "blank"}
 HALIGN = {0: "general", 1: "left", 2: "center", 3: "right"}
 VALIGN = {0: "top", 1: "center", 2: "bottom"}
 
@@ -48,7 +52,7 @@ def main(path):
                           VALIGN.get(xf.alignment.vert_align, "other"),
                           STYLE.get(b.left_line_style, "other"), STYLE.get(b.top_line_style, "other"),
                           STYLE.get(b.right_line_style, "other"), STYLE.get(b.bottom_line_style, "other"),
-                          font.name, f"{font.height / 20:g}", text_of(cell)]
+                          font.name, f"{font.height / 20:g}", text_of(cell), KIND[cell.ctype]]
                 out.append("cell\t" + "\t".join(fields))
     sys.stdout.write("\n".join(out) + "\n")
 

@@ -117,18 +117,30 @@ std::string Range::Value() const {
 
 void Range::SetValue(const std::string& value) {
     if (text::Utf16Length(value) > MaxTextLength) RefuseValue("Value");
+    const std::optional<double> number = PlainDecimal(value);
+    if (!number) {
+        SetText(value);
+        return;
+    }
     SheetModel& model = target_->book->Edit(*target_->sheet);
     const Rect& a = target_->area;
     CheckCellCount(a);
-    const std::optional<double> number = PlainDecimal(value);
+    for (int r = a.r1; r <= a.r2; ++r) {
+        for (int c = a.c1; c <= a.c2; ++c) model.SetNumber(r, c, *number);
+    }
+}
+
+void Range::SetText(const std::string& text) {
+    if (text::Utf16Length(text) > MaxTextLength) RefuseValue("Value");
+    SheetModel& model = target_->book->Edit(*target_->sheet);
+    const Rect& a = target_->area;
+    CheckCellCount(a);
     for (int r = a.r1; r <= a.r2; ++r) {
         for (int c = a.c1; c <= a.c2; ++c) {
-            if (number) {
-                model.SetNumber(r, c, *number);
-            } else if (value.empty()) {
+            if (text.empty()) {
                 model.ClearValue(r, c);
             } else {
-                model.SetText(r, c, value);
+                model.SetText(r, c, text);
             }
         }
     }

@@ -83,6 +83,8 @@ public:
     std::string Value() const;
     // Text that reads as a plain decimal number is stored as a number.
     void SetValue(const std::string& value);
+    // The text stored as text, never turned into a number ("0001" stays).
+    void SetText(const std::string& text);
 
     void SetColumnWidth(double characters);
     void SetRowHeight(double points);

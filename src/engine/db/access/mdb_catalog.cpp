@@ -84,17 +84,20 @@ std::int32_t attributesOf(int rawType, unsigned flags) {
     return 0;
 }
 
-std::int16_t engineType(int columnType) {
+}  // namespace
+
+std::int16_t EngineType(int columnType) {
     switch (columnType) {
         case MDB_NUMERIC: return 20;  // decimal
         case 0x13: return 16;         // large number: big integer
+        case DateTimeExtended: return 8;
         case MDB_COMPLEX: return 101;
         default: return static_cast<std::int16_t>(columnType);
     }
 }
 
-std::int32_t engineSize(const MdbColumn& column, bool textInBytes) {
-    switch (column.col_type) {
+std::int32_t EngineSize(int columnType, int columnSize, bool textInBytes) {
+    switch (columnType) {
         case MDB_BOOL:
         case MDB_BYTE: return 1;
         case MDB_INT: return 2;
@@ -107,12 +110,15 @@ std::int32_t engineSize(const MdbColumn& column, bool textInBytes) {
         case 0x13: return 8;
         case MDB_REPID:
         case MDB_NUMERIC: return 16;
+        case DateTimeExtended: return 42;
         case MDB_MEMO:
         case MDB_OLE: return 0;
-        case MDB_TEXT: return textInBytes ? column.col_size / 2 : column.col_size;
-        default: return column.col_size;
+        case MDB_TEXT: return textInBytes ? columnSize / 2 : columnSize;
+        default: return columnSize;
     }
 }
+
+namespace {
 
 constexpr int ForeignKeyIndex = 2;
 
@@ -154,7 +160,8 @@ bool readDefinition(MdbCatalogEntry* entry, bool textInBytes, const Relationship
     GPtrArray* columns = table->columns;
     for (guint i = 0; i < table->num_cols; ++i) {
         auto* column = static_cast<MdbColumn*>(g_ptr_array_index(columns, i));
-        def.Fields.push_back({column->name, engineType(column->col_type), engineSize(*column, textInBytes)});
+        def.Fields.push_back({column->name, EngineType(column->col_type),
+                              EngineSize(column->col_type, column->col_size, textInBytes)});
     }
     mdb_read_indices(table.get());
     if (!table->indices) return table->num_idxs == 0;
