@@ -73,19 +73,6 @@ TEST(Remarks, OffTheSheetIsTheSameWithOrWithoutDescriptions) {
     EXPECT_FALSE(page.cell("AA11").shrink);
 }
 
-TEST(Remarks, EveryPageOfALongTableCarriesItsOwnRows) {
-    db::TableDef table = TableWithFields("Wide", 40);
-    table.Description = "Forty fields.";
-    table.Fields[0].Description = "first";
-    table.Fields[34].Description = "thirty-fifth";
-    const auto sheets = exportWith(1, table);
-    ASSERT_EQ(sheets.size(), 3u);
-    EXPECT_EQ(sheets[1].value("AA11"), "first");
-    EXPECT_EQ(sheets[2].value("AA11"), "thirty-fifth");
-    EXPECT_EQ(sheets[2].value("AA12"), "");
-    for (int page : {1, 2}) EXPECT_EQ(sheets[static_cast<std::size_t>(page)].value("A3"), "Forty fields.");
-}
-
 TEST(Remarks, ADescriptionBeyondWhatACellHoldsIsCutNotRefused) {
     db::TableDef table = TableWithFields("Long", 1);
     table.Fields[0].Description = std::string(40000, 'x');
