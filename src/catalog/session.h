@@ -22,6 +22,7 @@ struct Session {
 
     std::int16_t gJap = 0;  // non-zero: Japanese field-type names
     std::string gMkname;    // author printed on every sheet
+    std::int16_t gRemarks = 0;  // non-zero: descriptions go in the sheets' remarks block
 };
 
 }  // namespace kolumbra

@@ -27,12 +27,13 @@ namespace kolumbra::cli {
 
 namespace {
 
-const char* const Usage = "[--jap] [--author NAME] [--replace] (--dsn NAME | DATABASE) OUT.xls [TABLE ...]";
+const char* const Usage = "[--jap] [--author NAME] [--remarks] [--replace] (--dsn NAME | DATABASE) OUT.xls [TABLE ...]";
 const char* const SameNameQuestion = "ｼｰﾄ作成時に同一名ｼｰﾄを検出しました";
 
 struct XlsArgs {
     bool jap = false;
     std::optional<std::string> author;
+    bool remarks = false;
     bool replace = false;
     std::optional<std::string> dsn;
     std::string database;
@@ -47,6 +48,8 @@ std::optional<XlsArgs> parseArgs(const std::vector<std::string>& args) {
         const std::string& arg = args[i];
         if (arg == "--jap") {
             parsed.jap = true;
+        } else if (arg == "--remarks") {
+            parsed.remarks = true;
         } else if (arg == "--replace") {
             parsed.replace = true;
         } else if ((arg == "--author" || arg == "--dsn") && i + 1 < args.size()) {
@@ -83,7 +86,10 @@ void loadSettings(Session& session, const XlsArgs& args) {
     const std::string file = (folder / "kl01.ini").string();
     session.gMkname = ReadProfileString(file, "KLSETTING", "mkname", "");
     session.gJap = japValue(ReadProfileString(file, "KLSETTING", "jap", "0"));
+    // Only "remarks=1" turns the descriptions on, as in the window.
+    session.gRemarks = ReadProfileString(file, "KLSETTING", "remarks", "0") == "1" ? 1 : 0;
     if (args.jap) session.gJap = 1;
+    if (args.remarks) session.gRemarks = 1;
     if (args.author) session.gMkname = *args.author;
 }
 

@@ -56,7 +56,9 @@ void readTableFields(Session& session, TableCatalogue& catalogue, ExportState& s
         entry.FieldName = field.Name;
         entry.TypeText = FieldTypeName(field.Type, session.gJap);
         entry.SizeText = std::to_string(field.Size);
+        if (session.gRemarks != 0) entry.Remarks = field.Description;
     }
+    if (session.gRemarks != 0) state.TableRemarks = definition->Description;
     const bool odbc = IsOdbcMode(session.window.Text1());
     for (const db::Index& index : definition->Indexes) MarkIndex(state, index, odbc);
 }

@@ -6,6 +6,7 @@ namespace kolumbra {
 
 void ClearFieldBuffer(ExportState& state) {
     state.FieldBuffer.assign(FieldBufferMinimum, FieldEntry{});
+    state.TableRemarks.clear();
 }
 
 void ReserveFieldBuffer(ExportState& state, std::size_t fieldCount) {

@@ -21,6 +21,7 @@ struct FieldEntry {
     std::string IndexMark;  // "I" when an index covers the field
     std::string KeyMark;    // "P" when the primary key covers the field
     std::int16_t UniqueFlag = 0;  // -1 when any index that marked the field had the flag
+    std::string Remarks;          // the field's description, when the remarks option is on
 };
 
 // The buffer never holds fewer entries than this; a wider table grows it so
@@ -30,6 +31,7 @@ inline constexpr std::size_t FieldBufferMinimum = 251;
 struct ExportState {
     std::int16_t FieldCount = 0;
     std::vector<FieldEntry> FieldBuffer = std::vector<FieldEntry>(FieldBufferMinimum);
+    std::string TableRemarks;  // the table's description, when the remarks option is on
 
     std::shared_ptr<sheet::Workbook> OutBook;   // while one table is written
     std::optional<sheet::Worksheet> OutSheet;   // the page being built
@@ -39,7 +41,8 @@ struct ExportState {
     std::vector<std::string> SheetsSaved;
 };
 
-// Empties every entry of the buffer and shrinks it back to its minimum size.
+// Empties every entry of the buffer and the table remarks, and shrinks the
+// buffer back to its minimum size.
 void ClearFieldBuffer(ExportState& state);
 
 // Makes room for `fieldCount` fields followed by one empty entry.

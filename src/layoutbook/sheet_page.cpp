@@ -5,6 +5,7 @@
 
 #include "common/runtime_error.h"
 #include "common/text.h"
+#include "layoutbook/remarks_text.h"
 
 namespace kolumbra {
 
@@ -36,7 +37,7 @@ void mergeEachRow(Worksheet& sheet, const std::string& firstColumn, const std::s
 }
 
 void writeLeft(Worksheet& sheet, int row, int column, const std::string& text) {
-    sheet.Cells(row, column).SetValue(text);
+    sheet.Cells(row, column).SetText(text);
     sheet.Cells(row, column).SetHorizontalAlignment(xl::HAlignLeft);
 }
 
@@ -139,6 +140,47 @@ void writeColumnHeaders(Worksheet& sheet) {
     sheet.GetRange("A10:AL10").SetVerticalAlignment(xl::VAlignCenter);
 }
 
+// Field names and type names too wide for their blocks print whole at a
+// smaller size instead of being cut off by the next value; a shrinking
+// cell needs its block as one merged box.
+void fitNamesAndTypes(Worksheet& sheet) {
+    mergeEachRow(sheet, "E", "N");
+    mergeEachRow(sheet, "U", "W");
+    sheet.GetRange("E11:N44").SetShrinkToFit(true);
+    sheet.GetRange("U11:W44").SetShrinkToFit(true);
+}
+
+// The remarks block as one left-aligned box per field row, for the
+// descriptions; a long one is shrunk into its row.
+void prepareRemarkBoxes(Worksheet& sheet) {
+    mergeEachRow(sheet, "AA", "AL");
+    auto boxes = sheet.GetRange("AA11:AL44");
+    boxes.SetHorizontalAlignment(xl::HAlignLeft);
+    boxes.SetShrinkToFit(true);
+}
+
+// Half-width characters that twelve columns (A:L, AA:AL) hold at full
+// size, with room to spare.
+constexpr std::size_t TwelveColumnsWidth = 30;
+
+// The table's description in the title area A2:L5, in the rows under the
+// caption: lines that stay inside the area, as nothing there is merged.
+void writeTableRemarks(Worksheet& sheet, const std::string& description) {
+    constexpr std::size_t TitleRows = 3;
+    const auto lines = WrapLines(description, TwelveColumnsWidth, TitleRows);
+    for (std::size_t i = 0; i < lines.size(); ++i) writeLeft(sheet, 3 + static_cast<int>(i), 1, lines[i]);
+}
+
+// A description too wide for its box is shrunk to fill it, so its alignment
+// does not show; aligned right it also keeps LibreOffice, which measures the
+// printed width of the sheet with such text at full size running on to the
+// right, from printing the whole form smaller.
+void writeFieldRemarks(Worksheet& sheet, int row, const std::string& description) {
+    const std::string line = RemarksLine(description);
+    sheet.Cells(row, 27).SetText(line);
+    if (HalfWidthUnits(line) > TwelveColumnsWidth) sheet.Cells(row, 27).SetHorizontalAlignment(xl::HAlignRight);
+}
+
 // The page's values: names, author, page number and its share of the fields.
 // Names and texts go in as text, so that a name like "0001" or "2019" is
 // shown as it is; the running numbers and byte counts go in as numbers.
@@ -147,6 +189,12 @@ void fillPage(Session& session, ExportState& state, Worksheet& sheet, std::int16
     sheet.Cells(7, 1).SetText(session.DbName);
     sheet.Cells(5, 29).SetText(session.gMkname);
     sheet.GetRange("E11:W44").SetHorizontalAlignment(xl::HAlignLeft);
+    fitNamesAndTypes(sheet);
+    const bool remarks = session.gRemarks != 0;
+    if (remarks) {
+        prepareRemarkBoxes(sheet);
+        writeTableRemarks(sheet, state.TableRemarks);
+    }
     sheet.Cells(1, 36).SetText(text::SignedNumberText(page) + "/" + text::SignedNumberText(pages));
 
     const std::size_t first = static_cast<std::size_t>(page - 1) * FieldsPerPage;
@@ -161,6 +209,7 @@ void fillPage(Session& session, ExportState& state, Worksheet& sheet, std::int16
         sheet.Cells(row, 4).SetText(entry.IndexMark);
         sheet.Cells(row, 3).SetText(entry.KeyMark);
         if (entry.UniqueFlag == -1) sheet.Cells(row, 3).SetText(sheet.Cells(row, 3).Value() + "U");
+        if (remarks && !entry.Remarks.empty()) writeFieldRemarks(sheet, row, entry.Remarks);
     }
     AdvanceProgress(session.window, state.ProgressStep);
 }

@@ -162,6 +162,7 @@ void Form1::Form_Load() {
     const std::string path = SettingsPath();
     session_.gMkname = paGetPrivateProfileString(*this, path, "KLSETTING", "mkname", "");
     session_.gJap = JapValue(paGetPrivateProfileString(*this, path, "KLSETTING", "jap", "0"));
+    session_.gRemarks = RemarksValue(paGetPrivateProfileString(*this, path, "KLSETTING", "remarks", "0"));
     text2_->setText(programFolder_ + "/table.xls");
     text3_->setText(programFolder_ + "/table.csv");
 }

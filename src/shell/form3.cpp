@@ -1,6 +1,7 @@
 #include "shell/form3.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -40,6 +41,11 @@ Form3::Form3(QWidget* parent, Session& session, Prompts& prompts, std::string se
     author_->setObjectName("Text1");
     PlaceAt(author_, 120, 240, 2415, 270);
 
+    // Below the two frames, above the buttons.
+    remarks_ = new QCheckBox(QStringLiteral("摘要に説明を出力"), this);
+    remarks_->setObjectName("Check1");
+    PlaceAt(remarks_, 120, 1065, 4095, 255);
+
     auto* command2 = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     command2->setObjectName("Command2");
     PlaceAt(command2, 2760, 1440, 1815, 300);
@@ -47,11 +53,13 @@ Form3::Form3(QWidget* parent, Session& session, Prompts& prompts, std::string se
     setTabOrder(standardNames_, japaneseNames_);
     setTabOrder(japaneseNames_, command1);
     setTabOrder(command1, author_);
-    setTabOrder(author_, command2);
+    setTabOrder(author_, remarks_);
+    setTabOrder(remarks_, command2);
 
     // Form_Load: the window always opens on the values in memory.
     author_->setText(QString::fromStdString(session_.gMkname));
     (session_.gJap == 0 ? standardNames_ : japaneseNames_)->setChecked(true);
+    remarks_->setChecked(session_.gRemarks != 0);
 
     connect(command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(command2, &QPushButton::clicked, this, &QDialog::reject);
@@ -61,7 +69,8 @@ Form3::Form3(QWidget* parent, Session& session, Prompts& prompts, std::string se
 void Form3::Command1_Click() {
     session_.gJap = standardNames_->isChecked() ? 0 : 1;
     session_.gMkname = author_->text().toStdString();
-    if (!WriteSettingsFile(settingsPath_, session_.gJap, session_.gMkname)) {
+    session_.gRemarks = remarks_->isChecked() ? 1 : 0;
+    if (!WriteSettingsFile(settingsPath_, session_.gJap, session_.gMkname, session_.gRemarks)) {
         // The new values still hold for this run.
         prompts_.MessageBox(this,
                             QStringLiteral("設定ﾌｧｲﾙを書き込めませんでした。\n") +

@@ -1,12 +1,13 @@
 #pragma once
-// The settings window: field-type naming and author name, written to the
-// settings file on OK.
+// The settings window: field-type naming, author name and the remarks
+// option, written to the settings file on OK.
 
 #include <QDialog>
 #include <string>
 
 #include "catalog/session.h"
 
+class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
@@ -28,6 +29,7 @@ private:
     QRadioButton* standardNames_;
     QRadioButton* japaneseNames_;
     QLineEdit* author_;
+    QCheckBox* remarks_;
 };
 
 }  // namespace kolumbra::shell

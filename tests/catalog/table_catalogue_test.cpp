@@ -10,7 +10,9 @@ namespace {
 
 using testing::MemoryDatabase;
 
-db::TableDef Def(std::string name, std::string field) { return {std::move(name), 0, {{std::move(field), 10, 1}}, {}}; }
+db::TableDef Def(std::string name, std::string field) {
+    return {std::move(name), 0, {{std::move(field), 10, 1, ""}}, {}, {}};
+}
 
 std::vector<std::string> FirstFields(const std::vector<db::TableDef>& defs) {
     std::vector<std::string> names;

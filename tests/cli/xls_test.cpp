@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 
 #include "cli_runner.h"
 #include "sqlite_source.h"
@@ -71,6 +72,33 @@ TEST(CliXls, JapaneseTypeNamesAndTheAuthorFromTheFlags) {
     EXPECT_EQ(sheetNamed(dir.file("en.xls"), "Orders").value("U14"), "Date");
     const auto japanese = RunCli({"xls", Mdb + "nwind.mdb", "--jap", dir.file("ja.xls"), "Orders"});
     EXPECT_EQ(sheetNamed(dir.file("ja.xls"), "Orders").value("U14"), "日付 / 時刻型");
+}
+
+TEST(CliXls, RemarksPutNwindsDescriptionsOnTheForm) {
+    TempDir dir;
+    const auto result = RunCli({"xls", "--remarks", Mdb + "nwind.mdb", dir.file("r.xls"), "Orders"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    const SheetView orders = sheetNamed(dir.file("r.xls"), "Orders");
+    const std::map<std::string, std::string> described = {
+        {"OrderID", "Unique order number."},
+        {"CustomerID", "Same entry as in Customers table."},
+        {"EmployeeID", "Same entry as in Employees table."},
+        {"ShipVia", "Same as Shipper ID in Shippers table."},
+        {"ShipName", "Name of person or company to receive the shipment."},
+        {"ShipAddress", "Street address only -- no post-office box allowed."},
+        {"ShipRegion", "State or province."}};
+    int rows = 0;
+    for (int row = 11; !orders.value("E" + std::to_string(row)).empty(); ++row, ++rows) {
+        const std::string name = orders.value("E" + std::to_string(row));
+        const auto found = described.find(name);
+        EXPECT_EQ(orders.value("AA" + std::to_string(row)), found == described.end() ? "" : found->second) << name;
+    }
+    EXPECT_EQ(rows, 14);
+    EXPECT_EQ(orders.value("A3"), "Customer name, order date, and");
+    EXPECT_EQ(orders.value("A4"), "freight charge for each order.");
+    // Without the flag (and no kl01.ini beside the program) the block stays empty.
+    ASSERT_EQ(RunCli({"xls", Mdb + "nwind.mdb", dir.file("plain.xls"), "Orders"}).status, 0);
+    EXPECT_EQ(sheetNamed(dir.file("plain.xls"), "Orders").value("AA11"), "");
 }
 
 TEST(CliXls, ASheetOfTheSameNameIsReplacedOnlyWithReplace) {

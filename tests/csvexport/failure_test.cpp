@@ -31,7 +31,7 @@ class ListingFailure : public ListingTest {
 protected:
     std::string out;
     void SetUp() override {
-        Open({Table("A", {{"a", 4, 4}}), Table("B", {{"b", 4, 4}}), Table("C", {{"c", 4, 4}})});
+        Open({Table("A", {{"a", 4, 4, ""}}), Table("B", {{"b", 4, 4, ""}}), Table("C", {{"c", 4, 4, ""}})});
         out = dir.file("out.csv");
     }
     void ExpectFailedAndOldKept(const std::string& old) {
@@ -133,8 +133,8 @@ protected:
 
 TEST_F(FullDisk, OldFileSurvivesAListingThatDoesNotFit) {
     std::vector<db::Field> many;
-    for (int i = 0; i < 4000; ++i) many.push_back({"field" + std::to_string(i), 10, 255});
-    Open({Table("wide", many), Table("narrow", {{"n", 4, 4}})});
+    for (int i = 0; i < 4000; ++i) many.push_back({"field" + std::to_string(i), 10, 255, ""});
+    Open({Table("wide", many), Table("narrow", {{"n", 4, 4, ""}})});
     const std::string out = folder + "/out.csv";
     WriteBytes(out, OldContent);
 

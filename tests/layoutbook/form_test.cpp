@@ -19,7 +19,7 @@ std::string columnName(int column) {
 std::string at(int column, int row) { return columnName(column) + std::to_string(row); }
 
 db::TableDef employees() {
-    db::TableDef table{"社員", 0, {{"社員番号", 4, 4}, {"氏名", 10, 50}, {"入社日", 8, 8}}, {}};
+    db::TableDef table{"社員", 0, {{"社員番号", 4, 4, ""}, {"氏名", 10, 50, ""}, {"入社日", 8, 8, ""}}, {}, {}};
     table.Indexes.push_back({"Index_0A1B2C3D", true, true, {"社員番号"}});
     table.Indexes.push_back({"入社日", false, false, {"入社日"}});
     return table;
@@ -64,7 +64,9 @@ TEST_F(FormTest, RowHeights) {
     EXPECT_EQ(page().heights, expected);
 }
 
-TEST_F(FormTest, TheEightySixMerges) {
+// The field name and type blocks are one box per row, so that a name too
+// wide for its block shrinks into it.
+TEST_F(FormTest, TheEightySixMergesAndTheNameAndTypeBoxes) {
     std::set<std::string> expected;
     for (int row = 11; row <= 44; ++row) {
         expected.insert("X" + std::to_string(row) + ":Y" + std::to_string(row));
@@ -76,7 +78,20 @@ TEST_F(FormTest, TheEightySixMerges) {
         expected.insert(range);
     }
     ASSERT_EQ(expected.size(), 86u);
+    for (int row = 11; row <= 44; ++row) {
+        expected.insert("E" + std::to_string(row) + ":N" + std::to_string(row));
+        expected.insert("U" + std::to_string(row) + ":W" + std::to_string(row));
+    }
     EXPECT_EQ(page().merges, expected);
+}
+
+TEST_F(FormTest, OnlyNamesAndTypesShrinkToFit) {
+    for (int row = 1; row <= 44; ++row) {
+        for (int column = 1; column <= 38; ++column) {
+            const bool block = (column >= 5 && column <= 14) || (column >= 21 && column <= 23);
+            EXPECT_EQ(page().cell(at(column, row)).shrink, row >= 11 && block) << at(column, row);
+        }
+    }
 }
 
 TEST_F(FormTest, FrameWithADoubleTopLine) {

@@ -115,12 +115,14 @@ TEST(FieldBuffer, ClearingForgetsALargerTableAndItsSize) {
     ExportState state;
     ReserveFieldBuffer(state, 300);
     ASSERT_EQ(state.FieldBuffer.size(), 301u);
-    for (auto& entry : state.FieldBuffer) entry = {"F", "4", "Long", "I", "P", -1};
+    for (auto& entry : state.FieldBuffer) entry = {"F", "4", "Long", "I", "P", -1, "note"};
+    state.TableRemarks = "table note";
     ClearFieldBuffer(state);
+    EXPECT_EQ(state.TableRemarks, "");
     ASSERT_EQ(state.FieldBuffer.size(), FieldBufferMinimum);
     for (const auto& entry : state.FieldBuffer) {
         EXPECT_TRUE(entry.FieldName.empty() && entry.SizeText.empty() && entry.TypeText.empty() &&
-                    entry.IndexMark.empty() && entry.KeyMark.empty() && entry.UniqueFlag == 0);
+                    entry.IndexMark.empty() && entry.KeyMark.empty() && entry.UniqueFlag == 0 && entry.Remarks.empty());
     }
     ReserveFieldBuffer(state, 3);
     EXPECT_EQ(state.FieldBuffer.size(), FieldBufferMinimum);

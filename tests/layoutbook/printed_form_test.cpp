@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "common/text.h"
 #include "layout_fixture.h"
 
 namespace kolumbra::testing {
@@ -36,16 +37,35 @@ double wordTop(const std::string& bbox, const std::string& text) {
     return std::stod(bbox.substr(yMin + 6));
 }
 
-TEST_F(LayoutTest, EverySheetPrintsAsOneA4PortraitPageAtTheScaleOfItsHeight) {
-    Export({TableWithFields("Short", 3), TableWithFields("Long", 40)});
+// The left and right edges of the first word `text` at or after `from` in
+// pdftotext's -bbox output, and where the word ends there.
+struct WordBox {
+    double xMin = -1, xMax = -1;
+    std::size_t end = std::string::npos;
+};
+WordBox wordBox(const std::string& bbox, const std::string& text, std::size_t from = 0) {
+    const std::size_t end = bbox.find(">" + text + "</word>", from);
+    const std::size_t xMin = bbox.rfind("xMin=\"", end);
+    const std::size_t xMax = bbox.rfind("xMax=\"", end);
+    if (end == std::string::npos || xMin == std::string::npos || xMax == std::string::npos) return {};
+    return {std::stod(bbox.substr(xMin + 6)), std::stod(bbox.substr(xMax + 6)), end};
+}
+
+// The output workbook printed by LibreOffice into out.pdf.
+void printToPdf(const TempDir& dir, const std::string& workbook) {
     const std::string profile = "file://" + dir.path().string() + "/profile";
     // The face the workbook names maps to IPA Mincho, as in the README;
     // without it the fallback's wider digits make the page width decide.
     const std::string fonts = std::string("FONTCONFIG_FILE='") + KOLUMBRA_SOURCE_DIR + "/docs/fontconfig-mincho.conf' ";
     const std::string convert = fonts + "soffice --headless --norestore '-env:UserInstallation=" + profile +
-                                "' --convert-to pdf --outdir '" + dir.path().string() + "' '" + window.text2 +
+                                "' --convert-to pdf --outdir '" + dir.path().string() + "' '" + workbook +
                                 "' >/dev/null 2>&1";
     ASSERT_EQ(std::system(convert.c_str()), 0);
+}
+
+TEST_F(LayoutTest, EverySheetPrintsAsOneA4PortraitPageAtTheScaleOfItsHeight) {
+    Export({TableWithFields("Short", 3), TableWithFields("Long", 40)});
+    printToPdf(dir, window.text2);
     const std::string info = output("pdfinfo '" + dir.file("out.pdf") + "'");
     // The workbook's own first sheet is empty and prints nothing.
     EXPECT_EQ(infoValue(info, "Pages:"), "3") << info;
@@ -60,6 +80,39 @@ TEST_F(LayoutTest, EverySheetPrintsAsOneA4PortraitPageAtTheScaleOfItsHeight) {
     const double scale = (wordTop(words, "F34") - wordTop(words, "F1")) / (33 * 20.0);
     EXPECT_GE(scale, 0.925) << "field rows 1 to 34 printed " << scale * 660 << " points apart";
     EXPECT_LE(scale, (841.89 - 42.48 - 34.56) / 818);
+}
+
+// A description of 200 characters is shrunk into its remarks box and long
+// Japanese type names into theirs: the page prints at the scale of its
+// height, the description is all there, and every type name ends before
+// the byte count beside it.
+TEST_F(LayoutTest, LongDescriptionsAndJapaneseTypeNamesPrintWholeInTheirBoxes) {
+    db::TableDef table = TableWithFields("Described", 3);
+    std::string description;
+    for (int i = 0; i < 20; ++i) description += "顧客の請求先住所の郵便番号。";
+    description = text::LeftChars(description, 200);
+    table.Fields[0].Description = description;
+    table.Fields[0].Type = 7;  // 倍精度浮動小数点数型
+    table.Fields[1].Type = 8;  // 日付 / 時刻型
+    session.gJap = 1;
+    session.gRemarks = 1;
+    Export({table});
+    printToPdf(dir, window.text2);
+    EXPECT_EQ(infoValue(output("pdfinfo '" + dir.file("out.pdf") + "'"), "Pages:"), "1");
+
+    const std::string words = output("pdftotext -bbox '" + dir.file("out.pdf") + "' -");
+    const double scale = (wordTop(words, "F3") - wordTop(words, "F1")) / (2 * 20.0);
+    EXPECT_GE(scale, 0.925) << "a description running on past AL would make the page print smaller";
+    std::string page = output("pdftotext '" + dir.file("out.pdf") + "' -");
+    std::erase_if(page, [](char c) { return c == ' ' || c == '\n'; });
+    EXPECT_NE(page.find(description), std::string::npos) << page;
+
+    for (const char* typeName : {"倍精度浮動小数点数型", "時刻型", "テキスト型"}) {
+        const WordBox type = wordBox(words, typeName);
+        const WordBox size = wordBox(words, "50", type.end);
+        ASSERT_GE(type.xMax, 0) << typeName;
+        EXPECT_LT(type.xMax, size.xMin) << typeName;
+    }
 }
 
 }  // namespace

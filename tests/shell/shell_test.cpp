@@ -2,6 +2,7 @@
 // offscreen platform; every dialog is answered by a script.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDropEvent>
 #include <QDialog>
 #include <QLineEdit>
@@ -168,7 +169,7 @@ TEST_F(ShellTest, SettingsOkWritesTheFileAndCancelChangesNothing) {
     MenuItem(form.get(), "M_komoku_s")->trigger();
     EXPECT_TRUE(japaneseShown);
     EXPECT_EQ(authorShown, "old");
-    EXPECT_EQ(kolumbra::testing::ReadBytes(dir.file("kl01.ini")), "[KLSETTING]\r\njap=1\r\nmkname=old\r\n");
+    EXPECT_EQ(kolumbra::testing::ReadBytes(dir.file("kl01.ini")), "[KLSETTING]\r\njap=1\r\nmkname=old\r\nremarks=0\r\n");
 
     PressInNextModal("Command1", [](QWidget* modal) {
         modal->findChild<QRadioButton*>("Option1_0")->setChecked(true);
@@ -177,8 +178,45 @@ TEST_F(ShellTest, SettingsOkWritesTheFileAndCancelChangesNothing) {
     MenuItem(form.get(), "M_komoku_s")->trigger();
     EXPECT_EQ(form->session().gJap, 0);
     EXPECT_EQ(form->session().gMkname, " 山田 ");
-    EXPECT_EQ(kolumbra::testing::ReadBytes(dir.file("kl01.ini")), "[KLSETTING]\r\njap=0\r\nmkname=\x8e\x52\x93\x63\r\n");
+    EXPECT_EQ(kolumbra::testing::ReadBytes(dir.file("kl01.ini")),
+              "[KLSETTING]\r\njap=0\r\nmkname=\x8e\x52\x93\x63\r\nremarks=0\r\n");
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+// A settings file of three lines has the remarks option off; the check box
+// stores it as a fourth line that the next start reads back.
+TEST_F(ShellTest, RemarksCheckBoxIsSavedAndReadBack) {
+    kolumbra::testing::WriteBytes(dir.file("kl01.ini"), "[KLSETTING]\r\njap=1\r\nmkname=old\r\n");
+    auto form = Start();
+    EXPECT_EQ(form->session().gRemarks, 0);
+    bool shown = true;
+    QRect box, frame1, frame2, ok;
+    PressInNextModal("Command1", [&](QWidget* modal) {
+        auto* check = modal->findChild<QCheckBox*>("Check1");
+        shown = check->isChecked();
+        box = check->geometry();
+        frame1 = modal->findChild<QWidget*>("Frame1")->geometry();
+        frame2 = modal->findChild<QWidget*>("Frame2")->geometry();
+        ok = modal->findChild<QWidget*>("Command1")->geometry();
+        EXPECT_EQ(check->text(), QStringLiteral("摘要に説明を出力"));
+        check->setChecked(true);
+    });
+    MenuItem(form.get(), "M_komoku_s")->trigger();
+    EXPECT_FALSE(shown);
+    EXPECT_GT(box.top(), std::max(frame1.bottom(), frame2.bottom())) << "below both frames";
+    EXPECT_LT(box.bottom(), ok.top()) << "above the buttons";
+    EXPECT_EQ(form->session().gRemarks, 1);
+    EXPECT_EQ(kolumbra::testing::ReadBytes(dir.file("kl01.ini")), "[KLSETTING]\r\njap=1\r\nmkname=old\r\nremarks=1\r\n");
+
+    auto restarted = Start();
+    EXPECT_EQ(restarted->session().gRemarks, 1);
+    PressInNextModal("Command1", [&](QWidget* modal) { shown = modal->findChild<QCheckBox*>("Check1")->isChecked(); });
+    MenuItem(restarted.get(), "M_komoku_s")->trigger();
+    EXPECT_TRUE(shown);
+    for (const char* stored : {"remarks=0", "remarks=yes", "remarks=2"}) {
+        kolumbra::testing::WriteBytes(dir.file("kl01.ini"), std::string("[KLSETTING]\r\n") + stored + "\r\n");
+        EXPECT_EQ(Start()->session().gRemarks, 0) << stored;
+    }
 }
 
 TEST_F(ShellTest, SettingsThatCannotBeWrittenAreReportedAndKeptForTheRun) {

@@ -55,6 +55,8 @@ std::vector<SheetView> ProbeWorkbook(const std::string& path) {
             sheets.back().merges.insert(f[1]);
         } else if (f[0] == "cell" && f.size() == 12) {
             sheets.back().cells[f[1]] = {f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10], f[11]};
+        } else if (f[0] == "shrink" && f.size() == 2) {
+            sheets.back().cells[f[1]].shrink = true;
         } else {
             throw std::runtime_error("workbook reader: " + line);
         }

@@ -15,6 +15,8 @@ struct CellView {
     std::string font, size;
     std::string value;
     std::string kind;  // "text", "number", "blank", "empty", ...
+    bool shrink = false;  // shrunk to fit its cell
+    bool operator==(const CellView&) const = default;
 };
 
 struct SheetView {
@@ -23,6 +25,7 @@ struct SheetView {
     std::map<int, std::string> heights;    // row -> points
     std::set<std::string> merges;          // "A11:B11"
     std::map<std::string, CellView> cells; // "A2" -> cell
+    bool operator==(const SheetView&) const = default;
 
     // The cell at `address`; an empty one when the reader saw nothing there.
     CellView cell(const std::string& address) const;

@@ -9,6 +9,7 @@ Lines, tab-separated:
   merge A1:B2
   cell ADDRESS HALIGN VALIGN LEFT TOP RIGHT BOTTOM FONT SIZE VALUE KIND
                               (KIND: empty, text, number, ...)
+  shrink ADDRESS              (after its cell: the XF shrinks the text to fit)
 """
 import sys
 
@@ -54,6 +55,8 @@ def main(path):
                           STYLE.get(b.right_line_style, "other"), STYLE.get(b.bottom_line_style, "other"),
                           font.name, f"{font.height / 20:g}", text_of(cell), KIND[cell.ctype]]
                 out.append("cell\t" + "\t".join(fields))
+                if xf.alignment.shrink_to_fit:
+                    out.append(f"shrink\t{col_name(c)}{r + 1}")
     sys.stdout.write("\n".join(out) + "\n")
 
 

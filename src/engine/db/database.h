@@ -16,6 +16,7 @@ struct Field {
     std::string Name;
     std::int16_t Type = 0;  // the engine's data-type code
     std::int32_t Size = 0;
+    std::string Description;
 };
 
 struct Index {
@@ -30,6 +31,7 @@ struct TableDef {
     std::int32_t Attributes = 0;  // 0 for an ordinary table
     std::vector<Field> Fields;
     std::vector<Index> Indexes;
+    std::string Description;
 };
 
 // Table attributes as the engine reports them.

@@ -26,17 +26,20 @@ struct Edge {
 };
 
 // Horizontal: 0 general, 1 left, 2 centre, 3 right. Vertical: 0 top,
-// 1 centre, 2 bottom.
+// 1 centre, 2 bottom. Shrink to fit: text wider than its cell (its merged
+// area) is shown whole at a smaller size.
 struct CellFormat {
     std::uint8_t hAlign = 0;
     std::uint8_t vAlign = 2;
     Edge left, right, top, bottom;
+    bool shrinkToFit = false;
     bool operator==(const CellFormat&) const = default;
 
     std::uint64_t Key() const {
         auto edge = [](const Edge& e) { return static_cast<std::uint64_t>(e.style) << 7 | e.colour; };
         return static_cast<std::uint64_t>(hAlign) | static_cast<std::uint64_t>(vAlign) << 3 | edge(left) << 6 |
-               edge(right) << 17 | edge(top) << 28 | edge(bottom) << 39;
+               edge(right) << 17 | edge(top) << 28 | edge(bottom) << 39 |
+               static_cast<std::uint64_t>(shrinkToFit) << 50;
     }
 };
 

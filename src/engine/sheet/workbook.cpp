@@ -109,6 +109,11 @@ void Range::SetVerticalAlignment(int alignment) {
     ForEachFormat(model, target_->area, [code](CellFormat& f) { f.vAlign = code; });
 }
 
+void Range::SetShrinkToFit(bool shrink) {
+    SheetModel& model = target_->book->Edit(*target_->sheet);
+    ForEachFormat(model, target_->area, [shrink](CellFormat& f) { f.shrinkToFit = shrink; });
+}
+
 void Range::Select() { target_->book->Select(*target_->sheet, target_->area); }
 
 std::string Range::Value() const {

@@ -32,6 +32,7 @@ inline constexpr int ColorIndexAutomatic = -4105;
 
 inline constexpr int HAlignCenter = -4108;
 inline constexpr int HAlignLeft = -4131;
+inline constexpr int HAlignRight = -4152;
 inline constexpr int VAlignCenter = -4108;
 
 inline constexpr int Maximized = -4137;
@@ -77,6 +78,8 @@ public:
     void SetMergeCells(bool merge);
     void SetHorizontalAlignment(int alignment);
     void SetVerticalAlignment(int alignment);
+    // Text wider than the cell (its merged area) is shown whole, smaller.
+    void SetShrinkToFit(bool shrink);
     void Select();
 
     // The text of the top-left cell's value; "" when empty.

@@ -24,6 +24,12 @@ TEST(Records, CellXfOfACentredDoubleTopThinLeftCell) {
     EXPECT_EQ(CellXfBody(f), expected);
     EXPECT_EQ(DecodeCellXf(expected), f);
     EXPECT_EQ(CellXfBody(CellFormat{}), (Bytes{0, 0, 0, 0, 0x01, 0, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0x20}));
+    CellFormat shrunk;
+    shrunk.shrinkToFit = true;
+    EXPECT_EQ(CellXfBody(shrunk), (Bytes{0, 0, 0, 0, 0x01, 0, 0x20, 0, 0x10, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0x20}))
+        << "the flag in the indent byte, with the alignment marked as used";
+    EXPECT_EQ(DecodeCellXf(CellXfBody(shrunk)), shrunk);
+    EXPECT_NE(shrunk.Key(), CellFormat{}.Key());
     Bytes styleXf = CellXfBody(CellFormat{});
     styleXf[4] = 0xF5;
     styleXf[5] = 0xFF;

@@ -44,9 +44,14 @@ private:
     std::size_t pos_ = 0;
 };
 
+// The fewest bytes an item can take: its counts and fixed numbers.
+constexpr std::size_t FieldMinimumSize = 16;  // name, type, size, description
+constexpr std::size_t IndexMinimumSize = 12;  // name, flags, field count
+constexpr std::size_t TableMinimumSize = 20;  // name, description, attributes, two counts
+
 bool readField(Reader& r, Field& f) {
     std::uint32_t type = 0, size = 0;
-    if (!r.text(f.Name) || !r.u32(type) || !r.u32(size)) return false;
+    if (!r.text(f.Name) || !r.u32(type) || !r.u32(size) || !r.text(f.Description)) return false;
     f.Type = static_cast<std::int16_t>(type);
     f.Size = static_cast<std::int32_t>(size);
     return true;
@@ -66,13 +71,15 @@ bool readIndex(Reader& r, Index& x) {
 
 bool readTable(Reader& r, TableDef& t) {
     std::uint32_t attributes = 0, nFields = 0, nIndexes = 0;
-    if (!r.text(t.Name) || !r.u32(attributes) || !r.count(nFields, 12)) return false;
+    if (!r.text(t.Name) || !r.text(t.Description) || !r.u32(attributes) || !r.count(nFields, FieldMinimumSize)) {
+        return false;
+    }
     t.Attributes = static_cast<std::int32_t>(attributes);
     t.Fields.resize(nFields);
     for (auto& f : t.Fields) {
         if (!readField(r, f)) return false;
     }
-    if (!r.count(nIndexes, 12)) return false;
+    if (!r.count(nIndexes, IndexMinimumSize)) return false;
     t.Indexes.resize(nIndexes);
     for (auto& x : t.Indexes) {
         if (!readIndex(r, x)) return false;
@@ -87,12 +94,14 @@ std::string Encode(const std::vector<TableDef>& tables) {
     w.u32(static_cast<std::uint32_t>(tables.size()));
     for (const auto& t : tables) {
         w.text(t.Name);
+        w.text(t.Description);
         w.u32(static_cast<std::uint32_t>(t.Attributes));
         w.u32(static_cast<std::uint32_t>(t.Fields.size()));
         for (const auto& f : t.Fields) {
             w.text(f.Name);
             w.u32(static_cast<std::uint32_t>(static_cast<std::uint16_t>(f.Type)));
             w.u32(static_cast<std::uint32_t>(f.Size));
+            w.text(f.Description);
         }
         w.u32(static_cast<std::uint32_t>(t.Indexes.size()));
         for (const auto& x : t.Indexes) {
@@ -108,7 +117,7 @@ std::string Encode(const std::vector<TableDef>& tables) {
 std::optional<std::vector<TableDef>> Decode(const std::string& bytes) {
     Reader r(bytes);
     std::uint32_t n = 0;
-    if (!r.count(n, 12)) return std::nullopt;
+    if (!r.count(n, TableMinimumSize)) return std::nullopt;
     std::vector<TableDef> tables(n);
     for (auto& t : tables) {
         if (!readTable(r, t)) return std::nullopt;

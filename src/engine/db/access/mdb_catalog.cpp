@@ -120,6 +120,11 @@ std::int32_t EngineSize(int columnType, int columnSize, bool textInBytes) {
 
 namespace {
 
+// A Description property as the catalogue stores it; none reads as empty.
+// The catalogue read parsed every object's properties already, so this
+// asks the file for nothing more.
+std::string descriptionOf(const char* property) { return property ? property : ""; }
+
 constexpr int ForeignKeyIndex = 2;
 
 std::vector<std::string> keyFields(const MdbTableDef& table, const MdbIndex& index, bool& valid) {
@@ -161,8 +166,10 @@ bool readDefinition(MdbCatalogEntry* entry, bool textInBytes, const Relationship
     for (guint i = 0; i < table->num_cols; ++i) {
         auto* column = static_cast<MdbColumn*>(g_ptr_array_index(columns, i));
         def.Fields.push_back({column->name, EngineType(column->col_type),
-                              EngineSize(column->col_type, column->col_size, textInBytes)});
+                              EngineSize(column->col_type, column->col_size, textInBytes),
+                              descriptionOf(mdb_col_get_prop(column, "Description"))});
     }
+    def.Description = descriptionOf(mdb_table_get_prop(table.get(), "Description"));
     mdb_read_indices(table.get());
     if (!table->indices) return table->num_idxs == 0;
     bool valid = true;
@@ -200,7 +207,7 @@ std::optional<std::vector<TableDef>> ReadCatalog(const std::string& absolutePath
             if (!linked) continue;
         }
         if (rawType != LocalTable && rawType != OdbcLinkedTable && rawType != AccessLinkedTable) continue;
-        TableDef def{entry->object_name, attributesOf(rawType, static_cast<unsigned>(entry->flags)), {}, {}};
+        TableDef def{entry->object_name, attributesOf(rawType, static_cast<unsigned>(entry->flags)), {}, {}, {}};
         // Only ordinary tables are ever listed; their definitions are read.
         if (def.Attributes == 0 && !readDefinition(entry, textInBytes, relationships, def)) return std::nullopt;
         tables.push_back(std::move(def));

@@ -126,7 +126,7 @@ public:
             throw RuntimeError(dberr::ItemNotFound, "このコレクションには項目がありません。");
         }
         const TableEntry& entry = tables_[static_cast<std::size_t>(index)];
-        TableDef def{entry.name, entry.attributes, ReadFields(entry), ReadIndexes(entry)};
+        TableDef def{entry.name, entry.attributes, ReadFields(entry), ReadIndexes(entry), {}};
         return def;
     }
     void Close() override { Disconnect(); }

@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::uint8_t UsedAlignment = 0x10;
 constexpr std::uint8_t UsedBorder = 0x20;
+constexpr std::uint8_t ShrinkToFit = 0x10;  // in the indent byte
 constexpr std::uint16_t PatternColours = 0x20C0;  // foreground 64, background 65
 
 bool Fits8Bit(const std::u16string& text) {
@@ -51,7 +52,7 @@ std::uint32_t XfChecksum(const std::vector<Bytes>& xfs) {
 
 Bytes CellXfBody(const CellFormat& f) {
     Bytes body;
-    const bool aligned = f.hAlign != 0 || f.vAlign != 2;
+    const bool aligned = f.hAlign != 0 || f.vAlign != 2 || f.shrinkToFit;
     const bool bordered = f.left.style || f.right.style || f.top.style || f.bottom.style;
     const std::uint8_t used = (aligned ? UsedAlignment : 0) | (bordered ? UsedBorder : 0);
     const std::uint32_t lines = static_cast<std::uint32_t>(f.left.style) | f.right.style << 4 | f.top.style << 8 |
@@ -64,7 +65,7 @@ Bytes CellXfBody(const CellFormat& f) {
         .U16(0x0001)  // locked cell, parent XF 0
         .U8(static_cast<std::uint8_t>(f.hAlign | f.vAlign << 4))
         .U8(0)
-        .U8(0)
+        .U8(f.shrinkToFit ? ShrinkToFit : 0)
         .U8(used)
         .U32(lines)
         .U32(colours)
@@ -78,6 +79,7 @@ std::optional<CellFormat> DecodeCellXf(const Bytes& body) {
     const std::uint8_t align = body[6];
     f.hAlign = align & 0x07;
     f.vAlign = (align >> 4) & 0x07;
+    f.shrinkToFit = (body[8] & ShrinkToFit) != 0;
     const std::uint32_t lines = GetU32(body, 10);
     const std::uint32_t colours = GetU32(body, 14);
     f.left = {static_cast<std::uint8_t>(lines & 0xF), static_cast<std::uint8_t>((lines >> 16) & 0x7F)};

@@ -89,6 +89,35 @@ TEST(AccessFields, EveryOrdinaryTableMatchesMdbSchema) {
     }
 }
 
+// Descriptions of fields and tables, counted over every ordinary table.
+TEST(AccessDescriptions, EveryDescribedFieldAndTableOfTheFixtures) {
+    struct Expected {
+        const char* fixture;
+        int fields, tables;
+    };
+    for (const Expected& expected : {Expected{"nwind.mdb", 49, 9}, Expected{"sample.accdb", 13, 0},
+                                     Expected{"hanbai.mdb", 0, 0}}) {
+        SCOPED_TRACE(expected.fixture);
+        auto database = OpenMdbFixture(expected.fixture);
+        int fields = 0, tables = 0;
+        for (std::int16_t i = 0; i < database->TableDefCount(); ++i) {
+            const db::TableDef table = database->TableDefItem(i);
+            tables += table.Description.empty() ? 0 : 1;
+            for (const auto& field : table.Fields) fields += field.Description.empty() ? 0 : 1;
+        }
+        EXPECT_EQ(fields, expected.fields);
+        EXPECT_EQ(tables, expected.tables);
+    }
+    auto nwind = OpenMdbFixture("nwind.mdb");
+    const db::TableDef orders = TableNamed(*nwind, "Orders");
+    EXPECT_EQ(orders.Description, "Customer name, order date, and freight charge for each order.");
+    ASSERT_EQ(orders.Fields.size(), 14u);
+    EXPECT_EQ(orders.Fields[0].Description, "Unique order number.");
+    EXPECT_EQ(orders.Fields[3].Name, "OrderDate");
+    EXPECT_EQ(orders.Fields[3].Description, "");
+    EXPECT_EQ(orders.Fields[9].Description, "Street address only -- no post-office box allowed.");
+}
+
 TEST(AccessIndexes, TwoFieldPrimaryKeyAndRelationshipIndexes) {
     // Relationship indexes carry the relationship's name and its columns
     // (MSysRelationships: "OrdersOrder Details" on OrderID).
