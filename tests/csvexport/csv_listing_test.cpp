@@ -145,7 +145,7 @@ TEST_F(ListingTest, OnlyNamesThatWouldBreakTheFormatAreQuoted) {
 // as quoted records and keeps them byte for byte. A quote an old line opens
 // and never closes (names were once written unquoted) ends at its line.
 TEST_F(ListingTest, QuotedLineBreaksComeBackWhole) {
-    Open({Table("p\rq", {{"l\nm", 4, 4}, {"c\r\nd", 4, 4}, {"e\r", 10, 1}, {"\r\n\r\n", 10, 2}}),
+    Open({Table("p\rq", {{"l\nm", 4, 4, ""}, {"c\r\nd", 4, 4, ""}, {"e\r", 10, 1, ""}, {"\r\n\r\n", 10, 2, ""}}),
           Table("next", {})});
     const std::string out = dir.file("out.csv");
     WriteBytes(out, "\"open,Text,1\r\nplain\r\n");
