@@ -53,8 +53,8 @@ public:
 
 FakeDatabase Shop() {
     FakeDatabase d;
-    d.tables = {{"Orders", 0, {}, {}}, {"MSysObjects", db::attr::System, {}, {}}, {"Linked", db::attr::AttachedOdbc, {}, {}},
-                {"Customers", 0, {}, {}}, {"Hidden", db::attr::Hidden, {}, {}}};
+    d.tables = {{"Orders", 0, {}, {}, {}}, {"MSysObjects", db::attr::System, {}, {}, {}}, {"Linked", db::attr::AttachedOdbc, {}, {}, {}},
+                {"Customers", 0, {}, {}, {}}, {"Hidden", db::attr::Hidden, {}, {}, {}}};
     return d;
 }
 
@@ -165,7 +165,7 @@ TEST_F(ConnectionTest, FailedOdbcReadReportsTextBeforeEmptying) {
 
 TEST_F(ConnectionTest, NoOrdinaryTableWarnsAndKeepsDatabaseOpen) {
     FakeDatabase linked;
-    linked.tables = {{"Remote", db::attr::AttachedOdbc, {}, {}}, {"Other", db::attr::AttachedTable, {}, {}}};
+    linked.tables = {{"Remote", db::attr::AttachedOdbc, {}, {}, {}}, {"Other", db::attr::AttachedTable, {}, {}, {}}};
     engine.files["linked.mdb"] = linked;
     window.text1 = "linked.mdb";
     Command1_Click(session);

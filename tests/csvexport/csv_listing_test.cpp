@@ -16,7 +16,7 @@ const std::string TableLineBusho = "\xC3\xB0\xCC\xDE\xD9\x96\xBC,\x95\x94\x8F\x9
 class CsvListing : public ListingTest {
 protected:
     void SetUp() override {
-        Open({Table("社員", {{"ID", 4, 4}, {"氏名", 10, 20}}), Table("部署", {{"CD", 10, 10}})});
+        Open({Table("社員", {{"ID", 4, 4, {}}, {"氏名", 10, 20, {}}}), Table("部署", {{"CD", 10, 10, {}}})});
     }
 };
 
@@ -91,7 +91,7 @@ TEST_F(CsvListing, NameMatchingNoTableGivesAnEmptyBlock) {
 }
 
 TEST_F(ListingTest, EveryDefinitionOfTheNameIsListedAndCaseCounts) {
-    Open({Table("T", {{"a", 4, 4}}), Table("t", {{"lower", 4, 4}}), Table("T", {{"b", 12, 0}, {"c", 3, -2}})});
+    Open({Table("T", {{"a", 4, 4, {}}}), Table("t", {{"lower", 4, 4, {}}}), Table("T", {{"b", 12, 0, {}}, {"c", 3, -2, {}}})});
     const std::string out = dir.file("out.csv");
     Run(out, {"T"});
     // Both list entries named T are selected; each block holds the fields
@@ -102,8 +102,8 @@ TEST_F(ListingTest, EveryDefinitionOfTheNameIsListedAndCaseCounts) {
 
 TEST_F(ListingTest, EachDefinitionIsReadOnceHoweverManyTablesAreListed) {
     std::vector<db::TableDef> defs;
-    for (int i = 0; i < 12; ++i) defs.push_back(Table("T" + std::to_string(100 + i), {{"f" + std::to_string(i), 4, 4}}));
-    defs.push_back(Table("T105", {{"again", 10, 8}}));
+    for (int i = 0; i < 12; ++i) defs.push_back(Table("T" + std::to_string(100 + i), {{"f" + std::to_string(i), 4, 4, {}}}));
+    defs.push_back(Table("T105", {{"again", 10, 8, {}}}));
     Open(defs);
     // Listed in the reverse of the catalogue order, the worst case of a
     // search from the first, and one name the catalogue no longer holds.
@@ -129,7 +129,7 @@ TEST_F(ListingTest, EachDefinitionIsReadOnceHoweverManyTablesAreListed) {
 }
 
 TEST_F(ListingTest, OnlyNamesThatWouldBreakTheFormatAreQuoted) {
-    Open({Table("a,b", {{"x\"y", 4, 4}, {"p\rq", 4, 4}, {"l\nm", 4, 4}, {"plain 'name'", 4, 4}, {"\"", 10, 1}})});
+    Open({Table("a,b", {{"x\"y", 4, 4, {}}, {"p\rq", 4, 4, {}}, {"l\nm", 4, 4, {}}, {"plain 'name'", 4, 4, {}}, {"\"", 10, 1, {}}})});
     const std::string out = dir.file("out.csv");
     Run(out, {"a,b"});
     EXPECT_EQ(ReadBytes(out), Sjis("ﾃｰﾌﾞﾙ名,\"a,b\",\r\n") + HeadingLine +

@@ -19,7 +19,7 @@ std::string columnName(int column) {
 std::string at(int column, int row) { return columnName(column) + std::to_string(row); }
 
 db::TableDef employees() {
-    db::TableDef table{"社員", 0, {{"社員番号", 4, 4}, {"氏名", 10, 50}, {"入社日", 8, 8}}, {}};
+    db::TableDef table{"社員", 0, {{"社員番号", 4, 4, {}}, {"氏名", 10, 50, {}}, {"入社日", 8, 8, {}}}, {}, {}};
     table.Indexes.push_back({"Index_0A1B2C3D", true, true, {"社員番号"}});
     table.Indexes.push_back({"入社日", false, false, {"入社日"}});
     return table;

@@ -16,6 +16,7 @@ struct Field {
     std::string Name;
     std::int16_t Type = 0;  // the engine's data-type code
     std::int32_t Size = 0;
+    std::string Description;
 };
 
 struct Index {
@@ -30,6 +31,7 @@ struct TableDef {
     std::int32_t Attributes = 0;  // 0 for an ordinary table
     std::vector<Field> Fields;
     std::vector<Index> Indexes;
+    std::string Description;
 };
 
 // Table attributes as the engine reports them.
@@ -48,9 +50,23 @@ public:
     virtual std::string Connect() = 0;
 
     // The table definitions: 0-based; the same index names the same table
-    // while the database stays open. Item reads the definition anew.
+    // while the database stays open. Item reads the whole definition anew.
     virtual std::int16_t TableDefCount() = 0;
     virtual TableDef TableDefItem(std::int16_t index) = 0;
+
+    // What the table list needs of definition `index`: name, attributes and
+    // description, without fields and indexes. A back end that must ask the
+    // database for each table's fields answers this from its table list.
+    // Back ends holding whole definitions in memory answer from them.
+    virtual TableDef TableDefSummary(std::int16_t index) {
+        TableDef def = TableDefItem(index);
+        def.Fields.clear();
+        def.Indexes.clear();
+        return def;
+    }
+
+    // The fields of definition `index` alone, without its indexes.
+    virtual std::vector<Field> TableDefFields(std::int16_t index) { return TableDefItem(index).Fields; }
 
     virtual void Close() = 0;
 };

@@ -7,6 +7,8 @@
 #include <map>
 #include <memory>
 
+#include "engine/db/name_order.h"
+
 namespace kolumbra::db::mdb {
 
 namespace {
@@ -154,7 +156,7 @@ bool readDefinition(MdbCatalogEntry* entry, bool textInBytes, const Relationship
     GPtrArray* columns = table->columns;
     for (guint i = 0; i < table->num_cols; ++i) {
         auto* column = static_cast<MdbColumn*>(g_ptr_array_index(columns, i));
-        def.Fields.push_back({column->name, engineType(column->col_type), engineSize(*column, textInBytes)});
+        def.Fields.push_back({column->name, engineType(column->col_type), engineSize(*column, textInBytes), {}});
     }
     mdb_read_indices(table.get());
     if (!table->indices) return table->num_idxs == 0;
@@ -193,7 +195,7 @@ std::optional<std::vector<TableDef>> ReadCatalog(const std::string& absolutePath
             if (!linked) continue;
         }
         if (rawType != LocalTable && rawType != OdbcLinkedTable && rawType != AccessLinkedTable) continue;
-        TableDef def{entry->object_name, attributesOf(rawType, static_cast<unsigned>(entry->flags)), {}, {}};
+        TableDef def{entry->object_name, attributesOf(rawType, static_cast<unsigned>(entry->flags)), {}, {}, {}};
         // Only ordinary tables are ever listed; their definitions are read.
         if (def.Attributes == 0 && !readDefinition(entry, textInBytes, relationships, def)) return std::nullopt;
         tables.push_back(std::move(def));
@@ -202,18 +204,8 @@ std::optional<std::vector<TableDef>> ReadCatalog(const std::string& absolutePath
 }
 
 void SortByName(std::vector<TableDef>& tables) {
-    auto folded = [](const std::string& s) {
-        std::string f = s;
-        for (char& c : f) {
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        }
-        return f;
-    };
-    // UTF-8 byte order is code point order.
-    std::stable_sort(tables.begin(), tables.end(), [&](const TableDef& a, const TableDef& b) {
-        auto fa = folded(a.Name), fb = folded(b.Name);
-        return fa != fb ? fa < fb : a.Name < b.Name;
-    });
+    std::stable_sort(tables.begin(), tables.end(),
+                     [](const TableDef& a, const TableDef& b) { return NameOrderLess(a.Name, b.Name); });
 }
 
 }  // namespace kolumbra::db::mdb

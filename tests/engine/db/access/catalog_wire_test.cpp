@@ -12,10 +12,10 @@ namespace kolumbra::testing {
 namespace {
 
 std::vector<db::TableDef> SampleCatalogue() {
-    db::TableDef orders{"受注データ", 0, {{"受注番号", 4, 4}, {"摘要", 10, 255}, {"添付", 101, 4}}, {}};
+    db::TableDef orders{"受注データ", 0, {{"受注番号", 4, 4, {}}, {"摘要", 10, 255, {}}, {"添付", 101, 4, {}}}, {}, {}};
     orders.Indexes.push_back({"PrimaryKey", true, true, {"受注番号"}});
     orders.Indexes.push_back({"摘要", false, false, {"摘要", "受注番号"}});
-    return {orders, {"MSysObjects", db::attr::System, {}, {}}, {"Linked", db::attr::AttachedOdbc, {}, {}}};
+    return {orders, {"MSysObjects", db::attr::System, {}, {}, {}}, {"Linked", db::attr::AttachedOdbc, {}, {}, {}}};
 }
 
 std::string Describe(const std::vector<db::TableDef>& tables) {
