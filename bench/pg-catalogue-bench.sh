@@ -54,7 +54,9 @@ calls() {
   : >"$work/odbcinst.ini"
   printf '%-24s' "$label"
   for f in SQLTables SQLColumns SQLPrimaryKeys SQLStatistics; do
-    printf ' %s %d' "$f" "$(grep -c "Entry:.*" <(grep -A0 "$f\.c" "$work/trace" | grep Entry) || true)"
+    n=$(awk -v f="[$f.c]" 'index($0, f) { getline next_line; if (next_line ~ /Entry:/) c++ } END { print c + 0 }' \
+      "$work/trace")
+    printf ' %s %d' "$f" "$n"
   done
   echo
 }

@@ -13,11 +13,13 @@ std::size_t TableCatalogue::Count() {
     return slots_.size();
 }
 
-bool TableCatalogue::Named(std::size_t index, const std::string& name) {
+const db::TableDef& TableCatalogue::Summary(std::size_t index) {
     std::optional<db::TableDef>& summary = slots_[index].summary;
     if (!summary) summary = database_->TableDefSummary(static_cast<std::int16_t>(index));
-    return summary->Name == name;
+    return *summary;
 }
+
+bool TableCatalogue::Named(std::size_t index, const std::string& name) { return Summary(index).Name == name; }
 
 const db::TableDef& TableCatalogue::Whole(std::size_t index) {
     std::optional<db::TableDef>& whole = slots_[index].whole;
@@ -49,6 +51,16 @@ std::vector<db::Field> TableCatalogue::FieldsOfAll(const std::string& name) {
         found.insert(found.end(), fields.begin(), fields.end());
     }
     return found;
+}
+
+void TableCatalogue::ExpectFieldsOf(const std::vector<std::string>& names) {
+    std::vector<std::int16_t> indexes;
+    const std::size_t count = Count();
+    for (std::size_t j = 0; j < count; ++j) {
+        const std::string& name = Summary(j).Name;
+        if (std::find(names.begin(), names.end(), name) != names.end()) indexes.push_back(static_cast<std::int16_t>(j));
+    }
+    if (!indexes.empty()) database_->ExpectFieldReads(indexes);
 }
 
 }  // namespace kolumbra

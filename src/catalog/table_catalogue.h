@@ -29,6 +29,10 @@ public:
     // order, one after the other. Engine failures pass to the caller as in Find.
     std::vector<db::Field> FieldsOfAll(const std::string& name);
 
+    // Announces that FieldsOfAll follows for each of `names`, so that the
+    // engine may read the fields of many tables at once.
+    void ExpectFieldsOf(const std::vector<std::string>& names);
+
 private:
     struct Slot {
         std::optional<db::TableDef> summary;
@@ -38,7 +42,8 @@ private:
 
     // How many definitions there are, asked of the engine once.
     std::size_t Count();
-    // Whether definition `index` is named `name`; its summary is read once.
+    // Definition `index` without fields and indexes, read once.
+    const db::TableDef& Summary(std::size_t index);
     bool Named(std::size_t index, const std::string& name);
     const db::TableDef& Whole(std::size_t index);
     const std::vector<db::Field>& Fields(std::size_t index);

@@ -34,6 +34,11 @@ std::string FieldLines(TableCatalogue& catalogue, const std::string& name, std::
 void AppendSelectedBlocks(Session& session, std::string& out) {
     WindowServices& window = session.window;
     TableCatalogue catalogue(session.gDb.get());
+    std::vector<std::string> selected;
+    for (int i = 0; i < window.ListCount(); ++i) {
+        if (window.ListSelected(i)) selected.push_back(window.ListItem(i));
+    }
+    catalogue.ExpectFieldsOf(selected);
     for (int i = 0; i < window.ListCount(); ++i) {
         if (!window.ListSelected(i)) continue;
         session.CurrentTable = window.ListItem(i);

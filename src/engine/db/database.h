@@ -68,6 +68,11 @@ public:
     // The fields of definition `index` alone, without its indexes.
     virtual std::vector<Field> TableDefFields(std::int16_t index) { return TableDefItem(index).Fields; }
 
+    // Tells the engine that TableDefFields follows for each of `indexes`,
+    // so that it may read them in fewer requests. Nothing is lost when it
+    // does not: each field read still stands alone.
+    virtual void ExpectFieldReads(const std::vector<std::int16_t>& /*indexes*/) {}
+
     virtual void Close() = 0;
 };
 

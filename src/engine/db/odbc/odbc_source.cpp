@@ -136,7 +136,28 @@ public:
         def.Indexes = ReadIndexes(entry);
         return def;
     }
-    std::vector<Field> TableDefFields(std::int16_t index) override { return ReadFields(Entry(index)); }
+    std::vector<Field> TableDefFields(std::int16_t index) override {
+        const TableEntry& entry = Entry(index);
+        auto expected = expectedFields_.find(index);
+        if (expected == expectedFields_.end()) return ReadFields(entry);
+        std::vector<Field> fields = std::move(expected->second);
+        expectedFields_.erase(expected);
+        return fields;
+    }
+
+    // Many tables of one schema: their columns in one request per schema
+    // rather than one per table. A schema whose request fails (an object
+    // in it the driver cannot describe) is left to the reads per table.
+    void ExpectFieldReads(const std::vector<std::int16_t>& indexes) override {
+        expectedFields_.clear();
+        if (indexes.size() < ManyTables) return;
+        std::map<std::pair<std::string, std::string>, std::map<std::string, std::int16_t>> bySchema;
+        for (std::int16_t index : indexes) {
+            const TableEntry& entry = Entry(index);
+            bySchema[{entry.catalog, entry.schema}][entry.name] = index;
+        }
+        for (const auto& [where, tables] : bySchema) ReadSchemaFields(where.first, where.second, tables);
+    }
     void Close() override { Disconnect(); }
 
 private:
@@ -145,6 +166,9 @@ private:
     bool connected_ = false;
     std::string connect_, name_, dbms_, escape_;
     std::vector<TableEntry> tables_;
+    // Fields read ahead for TableDefFields, each handed out once.
+    std::map<std::int16_t, std::vector<Field>> expectedFields_;
+    static constexpr std::size_t ManyTables = 20;
     // Comments the driver does not report: schema, table, column (empty
     // for the table) to the comment.
     std::map<std::tuple<std::string, std::string, std::string>, std::string> comments_;
@@ -249,6 +273,17 @@ private:
     static SQLCHAR* Part(const std::string& text) { return text.empty() ? nullptr : Sql(text); }
     static SQLSMALLINT PartLength(const std::string& text) { return text.empty() ? 0 : SQL_NTS; }
 
+    // One row of SQLColumns from column 4 on (the columns before it are
+    // read already: drivers need not allow reading them out of order).
+    Field FieldOfRow(const Handle& stmt, const TableEntry& t) {
+        Field field;
+        field.Name = TextColumn(stmt, 4);
+        field.Type = EngineTypeOfSqlType(static_cast<std::int16_t>(IntegerColumn(stmt, 5)));
+        field.Size = EngineSizeOf(field.Type, IntegerColumn(stmt, 7));
+        field.Description = Comment(t, field.Name, TextColumn(stmt, 12));
+        return field;
+    }
+
     std::vector<Field> ReadFields(const TableEntry& t) {
         const Target target = TargetOf(t);
         Handle stmt(SQL_HANDLE_STMT, dbc_.get());
@@ -257,21 +292,40 @@ private:
         std::vector<Field> fields;
         while (Fetch(stmt)) {
             // Rows of another table count never, whatever the driver made of
-            // the pattern. Columns are read in ascending order everywhere:
-            // drivers need not allow others.
+            // the pattern.
             std::string catalog = TextColumn(stmt, 1);
             std::string schema = TextColumn(stmt, 2);
             if (TextColumn(stmt, 3) != t.name || schema != t.schema || (!catalog.empty() && catalog != t.catalog)) {
                 continue;
             }
-            Field field;
-            field.Name = TextColumn(stmt, 4);
-            field.Type = EngineTypeOfSqlType(static_cast<std::int16_t>(IntegerColumn(stmt, 5)));
-            field.Size = EngineSizeOf(field.Type, IntegerColumn(stmt, 7));
-            field.Description = Comment(t, field.Name, TextColumn(stmt, 12));
-            fields.push_back(field);
+            fields.push_back(FieldOfRow(stmt, t));
         }
         return fields;
+    }
+
+    void ReadSchemaFields(const std::string& catalog, const std::string& schema,
+                          const std::map<std::string, std::int16_t>& tables) {
+        const std::string schemaPattern = ExactPattern(schema, escape_);
+        std::map<std::int16_t, std::vector<Field>> read;
+        try {
+            Handle stmt(SQL_HANDLE_STMT, dbc_.get());
+            stmt.check(SQLColumns(stmt.get(), Part(catalog), PartLength(catalog), Part(schemaPattern),
+                                  PartLength(schemaPattern), Sql("%"), SQL_NTS, nullptr, 0));
+            while (Fetch(stmt)) {
+                std::string rowCatalog = TextColumn(stmt, 1);
+                std::string rowSchema = TextColumn(stmt, 2);
+                auto table = tables.find(TextColumn(stmt, 3));
+                if (table == tables.end() || rowSchema != schema || (!rowCatalog.empty() && rowCatalog != catalog)) {
+                    continue;
+                }
+                read[table->second].push_back(FieldOfRow(stmt, tables_[static_cast<std::size_t>(table->second)]));
+            }
+        } catch (const RuntimeError&) {
+            return;
+        }
+        // A table without a row in the answer is read alone later: a table
+        // of no columns costs one request, a table the answer missed none.
+        expectedFields_.merge(read);
     }
 
     std::vector<std::string> PrimaryKeyName(const TableEntry& t, std::vector<std::string>& keyFields) {

@@ -55,3 +55,20 @@ SELECT CONCAT('CREATE TABLE 項目300 (', GROUP_CONCAT(CONCAT('f', seq, ' int') 
     INTO @wide FROM seq_1_to_300;
 PREPARE wide FROM @wide;
 EXECUTE wide;
+
+-- Enough tables in one database for the fields of many to be read at once.
+DELIMITER //
+CREATE PROCEDURE make_tables()
+BEGIN
+    DECLARE i INT DEFAULT 1;
+    WHILE i <= 20 DO
+        SET @create = CONCAT('CREATE TABLE t', LPAD(i, 2, '0'), ' (id int PRIMARY KEY, name varchar(10))');
+        PREPARE create_table FROM @create;
+        EXECUTE create_table;
+        DEALLOCATE PREPARE create_table;
+        SET i = i + 1;
+    END WHILE;
+END //
+DELIMITER ;
+CALL make_tables();
+DROP PROCEDURE make_tables;

@@ -56,3 +56,11 @@ BEGIN
     EXECUTE 'CREATE TABLE 項目300 (' ||
         (SELECT string_agg('f' || i || ' integer', ', ') FROM generate_series(1, 300) AS i) || ')';
 END $$;
+
+-- Enough tables in one schema for the fields of many to be read at once.
+DO $$
+BEGIN
+    FOR i IN 1..20 LOOP
+        EXECUTE format('CREATE TABLE 経理.t%s (id integer PRIMARY KEY, name varchar(10))', lpad(i::text, 2, '0'));
+    END LOOP;
+END $$;

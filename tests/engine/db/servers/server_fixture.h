@@ -12,6 +12,7 @@ struct Server {
     std::string kind;  // "PostgreSQL" or "MariaDB"
     std::string dsn;
     std::vector<std::string> tables;  // the table list the schema gives
+    std::string types;                // the fields of 型見本 as the driver reports them
 };
 
 inline void PrintTo(const Server& server, std::ostream* out) { *out << server.kind; }

@@ -8,6 +8,7 @@
 
 #include "../catalogue_text.h"
 #include "catalog/connection.h"
+#include "catalog/field_type_name.h"
 #include "common/cp932.h"
 #include "csvexport/csv_listing.h"
 #include "engine/db/odbc/odbc_source.h"
@@ -93,6 +94,23 @@ TEST_P(OnServer, ATableOfANameAnotherDatabaseAlsoHasShowsOnlyItsOwnFields) {
     EXPECT_THAT(Rows(sheets[1]), ElementsAre("商品コード [U|I]", "商品名 [|]", "単価 [|]"));
 }
 
+TEST_P(OnServer, ReadingTheFieldsOfEveryTableAtOnceMixesNoTables) {
+    // Every table selected: the fields of a schema's tables come in one
+    // request, and each block still holds its own.
+    const std::string csv = Csv(GetParam().tables);
+    const std::string own = "商品コード,CHAR,8\r\n商品名,Text,40\r\n単価," +
+                            std::string(GetParam().kind == "MariaDB" ? "Decimal,16" : "Numeric,16") + "\r\n";
+    EXPECT_NE(csv.find(Block("商品マスタ", own)), std::string::npos);
+    EXPECT_NE(csv.find(Block(GetParam().tables[GetParam().kind == "MariaDB" ? 19 : 22],
+                             "id,Long,4\r\nname,Text,10\r\n")),
+              std::string::npos);
+    if (GetParam().kind == "PostgreSQL") {
+        EXPECT_NE(csv.find(Block("経理.商品マスタ", "勘定科目,Text,10\r\n原価,Numeric,16\r\n")), std::string::npos);
+    }
+    EXPECT_NE(csv.find("\r\nf300,Long,4\r\n\r\n,,\r\n"), std::string::npos);
+    EXPECT_EQ(window.messages, (std::vector<RecordedMessage>{{window.text3 + "を確認して下さい", Buttons::Ok, Icon::None, "完了"}}));
+}
+
 TEST_P(OnServer, MarksOfATwoFieldKeyAUniqueAndAPlainIndex) {
     const auto sheets = Xls({"受注明細"});
     ASSERT_EQ(sheets.size(), 2u);
@@ -122,6 +140,18 @@ TEST_P(OnServer, CommentsArriveAsDescriptions) {
     }
 }
 
+TEST_P(OnServer, TypesAsTheDriverReportsThem) {
+    // The README's table of types; each line is name, type code, size and
+    // the English and Japanese type names.
+    auto source = db::OpenOdbcSource(GetParam().dsn);
+    std::string types;
+    for (const db::Field& field : TableNamed(*source, "型見本").Fields) {
+        types += field.Name + " " + std::to_string(field.Type) + " " + std::to_string(field.Size) + " " +
+                 FieldTypeName(field.Type, 0) + " " + FieldTypeName(field.Type, 1) + "\n";
+    }
+    EXPECT_EQ(types, GetParam().types);
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, OnServer, ::testing::ValuesIn(Servers()),
                          [](const auto& info) { return info.param.kind; });
 
@@ -148,6 +178,16 @@ TEST_P(OnPostgreSql, AStoppedServerIsAConnectionFailureAndTheWindowStaysUsable) 
     window.dataSourceChoice = GetParam().dsn;
     Command1_Click(session);
     EXPECT_EQ(window.ListTexts(), GetParam().tables);
+}
+
+TEST_P(OnPostgreSql, DataSourceOptionsShowBooleansAndUnknownTypesAsThemselves) {
+    // BoolsAsChar=0 and UnknownsAsLongVarchar=1, as the README advises.
+    auto source = db::OpenOdbcSource("Kolumbra PostgreSQL typed");
+    std::string types;
+    for (const db::Field& field : TableNamed(*source, "型見本").Fields) {
+        if (field.Name == "c_boolean" || field.Name == "c_json") types += FieldTypeName(field.Type, 0) + " ";
+    }
+    EXPECT_EQ(types, "Boolean Memo ");
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, OnPostgreSql, ::testing::Values(Servers()[0]),
