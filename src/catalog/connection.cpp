@@ -18,11 +18,13 @@ std::string DataSourceName(const std::string& connect) {
     return connect.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+// Names and attributes only: a table's fields are read when a command
+// needs them, so an object the engine cannot describe spoils no list.
 void ListOrdinaryTables(Session& session) {
     db::Database& database = *session.gDb;
     std::int16_t count = database.TableDefCount();
     for (std::int16_t i = 0; i < count; ++i) {
-        db::TableDef table = database.TableDefItem(i);
+        db::TableDef table = database.TableDefSummary(i);
         if (table.Attributes == 0) session.window.AddListItem(table.Name);
     }
 }

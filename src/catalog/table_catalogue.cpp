@@ -8,32 +8,59 @@ std::size_t TableCatalogue::Count() {
     if (!database_) return 0;
     if (!count_) {
         count_ = database_->TableDefCount();
-        read_.resize(static_cast<std::size_t>(std::max<std::int16_t>(*count_, 0)));
+        slots_.resize(static_cast<std::size_t>(std::max<std::int16_t>(*count_, 0)));
     }
-    return read_.size();
+    return slots_.size();
 }
 
-const db::TableDef& TableCatalogue::Definition(std::size_t index) {
-    std::optional<db::TableDef>& slot = read_[index];
-    if (!slot) slot = database_->TableDefItem(static_cast<std::int16_t>(index));
-    return *slot;
+const db::TableDef& TableCatalogue::Summary(std::size_t index) {
+    std::optional<db::TableDef>& summary = slots_[index].summary;
+    if (!summary) summary = database_->TableDefSummary(static_cast<std::int16_t>(index));
+    return *summary;
+}
+
+bool TableCatalogue::Named(std::size_t index, const std::string& name) { return Summary(index).Name == name; }
+
+const db::TableDef& TableCatalogue::Whole(std::size_t index) {
+    std::optional<db::TableDef>& whole = slots_[index].whole;
+    if (!whole) whole = database_->TableDefItem(static_cast<std::int16_t>(index));
+    return *whole;
+}
+
+const std::vector<db::Field>& TableCatalogue::Fields(std::size_t index) {
+    Slot& slot = slots_[index];
+    if (slot.whole) return slot.whole->Fields;
+    if (!slot.fields) slot.fields = database_->TableDefFields(static_cast<std::int16_t>(index));
+    return *slot.fields;
 }
 
 std::optional<db::TableDef> TableCatalogue::Find(const std::string& name) {
     const std::size_t count = Count();
     for (std::size_t j = 0; j < count; ++j) {
-        if (Definition(j).Name == name) return Definition(j);
+        if (Named(j, name)) return Whole(j);
     }
     return std::nullopt;
 }
 
-std::vector<db::TableDef> TableCatalogue::FindAll(const std::string& name) {
-    std::vector<db::TableDef> found;
+std::vector<db::Field> TableCatalogue::FieldsOfAll(const std::string& name) {
+    std::vector<db::Field> found;
     const std::size_t count = Count();
     for (std::size_t j = 0; j < count; ++j) {
-        if (Definition(j).Name == name) found.push_back(Definition(j));
+        if (!Named(j, name)) continue;
+        const std::vector<db::Field>& fields = Fields(j);
+        found.insert(found.end(), fields.begin(), fields.end());
     }
     return found;
+}
+
+void TableCatalogue::ExpectFieldsOf(const std::vector<std::string>& names) {
+    std::vector<std::int16_t> indexes;
+    const std::size_t count = Count();
+    for (std::size_t j = 0; j < count; ++j) {
+        const std::string& name = Summary(j).Name;
+        if (std::find(names.begin(), names.end(), name) != names.end()) indexes.push_back(static_cast<std::int16_t>(j));
+    }
+    if (!indexes.empty()) database_->ExpectFieldReads(indexes);
 }
 
 }  // namespace kolumbra

@@ -24,22 +24,35 @@ bool HasCsvExtension(const std::string& trimmed) {
 // definitions of one name all contribute.
 std::string FieldLines(TableCatalogue& catalogue, const std::string& name, std::int16_t jap) {
     std::string lines;
-    for (const db::TableDef& def : catalogue.FindAll(name)) {
-        for (const db::Field& field : def.Fields) lines += FieldLine(field, jap);
-    }
+    for (const db::Field& field : catalogue.FieldsOfAll(name)) lines += FieldLine(field, jap);
     return lines;
 }
 
+// A table whose fields the engine cannot read (a view over a dropped table,
+// a lost connection) gets no block: a block without fields would pass for
+// an empty table. Its failure is shown and the other tables go on.
 void AppendSelectedBlocks(Session& session, std::string& out) {
     WindowServices& window = session.window;
     TableCatalogue catalogue(session.gDb.get());
+    std::vector<std::string> selected;
+    for (int i = 0; i < window.ListCount(); ++i) {
+        if (window.ListSelected(i)) selected.push_back(window.ListItem(i));
+    }
+    catalogue.ExpectFieldsOf(selected);
     for (int i = 0; i < window.ListCount(); ++i) {
         if (!window.ListSelected(i)) continue;
         session.CurrentTable = window.ListItem(i);
         if (!session.gDb) throw RuntimeError(err::ObjectNotSet);
-        out += TableHeadLines(session.CurrentTable);
-        out += FieldLines(catalogue, session.CurrentTable, session.gJap);
-        out += BlockEndLines();
+        std::string fields;
+        try {
+            fields = FieldLines(catalogue, session.CurrentTable, session.gJap);
+        } catch (const RuntimeError& error) {
+            window.MsgBox("書き込みできませんでした\r" + session.CurrentTable + "\r" + std::to_string(error.number()) +
+                              " " + error.description(),
+                          Buttons::Ok, Icon::None, "完了");
+            continue;
+        }
+        out += TableHeadLines(session.CurrentTable) + fields + BlockEndLines();
     }
 }
 

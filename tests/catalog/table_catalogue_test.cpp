@@ -14,9 +14,9 @@ db::TableDef Def(std::string name, std::string field) {
     return {std::move(name), 0, {{std::move(field), 10, 1, ""}}, {}, {}};
 }
 
-std::vector<std::string> FirstFields(const std::vector<db::TableDef>& defs) {
+std::vector<std::string> Names(const std::vector<db::Field>& fields) {
     std::vector<std::string> names;
-    for (const auto& def : defs) names.push_back(def.Fields.at(0).Name);
+    for (const auto& field : fields) names.push_back(field.Name);
     return names;
 }
 
@@ -26,43 +26,47 @@ protected:
     TableCatalogue catalogue{&database};
 };
 
-TEST_F(Catalogue, FindReadsOnlyUpToTheFirstMatchAndNeverTwice) {
+TEST_F(Catalogue, OnlyTheMatchingDefinitionIsReadAndNeverTwice) {
     EXPECT_EQ(catalogue.Find("T")->Fields.at(0).Name, "t1");
-    EXPECT_EQ(database.itemReads, 2);
+    EXPECT_EQ(database.itemReads, 1);
+    EXPECT_EQ(catalogue.Find("T")->Fields.at(0).Name, "t1");
     EXPECT_EQ(catalogue.Find("A")->Fields.at(0).Name, "a1");
     EXPECT_EQ(database.itemReads, 2);
     EXPECT_FALSE(catalogue.Find("Gone"));
     EXPECT_FALSE(catalogue.Find("b"));
-    EXPECT_EQ(database.itemReads, 5);
+    EXPECT_EQ(database.itemReads, 2);
+    // Each summary once, the count once.
+    EXPECT_EQ(database.summaryReads, 5);
     EXPECT_EQ(database.countReads, 1);
 }
 
-TEST_F(Catalogue, FindAllGivesEveryExactMatchInCatalogueOrder) {
-    EXPECT_EQ(FirstFields(catalogue.FindAll("T")), (std::vector<std::string>{"t1", "t2"}));
-    EXPECT_EQ(FirstFields(catalogue.FindAll("t")), std::vector<std::string>{"lower"});
-    EXPECT_TRUE(catalogue.FindAll("Gone").empty());
+TEST_F(Catalogue, FieldsOfAllJoinsEveryExactMatchInCatalogueOrder) {
+    EXPECT_EQ(Names(catalogue.FieldsOfAll("T")), (std::vector<std::string>{"t1", "t2"}));
+    EXPECT_EQ(Names(catalogue.FieldsOfAll("t")), std::vector<std::string>{"lower"});
+    EXPECT_TRUE(catalogue.FieldsOfAll("Gone").empty());
+    // A definition read whole serves its fields too.
     EXPECT_EQ(catalogue.Find("B")->Fields.at(0).Name, "b1");
-    EXPECT_EQ(database.itemReads, 5);
-    EXPECT_EQ(database.countReads, 1);
+    EXPECT_EQ(Names(catalogue.FieldsOfAll("B")), std::vector<std::string>{"b1"});
+    EXPECT_EQ(Names(catalogue.FieldsOfAll("T")), (std::vector<std::string>{"t1", "t2"}));
+    EXPECT_EQ(database.itemReads, 4);
 }
 
-TEST_F(Catalogue, AFailedReadPassesOnAndIsRetriedAlone) {
+TEST_F(Catalogue, AFailingDefinitionFailsOnlyItsOwnNameAndIsRetried) {
     database.failAtItem = 3;
-    EXPECT_THROW(catalogue.FindAll("A"), RuntimeError);
-    // The first match lies before the failing definition.
-    EXPECT_EQ(catalogue.Find("T")->Fields.at(0).Name, "t1");
+    EXPECT_THROW(catalogue.FieldsOfAll("B"), RuntimeError);
     EXPECT_THROW(catalogue.Find("B"), RuntimeError);
-    EXPECT_EQ(database.itemReads, 5);
+    EXPECT_EQ(Names(catalogue.FieldsOfAll("T")), (std::vector<std::string>{"t1", "t2"}));
+    EXPECT_EQ(catalogue.Find("A")->Fields.at(0).Name, "a1");
 
     database.failAtItem.reset();
-    EXPECT_EQ(FirstFields(catalogue.FindAll("T")), (std::vector<std::string>{"t1", "t2"}));
-    EXPECT_EQ(database.itemReads, 7);
+    EXPECT_EQ(catalogue.Find("B")->Fields.at(0).Name, "b1");
+    EXPECT_EQ(database.itemReads, 6);
 }
 
 TEST(CatalogueWithoutDatabase, FindsNothing) {
     TableCatalogue catalogue(nullptr);
     EXPECT_FALSE(catalogue.Find("A"));
-    EXPECT_TRUE(catalogue.FindAll("A").empty());
+    EXPECT_TRUE(catalogue.FieldsOfAll("A").empty());
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // A database held in memory that counts the definitions read from it and
-// can fail when a given definition is read, as an engine losing its
-// connection would.
+// can fail when a given definition's fields are read, as an engine losing
+// its connection would. Summaries come from the table list and never fail.
 
 #include <optional>
 #include <utility>
@@ -19,6 +19,7 @@ public:
     std::optional<int> failAtItem;
     int itemReads = 0;
     int countReads = 0;
+    int summaryReads = 0;
 
     std::string Name() override { return "fake"; }
     std::string Connect() override { return ""; }
@@ -30,6 +31,13 @@ public:
         ++itemReads;
         if (failAtItem && *failAtItem == index) throw RuntimeError(db::dberr::OdbcCallFailed, "ODBC--呼び出しが失敗しました。");
         return defs_.at(static_cast<std::size_t>(index));
+    }
+    db::TableDef TableDefSummary(std::int16_t index) override {
+        ++summaryReads;
+        db::TableDef def = defs_.at(static_cast<std::size_t>(index));
+        def.Fields.clear();
+        def.Indexes.clear();
+        return def;
     }
     void Close() override {}
 

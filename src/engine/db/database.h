@@ -50,9 +50,28 @@ public:
     virtual std::string Connect() = 0;
 
     // The table definitions: 0-based; the same index names the same table
-    // while the database stays open. Item reads the definition anew.
+    // while the database stays open. Item reads the whole definition anew.
     virtual std::int16_t TableDefCount() = 0;
     virtual TableDef TableDefItem(std::int16_t index) = 0;
+
+    // What the table list needs of definition `index`: name, attributes and
+    // description, without fields and indexes. A back end that must ask the
+    // database for each table's fields answers this from its table list.
+    // Back ends holding whole definitions in memory answer from them.
+    virtual TableDef TableDefSummary(std::int16_t index) {
+        TableDef def = TableDefItem(index);
+        def.Fields.clear();
+        def.Indexes.clear();
+        return def;
+    }
+
+    // The fields of definition `index` alone, without its indexes.
+    virtual std::vector<Field> TableDefFields(std::int16_t index) { return TableDefItem(index).Fields; }
+
+    // Tells the engine that TableDefFields follows for each of `indexes`,
+    // so that it may read them in fewer requests. Nothing is lost when it
+    // does not: each field read still stands alone.
+    virtual void ExpectFieldReads(const std::vector<std::int16_t>& /*indexes*/) {}
 
     virtual void Close() = 0;
 };

@@ -7,6 +7,8 @@
 #include <map>
 #include <memory>
 
+#include "engine/db/name_order.h"
+
 namespace kolumbra::db::mdb {
 
 namespace {
@@ -216,18 +218,8 @@ std::optional<std::vector<TableDef>> ReadCatalog(const std::string& absolutePath
 }
 
 void SortByName(std::vector<TableDef>& tables) {
-    auto folded = [](const std::string& s) {
-        std::string f = s;
-        for (char& c : f) {
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        }
-        return f;
-    };
-    // UTF-8 byte order is code point order.
-    std::stable_sort(tables.begin(), tables.end(), [&](const TableDef& a, const TableDef& b) {
-        auto fa = folded(a.Name), fb = folded(b.Name);
-        return fa != fb ? fa < fb : a.Name < b.Name;
-    });
+    std::stable_sort(tables.begin(), tables.end(),
+                     [](const TableDef& a, const TableDef& b) { return NameOrderLess(a.Name, b.Name); });
 }
 
 }  // namespace kolumbra::db::mdb

@@ -4,8 +4,12 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 
 #include "common/runtime_error.h"
+#include "engine/db/name_order.h"
+#include "engine/db/odbc/odbc_names.h"
 #include "engine/db/odbc/odbc_types.h"
 
 namespace kolumbra::db {
@@ -93,9 +97,10 @@ bool Fetch(const Handle& stmt) {
 
 SQLCHAR* Sql(const std::string& text) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())); }
 
+// A table as the list knows it: where it lives, the name the list shows.
 struct TableEntry {
     std::string catalog, schema, name;
-    std::int32_t attributes;
+    TableDef summary;
 };
 
 // Table types other than plain tables are reported as system objects.
@@ -112,6 +117,8 @@ public:
         connected_ = true;
         connect_ = "ODBC;" + std::string(reinterpret_cast<char*>(out));
         name_ = DatabaseName();
+        dbms_ = InfoText(SQL_DBMS_NAME);
+        escape_ = InfoText(SQL_SEARCH_PATTERN_ESCAPE);
         ReadTableList();
     }
     ~OdbcDatabase() override { Disconnect(); }
@@ -121,13 +128,35 @@ public:
     std::int16_t TableDefCount() override {
         return static_cast<std::int16_t>(std::min<std::size_t>(tables_.size(), 32767));
     }
+    TableDef TableDefSummary(std::int16_t index) override { return Entry(index).summary; }
     TableDef TableDefItem(std::int16_t index) override {
-        if (index < 0 || static_cast<std::size_t>(index) >= tables_.size()) {
-            throw RuntimeError(dberr::ItemNotFound, "このコレクションには項目がありません。");
-        }
-        const TableEntry& entry = tables_[static_cast<std::size_t>(index)];
-        TableDef def{entry.name, entry.attributes, ReadFields(entry), ReadIndexes(entry), {}};
+        const TableEntry& entry = Entry(index);
+        TableDef def = entry.summary;
+        def.Fields = ReadFields(entry);
+        def.Indexes = ReadIndexes(entry);
         return def;
+    }
+    std::vector<Field> TableDefFields(std::int16_t index) override {
+        const TableEntry& entry = Entry(index);
+        auto expected = expectedFields_.find(index);
+        if (expected == expectedFields_.end()) return ReadFields(entry);
+        std::vector<Field> fields = std::move(expected->second);
+        expectedFields_.erase(expected);
+        return fields;
+    }
+
+    // Many tables of one schema: their columns in one request per schema
+    // rather than one per table. A schema whose request fails (an object
+    // in it the driver cannot describe) is left to the reads per table.
+    void ExpectFieldReads(const std::vector<std::int16_t>& indexes) override {
+        expectedFields_.clear();
+        if (indexes.size() < ManyTables) return;
+        std::map<std::pair<std::string, std::string>, std::map<std::string, std::int16_t>> bySchema;
+        for (std::int16_t index : indexes) {
+            const TableEntry& entry = Entry(index);
+            bySchema[{entry.catalog, entry.schema}][entry.name] = index;
+        }
+        for (const auto& [where, tables] : bySchema) ReadSchemaFields(where.first, where.second, tables);
     }
     void Close() override { Disconnect(); }
 
@@ -135,12 +164,26 @@ private:
     std::unique_ptr<Handle> env_;
     Handle dbc_;
     bool connected_ = false;
-    std::string connect_, name_;
+    std::string connect_, name_, dbms_, escape_;
     std::vector<TableEntry> tables_;
+    // Fields read ahead for TableDefFields, each handed out once.
+    std::map<std::int16_t, std::vector<Field>> expectedFields_;
+    static constexpr std::size_t ManyTables = 20;
+    // Comments the driver does not report: schema, table, column (empty
+    // for the table) to the comment.
+    std::map<std::tuple<std::string, std::string, std::string>, std::string> comments_;
 
     void Disconnect() {
         if (connected_) SQLDisconnect(dbc_.get());
         connected_ = false;
+    }
+
+    const TableEntry& Entry(std::int16_t index) {
+        if (index < 0 || static_cast<std::size_t>(index) >= tables_.size()) {
+            throw RuntimeError(dberr::ItemNotFound, "このコレクションには項目がありません。");
+        }
+        if (!connected_) throw RuntimeError(dberr::OdbcCallFailed, CallFailed);
+        return tables_[static_cast<std::size_t>(index)];
     }
 
     std::string InfoText(SQLUSMALLINT what) {
@@ -150,9 +193,7 @@ private:
         return reinterpret_cast<char*>(value);
     }
 
-    std::string DatabaseName() {
-        std::string name = InfoText(SQL_DATABASE_NAME);
-        if (!name.empty()) return name;
+    std::string CurrentCatalog() {
         SQLCHAR value[1024] = {};
         SQLINTEGER length = 0;
         if (!SQL_SUCCEEDED(SQLGetConnectAttr(dbc_.get(), SQL_ATTR_CURRENT_CATALOG, value, sizeof value, &length))) {
@@ -161,44 +202,136 @@ private:
         return reinterpret_cast<char*>(value);
     }
 
+    std::string DatabaseName() {
+        std::string name = InfoText(SQL_DATABASE_NAME);
+        return name.empty() ? CurrentCatalog() : name;
+    }
 
-    void ReadTableList() {
+    // The schema whose tables go by their bare names; empty when the server
+    // cannot say, and then every table that has a schema is qualified.
+    std::string DefaultSchema() {
+        const std::string query = DefaultSchemaQuery(dbms_);
+        if (query.empty()) return "";
         Handle stmt(SQL_HANDLE_STMT, dbc_.get());
-        stmt.check(SQLTables(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
+        if (!SQL_SUCCEEDED(SQLExecDirect(stmt.get(), Sql(query), SQL_NTS))) return "";
+        return Fetch(stmt) ? TextColumn(stmt, 1) : "";
+    }
+
+    // Comments are a help, not the catalogue: a server that refuses the
+    // query leaves the descriptions as the driver reports them.
+    void ReadComments() {
+        const std::string query = CommentsQuery(dbms_);
+        if (query.empty()) return;
+        Handle stmt(SQL_HANDLE_STMT, dbc_.get());
+        if (!SQL_SUCCEEDED(SQLExecDirect(stmt.get(), Sql(query), SQL_NTS))) return;
         while (Fetch(stmt)) {
-            TableEntry entry{TextColumn(stmt, 1), TextColumn(stmt, 2), TextColumn(stmt, 3), 0};
-            entry.attributes = AttributesOfTableType(TextColumn(stmt, 4));
-            tables_.push_back(entry);
+            std::string schema = TextColumn(stmt, 1), table = TextColumn(stmt, 2), column = TextColumn(stmt, 3);
+            comments_[{schema, table, column}] = TextColumn(stmt, 4);
         }
     }
 
-    // Catalog and schema narrow a lookup only when the driver named them.
+    std::string Comment(const TableEntry& t, const std::string& column, std::string remarks) const {
+        if (!remarks.empty()) return remarks;
+        auto found = comments_.find({t.schema, t.name, column});
+        return found == comments_.end() ? "" : found->second;
+    }
+
+    // The tables of the connected database, outside the server's own
+    // schemas, sorted as file databases are. A driver that reports no
+    // catalogue (or the current one for every table) passes them all.
+    void ReadTableList() {
+        std::string catalog = CurrentCatalog();
+        if (catalog.empty()) catalog = InfoText(SQL_DATABASE_NAME);
+        const std::string defaultSchema = DefaultSchema();
+        ReadComments();
+        Handle stmt(SQL_HANDLE_STMT, dbc_.get());
+        stmt.check(SQLTables(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
+        while (Fetch(stmt)) {
+            TableEntry entry{TextColumn(stmt, 1), TextColumn(stmt, 2), TextColumn(stmt, 3), {}};
+            const std::string type = TextColumn(stmt, 4);
+            const std::string remarks = TextColumn(stmt, 5);
+            if (!entry.catalog.empty() && !catalog.empty() && entry.catalog != catalog) continue;
+            if (IsSystemSchema(dbms_, entry.schema.empty() ? entry.catalog : entry.schema)) continue;
+            entry.summary.Description = Comment(entry, "", remarks);
+            entry.summary.Name = ListedName(entry.schema, defaultSchema, entry.name);
+            entry.summary.Attributes = AttributesOfTableType(type);
+            tables_.push_back(std::move(entry));
+        }
+        std::stable_sort(tables_.begin(), tables_.end(), [](const TableEntry& a, const TableEntry& b) {
+            return NameOrderLess(a.summary.Name, b.summary.Name);
+        });
+    }
+
+    // A catalogue call names exactly one table: the catalogue as it is, the
+    // schema and the table as patterns that match only themselves.
+    struct Target {
+        std::string catalog, schema, table;
+    };
+    Target TargetOf(const TableEntry& t) const {
+        return {t.catalog, ExactPattern(t.schema, escape_), ExactPattern(t.name, escape_)};
+    }
     static SQLCHAR* Part(const std::string& text) { return text.empty() ? nullptr : Sql(text); }
     static SQLSMALLINT PartLength(const std::string& text) { return text.empty() ? 0 : SQL_NTS; }
 
+    // One row of SQLColumns from column 4 on (the columns before it are
+    // read already: drivers need not allow reading them out of order).
+    Field FieldOfRow(const Handle& stmt, const TableEntry& t) {
+        Field field;
+        field.Name = TextColumn(stmt, 4);
+        field.Type = EngineTypeOfSqlType(static_cast<std::int16_t>(IntegerColumn(stmt, 5)));
+        field.Size = EngineSizeOf(field.Type, IntegerColumn(stmt, 7));
+        field.Description = Comment(t, field.Name, TextColumn(stmt, 12));
+        return field;
+    }
+
     std::vector<Field> ReadFields(const TableEntry& t) {
+        const Target target = TargetOf(t);
         Handle stmt(SQL_HANDLE_STMT, dbc_.get());
-        stmt.check(SQLColumns(stmt.get(), Part(t.catalog), PartLength(t.catalog), Part(t.schema), PartLength(t.schema),
-                              Sql(t.name), SQL_NTS, nullptr, 0));
+        stmt.check(SQLColumns(stmt.get(), Part(target.catalog), PartLength(target.catalog), Part(target.schema),
+                              PartLength(target.schema), Sql(target.table), SQL_NTS, nullptr, 0));
         std::vector<Field> fields;
         while (Fetch(stmt)) {
-            // The table name is a search pattern: "_" and "%" match other
-            // tables too, so only rows of this very table count. Columns are
-            // read in ascending order everywhere: drivers need not allow others.
+            // Rows of another table count never, whatever the driver made of
+            // the pattern.
+            std::string catalog = TextColumn(stmt, 1);
             std::string schema = TextColumn(stmt, 2);
-            if (TextColumn(stmt, 3) != t.name || schema != t.schema) continue;
-            Field field;
-            field.Name = TextColumn(stmt, 4);
-            field.Type = EngineTypeOfSqlType(static_cast<std::int16_t>(IntegerColumn(stmt, 5)));
-            field.Size = EngineSizeOf(field.Type, IntegerColumn(stmt, 7));
-            fields.push_back(field);
+            if (TextColumn(stmt, 3) != t.name || schema != t.schema || (!catalog.empty() && catalog != t.catalog)) {
+                continue;
+            }
+            fields.push_back(FieldOfRow(stmt, t));
         }
         return fields;
+    }
+
+    void ReadSchemaFields(const std::string& catalog, const std::string& schema,
+                          const std::map<std::string, std::int16_t>& tables) {
+        const std::string schemaPattern = ExactPattern(schema, escape_);
+        std::map<std::int16_t, std::vector<Field>> read;
+        try {
+            Handle stmt(SQL_HANDLE_STMT, dbc_.get());
+            stmt.check(SQLColumns(stmt.get(), Part(catalog), PartLength(catalog), Part(schemaPattern),
+                                  PartLength(schemaPattern), Sql("%"), SQL_NTS, nullptr, 0));
+            while (Fetch(stmt)) {
+                std::string rowCatalog = TextColumn(stmt, 1);
+                std::string rowSchema = TextColumn(stmt, 2);
+                auto table = tables.find(TextColumn(stmt, 3));
+                if (table == tables.end() || rowSchema != schema || (!rowCatalog.empty() && rowCatalog != catalog)) {
+                    continue;
+                }
+                read[table->second].push_back(FieldOfRow(stmt, tables_[static_cast<std::size_t>(table->second)]));
+            }
+        } catch (const RuntimeError&) {
+            return;
+        }
+        // A table without a row in the answer is read alone later: a table
+        // of no columns costs one request, a table the answer missed none.
+        expectedFields_.merge(read);
     }
 
     std::vector<std::string> PrimaryKeyName(const TableEntry& t, std::vector<std::string>& keyFields) {
         Handle stmt(SQL_HANDLE_STMT, dbc_.get());
         std::vector<std::string> names;
+        // Key and index arguments are no patterns: the names go as they are.
         if (!SQL_SUCCEEDED(SQLPrimaryKeys(stmt.get(), Part(t.catalog), PartLength(t.catalog), Part(t.schema),
                                           PartLength(t.schema), Sql(t.name), SQL_NTS))) {
             return names;

@@ -17,7 +17,7 @@ protected:
         window.dataSourceChoice = TestDsn;
     }
 
-    const std::vector<std::string> OrdinaryTables{"社員マスタ", "types", "details", "m_t", "mxt", "alpha"};
+    const std::vector<std::string> OrdinaryTables{"alpha", "details", "m_t", "mxt", "types", "社員マスタ"};
     ScriptedWindow window;
     std::unique_ptr<db::DbEngine> engine = db::MakeDbEngine();
     Session session{window, *engine};

@@ -28,11 +28,11 @@ RuntimeError OpenError(const std::string& dsn) {
     return RuntimeError(0, "opened");
 }
 
-TEST(OdbcSource, TablesInTheDriversOrderViewsAreNoOrdinaryTables) {
+TEST(OdbcSource, TablesSortedByNameViewsAreNoOrdinaryTables) {
     auto source = OpenTestSource();
     EXPECT_EQ(TableList(*source),
-              "社員マスタ 00000000\ntypes 00000000\ndetails 00000000\nm_t 00000000\nmxt 00000000\n"
-              "社員一覧 80000002\nalpha 00000000\n");
+              "alpha 00000000\ndetails 00000000\nm_t 00000000\nmxt 00000000\ntypes 00000000\n"
+              "社員マスタ 00000000\n社員一覧 80000002\n");
 }
 
 TEST(OdbcSource, ConnectHoldsTheCompletedStringAndNameTheDatabase) {
