@@ -115,7 +115,15 @@ std::shared_ptr<Book> Book::Create() {
     return book;
 }
 
-std::shared_ptr<Book> Book::Bind(const std::string& path) { return FromBytes(ReadWholeFile(path), path); }
+std::shared_ptr<Book> Book::Bind(const std::string& path) {
+    // A workbook this process saved and quit is taken back as it was, as
+    // long as nobody changed the file since.
+    if (std::shared_ptr<Book> kept = TakeSavedBook(std::filesystem::absolute(path).string())) {
+        kept->instance_->book = kept;
+        return kept;
+    }
+    return FromBytes(ReadWholeFile(path), path);
+}
 
 std::shared_ptr<Book> Book::FromBytes(const std::vector<std::uint8_t>& file, const std::string& path) {
     std::shared_ptr<Book> book(new Book());
@@ -148,7 +156,7 @@ std::shared_ptr<Book> Book::FromBytes(const std::vector<std::uint8_t>& file, con
         sheet->selection = biff::ReadSelection(sheet->records);
         book->sheets_.push_back(std::move(sheet));
     }
-    if (book->sheets_.empty()) RefuseFile(path, "シートがありません。");
+    if (book->sheets_.empty()) RefuseFile(path, biff::kNoSheets);
     book->otherStringRefs_ = static_cast<std::int64_t>(book->globals_.StoredStringRefs()) - labelRefs;
     const std::uint16_t twips = book->globals_.StandardFont().twips;
     book->window_ = book->globals_.Window();
@@ -174,6 +182,7 @@ void Book::CheckSheet(const SheetEntry& sheet) const {
 void Book::Quit() {
     if (!instance_->running) return;
     instance_->running = false;
+    if (SavedAndUnchanged()) KeepSavedBook(path_, *savedStamp_, MoveToNewInstance());
     // Unsaved changes are dropped and nothing of the workbook stays in memory.
     for (const auto& sheet : sheets_) {
         sheet->alive = false;
@@ -185,6 +194,28 @@ void Book::Quit() {
     container_ = biff::BookFile();
 }
 
+std::shared_ptr<Book> Book::MoveToNewInstance() {
+    std::shared_ptr<Book> moved(new Book());
+    std::shared_ptr<Instance> fresh = std::move(moved->instance_);
+    std::shared_ptr<Instance> own = std::move(instance_);
+    // The objects handed out so far refer to the old sheet entries; they
+    // stay with the ended instance.
+    std::vector<std::shared_ptr<SheetEntry>> sheets;
+    for (const auto& sheet : sheets_) {
+        auto entry = std::make_shared<SheetEntry>(std::move(*sheet));
+        // A saved sheet is read back from its records when edited, as from
+        // the file.
+        if (entry->recordsCurrent) entry->model.reset();
+        sheets.push_back(std::move(entry));
+        sheet->alive = false;
+    }
+    *moved = std::move(*this);
+    moved->instance_ = std::move(fresh);
+    moved->sheets_ = std::move(sheets);
+    instance_ = std::move(own);
+    return moved;
+}
+
 std::size_t Book::PositionOf(const SheetEntry& sheet) const {
     for (std::size_t i = 0; i < sheets_.size(); ++i) {
         if (sheets_[i].get() == &sheet) return i;
@@ -194,6 +225,7 @@ std::size_t Book::PositionOf(const SheetEntry& sheet) const {
 
 std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
     CheckSheet(after);
+    Touch();
     const std::size_t position = PositionOf(after) + 1;
     if (position < sheets_.size()) {
         try {
@@ -214,6 +246,7 @@ std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
 
 void Book::DeleteSheet(SheetEntry& sheet) {
     CheckSheet(sheet);
+    Touch();
     const auto visible = std::count_if(sheets_.begin(), sheets_.end(), [](const auto& s) { return IsVisible(*s); });
     if (IsVisible(sheet) && visible <= 1)
         throw RuntimeError(err::ApplicationDefined, "ブックには少なくとも 1 つの表示されたシートが必要です。");
@@ -245,6 +278,7 @@ std::size_t Book::VisibleSheetNear(std::size_t position) const {
 
 void Book::RenameSheet(SheetEntry& sheet, const std::string& name) {
     CheckSheet(sheet);
+    Touch();
     std::vector<std::string> others;
     for (const auto& other : sheets_) {
         if (other.get() != &sheet) others.push_back(other->name);
@@ -256,6 +290,7 @@ void Book::RenameSheet(SheetEntry& sheet, const std::string& name) {
 
 void Book::Select(SheetEntry& sheet, const Rect& area) {
     CheckSheet(sheet);
+    Touch();
     if (!IsActive(sheet))
         throw RuntimeError(err::ApplicationDefined, "Range クラスの Select メソッドが失敗しました。");
     sheet.selection = area;
@@ -263,6 +298,7 @@ void Book::Select(SheetEntry& sheet, const Rect& area) {
 
 SheetModel& Book::Edit(SheetEntry& sheet) {
     CheckSheet(sheet);
+    Touch();
     if (!sheet.model && ownWorkbook_) sheet.model = biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_);
     if (!sheet.model)
         throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name +
@@ -278,7 +314,7 @@ std::string Book::ValueText(const SheetEntry& sheet, int row, int column) const 
     try {
         stored = biff::FindStoredValue(sheet.records, row, column);
     } catch (const biff::FormatError&) {
-        throw RuntimeError(err::ApplicationDefined, biff::kDamaged);
+        throw RuntimeError(err::ApplicationDefined, biff::SheetRecordsDamaged(sheet.name));
     }
     if (!stored) return "";
     if (stored->isNumber) return NumberText(stored->number);
@@ -382,9 +418,12 @@ void Book::Write(const std::string& path) {
     } catch (const RuntimeError& e) {
         throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + e.description());
     } catch (const biff::FormatError&) {
-        throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + biff::kDamaged);
+        throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + biff::kRecordsDamaged);
     }
+    savedStamp_.reset();
     WriteFileAtomically(path, bytes);
+    savedStamp_ = StampOf(path);
+    savedChanges_ = changes_;
 }
 
 void Book::SaveAs(const std::string& path) {

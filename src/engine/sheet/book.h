@@ -4,11 +4,13 @@
 // the engine instance holding it.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/sheet/biff/globals.h"
 #include "engine/sheet/biff/book_file.h"
+#include "engine/sheet/saved_books.h"
 #include "engine/sheet/sheet_model.h"
 #include "engine/sheet/workbook.h"
 
@@ -76,8 +78,14 @@ public:
     SheetModel& Edit(SheetEntry& sheet);
     std::string ValueText(const SheetEntry& sheet, int row, int column) const;
 
-    void SetVisible(bool visible) { window_.hidden = !visible; }
-    void SetMinimized(bool minimized) { window_.minimized = minimized; }
+    void SetVisible(bool visible) {
+        Touch();
+        window_.hidden = !visible;
+    }
+    void SetMinimized(bool minimized) {
+        Touch();
+        window_.minimized = minimized;
+    }
 
     void SaveAs(const std::string& path);
     void Save();
@@ -92,6 +100,12 @@ private:
     std::size_t VisibleSheetNear(std::size_t position) const;
     void RemoveReferencesTo(const SheetEntry& sheet);
     void Write(const std::string& path);
+    void Touch() { ++changes_; }
+    // Whether the file at path_ holds exactly what this workbook holds.
+    bool SavedAndUnchanged() const { return savedStamp_ && savedChanges_ == changes_ && !path_.empty(); }
+    // The workbook's state moved into a new engine instance, ready to be
+    // bound again; this one keeps nothing.
+    std::shared_ptr<Book> MoveToNewInstance();
 
     std::shared_ptr<Instance> instance_;
     // Whether this engine wrote the workbook. Sheets of other applications
@@ -113,6 +127,11 @@ private:
     std::string path_;
     int maxDigitWidth_ = 7;
     std::uint16_t defaultRowTwips_ = 270;
+    // Changes made through the object model, and their count at the last
+    // save, whose file then had `savedStamp_`.
+    std::uint64_t changes_ = 0;
+    std::uint64_t savedChanges_ = 0;
+    std::optional<FileStamp> savedStamp_;
 };
 
 // The engine-wide standard font for workbooks created from now on.
