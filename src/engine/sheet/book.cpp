@@ -182,14 +182,20 @@ void Book::CheckSheet(const SheetEntry& sheet) const {
 void Book::Quit() {
     if (!instance_->running) return;
     instance_->running = false;
-    if (SavedAndUnchanged()) KeepSavedBook(path_, *savedStamp_, MoveToNewInstance());
+    if (SavedAndUnchanged()) {
+        const std::string path = path_;
+        const FileStamp stamp = *savedStamp_;
+        KeepSavedBook(path, stamp, MoveToNewInstance());
+    }
     // Unsaved changes are dropped and nothing of the workbook stays in memory.
     for (const auto& sheet : sheets_) {
         sheet->alive = false;
         sheet->model.reset();
         biff::RecordList().swap(sheet->records);
+        biff::Bytes().swap(sheet->encoded);
     }
     sheets_.clear();
+    std::vector<std::uint8_t>().swap(fileBuffer_);
     globals_ = biff::Globals();
     container_ = biff::BookFile();
 }
@@ -264,6 +270,7 @@ void Book::DeleteSheet(SheetEntry& sheet) {
     sheet.alive = false;
     sheet.model.reset();
     biff::RecordList().swap(sheet.records);
+    biff::Bytes().swap(sheet.encoded);
 }
 
 // The first visible sheet from `position` on, else the last one before it,
@@ -322,23 +329,58 @@ std::string Book::ValueText(const SheetEntry& sheet, int row, int column) const 
     return stored->sstIndex < strings.size() ? text::FromUtf16(strings[stored->sstIndex].chars) : "";
 }
 
-std::vector<std::uint8_t> Book::WorkbookStream() {
+void Book::EncodeSheet(SheetEntry& sheet, bool active) {
+    if (sheet.model && !sheet.recordsCurrent) {
+        biff::SheetWriteContext context{globals_, maxDigitWidth_,  defaultRowTwips_,
+                                        active,   sheet.selection, PhoneticFont()};
+        biff::WrittenSheet written = biff::WriteSheet(*sheet.model, context);
+        sheet.records = std::move(written.records);
+        sheet.stringRefs = written.stringRefs;
+        sheet.base = 0;
+        sheet.recordsCurrent = true;
+        sheet.encoded.clear();
+    }
+    const bool activeStale = activeChanged_ && (sheet.encoded.empty() || sheet.encodedActive != active);
+    if (sheet.encoded.empty() || activeStale || sheet.encodedSelection != sheet.selection) {
+        if (activeChanged_) biff::SetSheetActive(sheet.records, active);
+        if (biff::ReadSelection(sheet.records) != sheet.selection) biff::ReplaceSelection(sheet.records, sheet.selection);
+        sheet.encoded.clear();
+    }
+    if (!sheet.encoded.empty()) return;
+    sheet.encoded.reserve(biff::StreamSize(sheet.records));
+    sheet.encodedIndexAt = std::string::npos;
+    for (const biff::Record& record : sheet.records) {
+        if (record.type == biff::rt::Index && sheet.encodedIndexAt == std::string::npos)
+            sheet.encodedIndexAt = sheet.encoded.size() + 4;
+        biff::AppendRecord(sheet.encoded, record);
+    }
+    sheet.encodedActive = active;
+    sheet.encodedSelection = biff::ReadSelection(sheet.records);
+}
+
+namespace {
+
+// Moves the stream offsets in the sheet's INDEX, in its records and in
+// their encoded bytes alike.
+void PlaceSheet(SheetEntry& sheet, std::size_t offset) {
+    if (offset == sheet.base) return;
+    biff::RelocateIndex(sheet.records, static_cast<std::int64_t>(offset) - static_cast<std::int64_t>(sheet.base));
+    sheet.base = offset;
+    if (sheet.encodedIndexAt == std::string::npos) return;
+    const auto index = std::find_if(sheet.records.begin(), sheet.records.end(),
+                                    [](const biff::Record& r) { return r.type == biff::rt::Index; });
+    std::copy(index->data.begin(), index->data.end(),
+              sheet.encoded.begin() + static_cast<std::ptrdiff_t>(sheet.encodedIndexAt));
+}
+
+}  // namespace
+
+void Book::BuildWorkbookStream() {
     biff::Globals::Output output;
     std::int64_t stringRefs = otherStringRefs_;
     for (std::size_t i = 0; i < sheets_.size(); ++i) {
         SheetEntry& sheet = *sheets_[i];
-        const bool active = i == active_;
-        if (sheet.model && !sheet.recordsCurrent) {
-            biff::SheetWriteContext context{globals_, maxDigitWidth_,  defaultRowTwips_,
-                                            active,   sheet.selection, PhoneticFont()};
-            biff::WrittenSheet written = biff::WriteSheet(*sheet.model, context);
-            sheet.records = std::move(written.records);
-            sheet.stringRefs = written.stringRefs;
-            sheet.base = 0;
-            sheet.recordsCurrent = true;
-        }
-        if (activeChanged_) biff::SetSheetActive(sheet.records, active);
-        if (biff::ReadSelection(sheet.records) != sheet.selection) biff::ReplaceSelection(sheet.records, sheet.selection);
+        EncodeSheet(sheet, i == active_);
         output.sheets.push_back(biff::BoundSheet{text::ToUtf16(sheet.name), sheet.options, 0, sheet.boundBody});
         output.tabIds.push_back(sheet.tabId);
         stringRefs += sheet.stringRefs;
@@ -351,25 +393,26 @@ std::vector<std::uint8_t> Book::WorkbookStream() {
         output.window.selectedTabs = 1;
     }
     output.window.firstTab = std::min<std::uint16_t>(output.window.firstTab, static_cast<std::uint16_t>(sheets_.size() - 1));
-    biff::Globals::Emitted emitted = globals_.Emit(output);
-    std::vector<std::uint8_t>& stream = emitted.stream;
+    const biff::Globals::Emitted emitted = globals_.Emit(output);
+    // The buffer of the last save is reused: a workbook of thousands of
+    // sheets is saved after every page.
+    std::vector<std::uint8_t>& stream = container_.Workbook();
+    stream.assign(emitted.stream.begin(), emitted.stream.end());
     std::size_t total = stream.size() + tail_.size();
-    for (const auto& sheet : sheets_) total += biff::StreamSize(sheet->records);
+    for (const auto& sheet : sheets_) total += sheet->encoded.size();
     stream.reserve(std::max(total, MinStreamSize));
     for (std::size_t i = 0; i < sheets_.size(); ++i) {
         SheetEntry& sheet = *sheets_[i];
         const std::size_t offset = stream.size();
-        biff::RelocateIndex(sheet.records, static_cast<std::int64_t>(offset) - static_cast<std::int64_t>(sheet.base));
-        sheet.base = offset;
+        PlaceSheet(sheet, offset);
         biff::PutU32(stream, emitted.offsetFields[i], static_cast<std::uint32_t>(offset));
-        biff::AppendRecords(stream, sheet.records);
+        stream.insert(stream.end(), sheet.encoded.begin(), sheet.encoded.end());
     }
     // Padding is laid out anew when the records grew or shrank; anything
     // else after the last substream stays.
     const bool padding = std::all_of(tail_.begin(), tail_.end(), [](std::uint8_t b) { return b == 0; });
     if (!padding || stream.size() == storedLength_) stream.insert(stream.end(), tail_.begin(), tail_.end());
     if (stream.size() < MinStreamSize) stream.resize(MinStreamSize, 0);
-    return stream;
 }
 
 void Book::RemoveReferencesTo(const SheetEntry& sheet) {
@@ -390,7 +433,10 @@ void Book::RemoveReferencesTo(const SheetEntry& sheet) {
     globals_ = std::move(globals);
     std::size_t next = 0;
     for (const auto& other : sheets_) {
-        if (other.get() != &sheet && !other->model) other->records = std::move(copies[next++]);
+        if (other.get() != &sheet && !other->model) {
+            other->records = std::move(copies[next++]);
+            other->encoded.clear();
+        }
     }
 }
 
@@ -405,23 +451,22 @@ std::uint16_t Book::PhoneticFont() const { return globals_.FontCount() >= 5 ? 5 
 
 std::vector<std::uint8_t> Book::FileBytes() {
     CheckRunning();
-    container_.Workbook() = WorkbookStream();
-    std::vector<std::uint8_t> bytes = biff::WriteBookFile(container_);
-    std::vector<std::uint8_t>().swap(container_.Workbook());
-    return bytes;
+    BuildWorkbookStream();
+    return biff::WriteBookFile(container_);
 }
 
 void Book::Write(const std::string& path) {
-    std::vector<std::uint8_t> bytes;
     try {
-        bytes = FileBytes();
+        CheckRunning();
+        BuildWorkbookStream();
+        biff::WriteBookFile(container_, fileBuffer_);
     } catch (const RuntimeError& e) {
         throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + e.description());
     } catch (const biff::FormatError&) {
         throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + biff::kRecordsDamaged);
     }
     savedStamp_.reset();
-    WriteFileAtomically(path, bytes);
+    WriteFileAtomically(path, fileBuffer_);
     savedStamp_ = StampOf(path);
     savedChanges_ = changes_;
 }

@@ -46,6 +46,13 @@ struct SheetEntry {
     std::uint32_t stringRefs = 0;
     Rect selection;
     bool alive = true;
+    // `records` as the last save wrote them, while they have not changed
+    // since; then also the active state and selection they carry, and
+    // where the INDEX body lies in them (npos: none).
+    biff::Bytes encoded;
+    bool encodedActive = false;
+    Rect encodedSelection;
+    std::size_t encodedIndexAt = 0;
 };
 
 class Book {
@@ -94,7 +101,11 @@ public:
 
 private:
     Book();
-    std::vector<std::uint8_t> WorkbookStream();
+    // Builds the Workbook stream into container_.Workbook().
+    void BuildWorkbookStream();
+    // Brings `sheet`'s records and their encoded bytes up to date for a
+    // save that puts them at stream offset `offset`.
+    void EncodeSheet(SheetEntry& sheet, bool active);
     std::uint16_t PhoneticFont() const;
     bool HasVbaProject() const;
     std::size_t VisibleSheetNear(std::size_t position) const;
@@ -132,6 +143,8 @@ private:
     std::uint64_t changes_ = 0;
     std::uint64_t savedChanges_ = 0;
     std::optional<FileStamp> savedStamp_;
+    // The last file written; kept for its memory.
+    std::vector<std::uint8_t> fileBuffer_;
 };
 
 // The engine-wide standard font for workbooks created from now on.

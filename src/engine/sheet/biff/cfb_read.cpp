@@ -169,6 +169,12 @@ BookFile ReadBookFile(const Bytes& file) {
 }
 
 Bytes WriteBookFile(const BookFile& book) {
+    Bytes file;
+    WriteBookFile(book, file);
+    return file;
+}
+
+void WriteBookFile(const BookFile& book, Bytes& file) {
     LogGuard log;
     Owned<GsfOutput> sink(gsf_output_memory_new());
     {
@@ -180,7 +186,7 @@ Bytes WriteBookFile(const BookFile& book) {
     if (!log.Clean()) throw RuntimeError(err::DeviceIo);
     const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.get()));
     const auto size = static_cast<std::size_t>(gsf_output_size(sink.get()));
-    return Bytes(bytes, bytes + size);
+    file.assign(bytes, bytes + size);
 }
 
 }  // namespace kolumbra::sheet::biff
