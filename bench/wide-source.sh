@@ -1,5 +1,6 @@
-# Sourced by the bench scripts. make_wide_source FOLDER DSN: a SQLite
-# database of 200 tables T001..T200 of 20 VARCHAR fields each in FOLDER,
+# Sourced by the bench scripts. make_wide_source FOLDER DSN [TABLES]: a
+# SQLite database of TABLES (default 200) tables T0001.. of 20 VARCHAR
+# fields each in FOLDER,
 # and FOLDER/odbc.ini naming it as data source DSN through the SQLite3 ODBC
 # driver. Run the command under ODBCINI=FOLDER/odbc.ini ODBCSYSINI=FOLDER.
 make_wide_source() {
@@ -8,8 +9,8 @@ make_wide_source() {
   {
     echo "BEGIN;"
     t=1
-    while [ $t -le 200 ]; do
-      printf 'CREATE TABLE T%03d (' $t
+    while [ $t -le "${3:-200}" ]; do
+      printf 'CREATE TABLE T%04d (' $t
       f=1
       while [ $f -le 20 ]; do
         [ $f -gt 1 ] && printf ', '
@@ -21,6 +22,7 @@ make_wide_source() {
     done
     echo "COMMIT;"
   } >"$1/wide.sql"
+  rm -f "$1/wide.db"
   sqlite3 "$1/wide.db" ".read $1/wide.sql"
   printf '[%s]\nDriver=%s\nDatabase=%s\n' "$2" "$driver" "$1/wide.db" >"$1/odbc.ini"
   : >"$1/odbcinst.ini"

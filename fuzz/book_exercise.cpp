@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -25,13 +26,16 @@ void WriteInput(const std::string& path, const std::uint8_t* bytes, std::size_t 
 }
 
 // Reads the corner of every sheet: stored values come from the records.
-void ReadEverySheet(Sheets& sheets) {
+// Returns every name and value read.
+std::string ReadEverySheet(Sheets& sheets) {
+    std::string read;
     for (int i = 1; i <= sheets.Count(); ++i) {
         Worksheet sheet = sheets.Item(i);
-        (void)sheet.Name();
+        read += sheet.Name() + '\n';
         for (int row = 1; row <= 12; ++row)
-            for (int column = 1; column <= 6; ++column) (void)sheet.Cells(row, column).Value();
+            for (int column = 1; column <= 6; ++column) read += sheet.Cells(row, column).Value() + '\t';
     }
+    return read;
 }
 
 // What the table export does with a bound workbook: a sheet after the last,
@@ -58,13 +62,24 @@ void EditAndDelete(Sheets& sheets) {
     }
 }
 
+std::string BindAndRead(const std::string& path) {
+    auto book = sheet::GetWorkbook(path);
+    Sheets sheets = book->GetSheets();
+    std::string read = ReadEverySheet(sheets);
+    book->GetApplication().Quit();
+    return read;
+}
+
+// The saved workbook bound again twice: as the engine kept it after the
+// save, and from a copy of the file, which is parsed. Both must read alike.
 void BindAgain(const std::string& path, ExerciseOutcome& outcome) {
+    const std::string copy = path + ".copy.xls";
     try {
-        auto again = sheet::GetWorkbook(path);
-        Sheets sheets = again->GetSheets();
-        ReadEverySheet(sheets);
-        again->GetApplication().Quit();
-        outcome.reboundCleanly = true;
+        std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
+        if (BindAndRead(path) == BindAndRead(copy))
+            outcome.reboundCleanly = true;
+        else
+            outcome.reboundError = "the workbook kept after the save reads otherwise than its file";
     } catch (const RuntimeError& e) {
         outcome.reboundError = e.description();
     }

@@ -115,7 +115,15 @@ std::shared_ptr<Book> Book::Create() {
     return book;
 }
 
-std::shared_ptr<Book> Book::Bind(const std::string& path) { return FromBytes(ReadWholeFile(path), path); }
+std::shared_ptr<Book> Book::Bind(const std::string& path) {
+    // A workbook this process saved and quit is taken back as it was, as
+    // long as nobody changed the file since.
+    if (std::shared_ptr<Book> kept = TakeSavedBook(std::filesystem::absolute(path).string())) {
+        kept->instance_->book = kept;
+        return kept;
+    }
+    return FromBytes(ReadWholeFile(path), path);
+}
 
 std::shared_ptr<Book> Book::FromBytes(const std::vector<std::uint8_t>& file, const std::string& path) {
     std::shared_ptr<Book> book(new Book());
@@ -148,7 +156,7 @@ std::shared_ptr<Book> Book::FromBytes(const std::vector<std::uint8_t>& file, con
         sheet->selection = biff::ReadSelection(sheet->records);
         book->sheets_.push_back(std::move(sheet));
     }
-    if (book->sheets_.empty()) RefuseFile(path, "シートがありません。");
+    if (book->sheets_.empty()) RefuseFile(path, biff::kNoSheets);
     book->otherStringRefs_ = static_cast<std::int64_t>(book->globals_.StoredStringRefs()) - labelRefs;
     const std::uint16_t twips = book->globals_.StandardFont().twips;
     book->window_ = book->globals_.Window();
@@ -174,15 +182,44 @@ void Book::CheckSheet(const SheetEntry& sheet) const {
 void Book::Quit() {
     if (!instance_->running) return;
     instance_->running = false;
+    if (SavedAndUnchanged()) {
+        const std::string path = path_;
+        const FileStamp stamp = *savedStamp_;
+        KeepSavedBook(path, stamp, MoveToNewInstance());
+    }
     // Unsaved changes are dropped and nothing of the workbook stays in memory.
     for (const auto& sheet : sheets_) {
         sheet->alive = false;
         sheet->model.reset();
         biff::RecordList().swap(sheet->records);
+        biff::Bytes().swap(sheet->encoded);
     }
     sheets_.clear();
+    std::vector<std::uint8_t>().swap(fileBuffer_);
     globals_ = biff::Globals();
     container_ = biff::BookFile();
+}
+
+std::shared_ptr<Book> Book::MoveToNewInstance() {
+    std::shared_ptr<Book> moved(new Book());
+    std::shared_ptr<Instance> fresh = std::move(moved->instance_);
+    std::shared_ptr<Instance> own = std::move(instance_);
+    // The objects handed out so far refer to the old sheet entries; they
+    // stay with the ended instance.
+    std::vector<std::shared_ptr<SheetEntry>> sheets;
+    for (const auto& sheet : sheets_) {
+        auto entry = std::make_shared<SheetEntry>(std::move(*sheet));
+        // A saved sheet is read back from its records when edited, as from
+        // the file.
+        if (entry->recordsCurrent) entry->model.reset();
+        sheets.push_back(std::move(entry));
+        sheet->alive = false;
+    }
+    *moved = std::move(*this);
+    moved->instance_ = std::move(fresh);
+    moved->sheets_ = std::move(sheets);
+    instance_ = std::move(own);
+    return moved;
 }
 
 std::size_t Book::PositionOf(const SheetEntry& sheet) const {
@@ -194,6 +231,7 @@ std::size_t Book::PositionOf(const SheetEntry& sheet) const {
 
 std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
     CheckSheet(after);
+    Touch();
     const std::size_t position = PositionOf(after) + 1;
     if (position < sheets_.size()) {
         try {
@@ -214,6 +252,7 @@ std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
 
 void Book::DeleteSheet(SheetEntry& sheet) {
     CheckSheet(sheet);
+    Touch();
     const auto visible = std::count_if(sheets_.begin(), sheets_.end(), [](const auto& s) { return IsVisible(*s); });
     if (IsVisible(sheet) && visible <= 1)
         throw RuntimeError(err::ApplicationDefined, "ブックには少なくとも 1 つの表示されたシートが必要です。");
@@ -231,6 +270,7 @@ void Book::DeleteSheet(SheetEntry& sheet) {
     sheet.alive = false;
     sheet.model.reset();
     biff::RecordList().swap(sheet.records);
+    biff::Bytes().swap(sheet.encoded);
 }
 
 // The first visible sheet from `position` on, else the last one before it,
@@ -245,6 +285,7 @@ std::size_t Book::VisibleSheetNear(std::size_t position) const {
 
 void Book::RenameSheet(SheetEntry& sheet, const std::string& name) {
     CheckSheet(sheet);
+    Touch();
     std::vector<std::string> others;
     for (const auto& other : sheets_) {
         if (other.get() != &sheet) others.push_back(other->name);
@@ -256,6 +297,7 @@ void Book::RenameSheet(SheetEntry& sheet, const std::string& name) {
 
 void Book::Select(SheetEntry& sheet, const Rect& area) {
     CheckSheet(sheet);
+    Touch();
     if (!IsActive(sheet))
         throw RuntimeError(err::ApplicationDefined, "Range クラスの Select メソッドが失敗しました。");
     sheet.selection = area;
@@ -263,6 +305,7 @@ void Book::Select(SheetEntry& sheet, const Rect& area) {
 
 SheetModel& Book::Edit(SheetEntry& sheet) {
     CheckSheet(sheet);
+    Touch();
     if (!sheet.model && ownWorkbook_) sheet.model = biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_);
     if (!sheet.model)
         throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name +
@@ -278,7 +321,7 @@ std::string Book::ValueText(const SheetEntry& sheet, int row, int column) const 
     try {
         stored = biff::FindStoredValue(sheet.records, row, column);
     } catch (const biff::FormatError&) {
-        throw RuntimeError(err::ApplicationDefined, biff::kDamaged);
+        throw RuntimeError(err::ApplicationDefined, biff::SheetRecordsDamaged(sheet.name));
     }
     if (!stored) return "";
     if (stored->isNumber) return NumberText(stored->number);
@@ -286,23 +329,58 @@ std::string Book::ValueText(const SheetEntry& sheet, int row, int column) const 
     return stored->sstIndex < strings.size() ? text::FromUtf16(strings[stored->sstIndex].chars) : "";
 }
 
-std::vector<std::uint8_t> Book::WorkbookStream() {
+void Book::EncodeSheet(SheetEntry& sheet, bool active) {
+    if (sheet.model && !sheet.recordsCurrent) {
+        biff::SheetWriteContext context{globals_, maxDigitWidth_,  defaultRowTwips_,
+                                        active,   sheet.selection, PhoneticFont()};
+        biff::WrittenSheet written = biff::WriteSheet(*sheet.model, context);
+        sheet.records = std::move(written.records);
+        sheet.stringRefs = written.stringRefs;
+        sheet.base = 0;
+        sheet.recordsCurrent = true;
+        sheet.encoded.clear();
+    }
+    const bool activeStale = activeChanged_ && (sheet.encoded.empty() || sheet.encodedActive != active);
+    if (sheet.encoded.empty() || activeStale || sheet.encodedSelection != sheet.selection) {
+        if (activeChanged_) biff::SetSheetActive(sheet.records, active);
+        if (biff::ReadSelection(sheet.records) != sheet.selection) biff::ReplaceSelection(sheet.records, sheet.selection);
+        sheet.encoded.clear();
+    }
+    if (!sheet.encoded.empty()) return;
+    sheet.encoded.reserve(biff::StreamSize(sheet.records));
+    sheet.encodedIndexAt = std::string::npos;
+    for (const biff::Record& record : sheet.records) {
+        if (record.type == biff::rt::Index && sheet.encodedIndexAt == std::string::npos)
+            sheet.encodedIndexAt = sheet.encoded.size() + 4;
+        biff::AppendRecord(sheet.encoded, record);
+    }
+    sheet.encodedActive = active;
+    sheet.encodedSelection = biff::ReadSelection(sheet.records);
+}
+
+namespace {
+
+// Moves the stream offsets in the sheet's INDEX, in its records and in
+// their encoded bytes alike.
+void PlaceSheet(SheetEntry& sheet, std::size_t offset) {
+    if (offset == sheet.base) return;
+    biff::RelocateIndex(sheet.records, static_cast<std::int64_t>(offset) - static_cast<std::int64_t>(sheet.base));
+    sheet.base = offset;
+    if (sheet.encodedIndexAt == std::string::npos) return;
+    const auto index = std::find_if(sheet.records.begin(), sheet.records.end(),
+                                    [](const biff::Record& r) { return r.type == biff::rt::Index; });
+    std::copy(index->data.begin(), index->data.end(),
+              sheet.encoded.begin() + static_cast<std::ptrdiff_t>(sheet.encodedIndexAt));
+}
+
+}  // namespace
+
+void Book::BuildWorkbookStream() {
     biff::Globals::Output output;
     std::int64_t stringRefs = otherStringRefs_;
     for (std::size_t i = 0; i < sheets_.size(); ++i) {
         SheetEntry& sheet = *sheets_[i];
-        const bool active = i == active_;
-        if (sheet.model && !sheet.recordsCurrent) {
-            biff::SheetWriteContext context{globals_, maxDigitWidth_,  defaultRowTwips_,
-                                            active,   sheet.selection, PhoneticFont()};
-            biff::WrittenSheet written = biff::WriteSheet(*sheet.model, context);
-            sheet.records = std::move(written.records);
-            sheet.stringRefs = written.stringRefs;
-            sheet.base = 0;
-            sheet.recordsCurrent = true;
-        }
-        if (activeChanged_) biff::SetSheetActive(sheet.records, active);
-        if (biff::ReadSelection(sheet.records) != sheet.selection) biff::ReplaceSelection(sheet.records, sheet.selection);
+        EncodeSheet(sheet, i == active_);
         output.sheets.push_back(biff::BoundSheet{text::ToUtf16(sheet.name), sheet.options, 0, sheet.boundBody});
         output.tabIds.push_back(sheet.tabId);
         stringRefs += sheet.stringRefs;
@@ -315,25 +393,26 @@ std::vector<std::uint8_t> Book::WorkbookStream() {
         output.window.selectedTabs = 1;
     }
     output.window.firstTab = std::min<std::uint16_t>(output.window.firstTab, static_cast<std::uint16_t>(sheets_.size() - 1));
-    biff::Globals::Emitted emitted = globals_.Emit(output);
-    std::vector<std::uint8_t>& stream = emitted.stream;
+    const biff::Globals::Emitted emitted = globals_.Emit(output);
+    // The buffer of the last save is reused: a workbook of thousands of
+    // sheets is saved after every page.
+    std::vector<std::uint8_t>& stream = container_.Workbook();
+    stream.assign(emitted.stream.begin(), emitted.stream.end());
     std::size_t total = stream.size() + tail_.size();
-    for (const auto& sheet : sheets_) total += biff::StreamSize(sheet->records);
+    for (const auto& sheet : sheets_) total += sheet->encoded.size();
     stream.reserve(std::max(total, MinStreamSize));
     for (std::size_t i = 0; i < sheets_.size(); ++i) {
         SheetEntry& sheet = *sheets_[i];
         const std::size_t offset = stream.size();
-        biff::RelocateIndex(sheet.records, static_cast<std::int64_t>(offset) - static_cast<std::int64_t>(sheet.base));
-        sheet.base = offset;
+        PlaceSheet(sheet, offset);
         biff::PutU32(stream, emitted.offsetFields[i], static_cast<std::uint32_t>(offset));
-        biff::AppendRecords(stream, sheet.records);
+        stream.insert(stream.end(), sheet.encoded.begin(), sheet.encoded.end());
     }
     // Padding is laid out anew when the records grew or shrank; anything
     // else after the last substream stays.
     const bool padding = std::all_of(tail_.begin(), tail_.end(), [](std::uint8_t b) { return b == 0; });
     if (!padding || stream.size() == storedLength_) stream.insert(stream.end(), tail_.begin(), tail_.end());
     if (stream.size() < MinStreamSize) stream.resize(MinStreamSize, 0);
-    return stream;
 }
 
 void Book::RemoveReferencesTo(const SheetEntry& sheet) {
@@ -354,7 +433,10 @@ void Book::RemoveReferencesTo(const SheetEntry& sheet) {
     globals_ = std::move(globals);
     std::size_t next = 0;
     for (const auto& other : sheets_) {
-        if (other.get() != &sheet && !other->model) other->records = std::move(copies[next++]);
+        if (other.get() != &sheet && !other->model) {
+            other->records = std::move(copies[next++]);
+            other->encoded.clear();
+        }
     }
 }
 
@@ -369,22 +451,24 @@ std::uint16_t Book::PhoneticFont() const { return globals_.FontCount() >= 5 ? 5 
 
 std::vector<std::uint8_t> Book::FileBytes() {
     CheckRunning();
-    container_.Workbook() = WorkbookStream();
-    std::vector<std::uint8_t> bytes = biff::WriteBookFile(container_);
-    std::vector<std::uint8_t>().swap(container_.Workbook());
-    return bytes;
+    BuildWorkbookStream();
+    return biff::WriteBookFile(container_);
 }
 
 void Book::Write(const std::string& path) {
-    std::vector<std::uint8_t> bytes;
     try {
-        bytes = FileBytes();
+        CheckRunning();
+        BuildWorkbookStream();
+        biff::WriteBookFile(container_, fileBuffer_);
     } catch (const RuntimeError& e) {
         throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + e.description());
     } catch (const biff::FormatError&) {
-        throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + biff::kDamaged);
+        throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + biff::kRecordsDamaged);
     }
-    WriteFileAtomically(path, bytes);
+    savedStamp_.reset();
+    WriteFileAtomically(path, fileBuffer_);
+    savedStamp_ = StampOf(path);
+    savedChanges_ = changes_;
 }
 
 void Book::SaveAs(const std::string& path) {

@@ -4,11 +4,13 @@
 // the engine instance holding it.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/sheet/biff/globals.h"
 #include "engine/sheet/biff/book_file.h"
+#include "engine/sheet/saved_books.h"
 #include "engine/sheet/sheet_model.h"
 #include "engine/sheet/workbook.h"
 
@@ -44,6 +46,13 @@ struct SheetEntry {
     std::uint32_t stringRefs = 0;
     Rect selection;
     bool alive = true;
+    // `records` as the last save wrote them, while they have not changed
+    // since; then also the active state and selection they carry, and
+    // where the INDEX body lies in them (npos: none).
+    biff::Bytes encoded;
+    bool encodedActive = false;
+    Rect encodedSelection;
+    std::size_t encodedIndexAt = 0;
 };
 
 class Book {
@@ -76,8 +85,14 @@ public:
     SheetModel& Edit(SheetEntry& sheet);
     std::string ValueText(const SheetEntry& sheet, int row, int column) const;
 
-    void SetVisible(bool visible) { window_.hidden = !visible; }
-    void SetMinimized(bool minimized) { window_.minimized = minimized; }
+    void SetVisible(bool visible) {
+        Touch();
+        window_.hidden = !visible;
+    }
+    void SetMinimized(bool minimized) {
+        Touch();
+        window_.minimized = minimized;
+    }
 
     void SaveAs(const std::string& path);
     void Save();
@@ -86,12 +101,22 @@ public:
 
 private:
     Book();
-    std::vector<std::uint8_t> WorkbookStream();
+    // Builds the Workbook stream into container_.Workbook().
+    void BuildWorkbookStream();
+    // Brings `sheet`'s records and their encoded bytes up to date for a
+    // save that puts them at stream offset `offset`.
+    void EncodeSheet(SheetEntry& sheet, bool active);
     std::uint16_t PhoneticFont() const;
     bool HasVbaProject() const;
     std::size_t VisibleSheetNear(std::size_t position) const;
     void RemoveReferencesTo(const SheetEntry& sheet);
     void Write(const std::string& path);
+    void Touch() { ++changes_; }
+    // Whether the file at path_ holds exactly what this workbook holds.
+    bool SavedAndUnchanged() const { return savedStamp_ && savedChanges_ == changes_ && !path_.empty(); }
+    // The workbook's state moved into a new engine instance, ready to be
+    // bound again; this one keeps nothing.
+    std::shared_ptr<Book> MoveToNewInstance();
 
     std::shared_ptr<Instance> instance_;
     // Whether this engine wrote the workbook. Sheets of other applications
@@ -113,6 +138,13 @@ private:
     std::string path_;
     int maxDigitWidth_ = 7;
     std::uint16_t defaultRowTwips_ = 270;
+    // Changes made through the object model, and their count at the last
+    // save, whose file then had `savedStamp_`.
+    std::uint64_t changes_ = 0;
+    std::uint64_t savedChanges_ = 0;
+    std::optional<FileStamp> savedStamp_;
+    // The last file written; kept for its memory.
+    std::vector<std::uint8_t> fileBuffer_;
 };
 
 // The engine-wide standard font for workbooks created from now on.

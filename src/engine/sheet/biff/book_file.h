@@ -40,5 +40,7 @@ BookFile ReadBookFile(const Bytes& file);
 
 // Puts the parts together again as a compound file.
 Bytes WriteBookFile(const BookFile& book);
+// The same into `file`, whose memory is reused.
+void WriteBookFile(const BookFile& book, Bytes& file);
 
 }  // namespace kolumbra::sheet::biff

@@ -18,9 +18,9 @@ struct BookStream {
     Bytes tail;
 };
 
-// Raises a RuntimeError with the reason (kOldFormat, kEncrypted, kDamaged)
-// for a stream that is not BIFF8, is encrypted, is cut short or whose
-// directory does not match its substreams.
+// Raises a RuntimeError with the reason (refusal.h) for a stream that is
+// not BIFF8, is encrypted, is cut short or whose directory does not match
+// its substreams.
 BookStream ReadBookStream(const Bytes& stream);
 
 }  // namespace kolumbra::sheet::biff

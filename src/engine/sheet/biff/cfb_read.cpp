@@ -1,7 +1,7 @@
 // Compound-file reading and writing through libgsf.
 
 #include "engine/sheet/biff/book_file.h"
-#include "engine/sheet/biff/cfb_names.h"
+#include "engine/sheet/biff/cfb_check.h"
 #include "engine/sheet/biff/refusal.h"
 
 #include <gsf/gsf-infile-msole.h>
@@ -70,22 +70,12 @@ bool HasCompoundSignature(const Bytes& file) {
     return file.size() >= 512 && std::equal(std::begin(kSignature), std::end(kSignature), file.begin());
 }
 
-// libgsf takes a sector cut short by the end of the file as missing and
-// drops, without a warning, the directory entries it held: whole streams
-// and storages (VBA projects, summary information) would be lost on save.
-// Containers are written in whole sectors: a file that ends inside one was
-// cut short.
-bool EndsOnSectorBoundary(const Bytes& file) {
-    const unsigned shift = file[0x1E] | file[0x1F] << 8;
-    return (shift != 9 && shift != 12) || file.size() % (std::size_t{1} << shift) == 0;
-}
-
 // A stream can never be longer than the file that holds it.
-Bytes ReadStream(GsfInput* input, std::size_t fileSize) {
+Bytes ReadStream(GsfInput* input, const std::string& name, std::size_t fileSize) {
     const gsf_off_t size = gsf_input_size(input);
-    if (size < 0 || static_cast<std::uint64_t>(size) > fileSize) Refuse(kDamaged);
+    if (size < 0 || static_cast<std::uint64_t>(size) > fileSize) Refuse(StreamCut(name));
     Bytes data(static_cast<std::size_t>(size));
-    if (size > 0 && gsf_input_read(input, data.size(), data.data()) == nullptr) Refuse(kDamaged);
+    if (size > 0 && gsf_input_read(input, data.size(), data.data()) == nullptr) Refuse(StreamCut(name));
     return data;
 }
 
@@ -94,7 +84,7 @@ void ReadChildren(GsfInfile* storage, CfbEntry& into, std::size_t fileSize) {
     for (int i = 0; i < count; ++i) {
         const char* name = gsf_infile_name_by_index(storage, i);
         Owned<GsfInput> child(gsf_infile_child_by_index(storage, i));
-        if (child == nullptr || name == nullptr) Refuse(kDamaged);
+        if (child == nullptr || name == nullptr) Refuse(kEntryUnreadable);
         CfbEntry entry;
         entry.name = name;
         GsfInfile* asStorage = GSF_INFILE(child.get());
@@ -103,7 +93,7 @@ void ReadChildren(GsfInfile* storage, CfbEntry& into, std::size_t fileSize) {
             gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(asStorage), entry.classId.data());
             ReadChildren(asStorage, entry, fileSize);
         } else {
-            entry.data = ReadStream(child.get(), fileSize);
+            entry.data = ReadStream(child.get(), entry.name, fileSize);
         }
         into.children.push_back(std::move(entry));
     }
@@ -152,21 +142,26 @@ void WriteChildren(GsfOutfile* storage, const CfbEntry& from) {
 
 BookFile ReadBookFile(const Bytes& file) {
     if (!HasCompoundSignature(file)) Refuse(IsBareOldStream(file) ? kOldFormat : kNotCompoundFile);
-    if (!EndsOnSectorBoundary(file) || !DirectoryNamesEndInNul(file)) Refuse(kDamaged);
+    // libgsf takes a sector cut short by the end of the file as missing and
+    // drops, without a warning, the directory entries it held: whole streams
+    // and storages (VBA projects, summary information) would be lost on save.
+    const std::optional<std::size_t> length = WholeSectorLength(file);
+    if (!length) Refuse(kCutInsideSector);
+    if (!DirectoryNamesEndInNul(file)) Refuse(kNameWithoutNul);
     LogGuard log;
     BookFile book;
     {
-        Owned<GsfInput> input(gsf_input_memory_new(file.data(), static_cast<gsf_off_t>(file.size()), FALSE));
+        Owned<GsfInput> input(gsf_input_memory_new(file.data(), static_cast<gsf_off_t>(*length), FALSE));
         GError* error = nullptr;
         Owned<GsfInfile> root(gsf_infile_msole_new(input.get(), &error));
         if (root == nullptr) {
             if (error != nullptr) g_error_free(error);
-            Refuse(kDamaged);
+            Refuse(kContainerUnreadable);
         }
         gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(root.get()), book.root.classId.data());
-        ReadChildren(root.get(), book.root, file.size());
+        ReadChildren(root.get(), book.root, *length);
     }
-    if (!log.Clean()) Refuse(kDamaged);
+    if (!log.Clean()) Refuse(kContainerInconsistent);
     const std::optional<std::size_t> workbook = FindWorkbookStream(book.root.children);
     if (!workbook) Refuse(kNoWorkbookStream);
     book.workbookIndex = *workbook;
@@ -174,6 +169,12 @@ BookFile ReadBookFile(const Bytes& file) {
 }
 
 Bytes WriteBookFile(const BookFile& book) {
+    Bytes file;
+    WriteBookFile(book, file);
+    return file;
+}
+
+void WriteBookFile(const BookFile& book, Bytes& file) {
     LogGuard log;
     Owned<GsfOutput> sink(gsf_output_memory_new());
     {
@@ -185,7 +186,7 @@ Bytes WriteBookFile(const BookFile& book) {
     if (!log.Clean()) throw RuntimeError(err::DeviceIo);
     const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.get()));
     const auto size = static_cast<std::size_t>(gsf_output_size(sink.get()));
-    return Bytes(bytes, bytes + size);
+    file.assign(bytes, bytes + size);
 }
 
 }  // namespace kolumbra::sheet::biff

@@ -23,8 +23,9 @@ fuzz::ExerciseOutcome Exercise(const fs::path& file, const std::string& work) {
 TEST(BindingPass, EverySampleWorkbookIsExtendedSavedAndBindsAgain) {
     kolumbra::testing::TempDir dir;
     std::vector<fs::path> samples = ForeignFixtures();
-    for (const auto& own : fs::directory_iterator(KOLUMBRA_SOURCE_DIR "/fuzz/seeds")) samples.push_back(own.path());
-    ASSERT_GE(samples.size(), 8u);
+    for (const char* folder : {KOLUMBRA_SOURCE_DIR "/fuzz/seeds", KOLUMBRA_SOURCE_DIR "/tests/engine/sheet/foreign/quirks"})
+        for (const auto& own : fs::directory_iterator(folder)) samples.push_back(own.path());
+    ASSERT_GE(samples.size(), 12u);
     for (const fs::path& sample : samples) {
         const fuzz::ExerciseOutcome outcome = Exercise(sample, dir.path());
         EXPECT_EQ(outcome.error, "") << sample.filename();

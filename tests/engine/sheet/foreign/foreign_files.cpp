@@ -1,6 +1,7 @@
 #include "foreign_files.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "engine/sheet/biff/bytes.h"
 #include "temp_dir.h"
@@ -9,10 +10,17 @@ namespace kolumbra::sheet::testing {
 
 std::vector<std::filesystem::path> ForeignFixtures() {
     std::vector<std::filesystem::path> files;
-    for (const auto& e : std::filesystem::directory_iterator(KOLUMBRA_FIXTURES "/xls"))
-        if (e.path().extension() == ".xls") files.push_back(e.path());
-    std::sort(files.begin(), files.end());
+    for (const char* folder : {KOLUMBRA_FIXTURES "/xls", KOLUMBRA_FIXTURES "/xls-quirks"})
+        for (const auto& e : std::filesystem::directory_iterator(folder))
+            if (e.path().extension() == ".xls") files.push_back(e.path());
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.filename() < b.filename(); });
     return files;
+}
+
+std::filesystem::path ForeignFixture(const std::string& name) {
+    for (const auto& path : ForeignFixtures())
+        if (path.filename() == name) return path;
+    throw std::runtime_error("no fixture " + name);
 }
 
 biff::Bytes ReadFile(const std::string& path) {

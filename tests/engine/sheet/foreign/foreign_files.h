@@ -11,8 +11,11 @@
 
 namespace kolumbra::sheet::testing {
 
-// Every .xls file of the shared fixtures, sorted by name.
+// Every .xls file of the shared fixtures, the workbooks with container
+// quirks among them, sorted by name.
 std::vector<std::filesystem::path> ForeignFixtures();
+// The one of them with that file name.
+std::filesystem::path ForeignFixture(const std::string& name);
 
 biff::Bytes ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const biff::Bytes& bytes);

@@ -1,6 +1,6 @@
 // Damaged copies of the fixtures that the mutation campaign
 // (scripts/mutate-xls) found bound and saved with something lost: each is
-// refused as damaged, with the file left as it was. Each damage is a patch in
+// refused with the reason, with the file left as it was. Each damage is a patch in
 // mutants/: comment lines, the fixture's name, then "offset byte byte ..."
 // lines (hex bytes at a decimal file offset) or "truncate size".
 
@@ -42,33 +42,38 @@ biff::Bytes PatchedFixture(const std::string& patchName) {
     return bytes;
 }
 
-class Mutant : public ::testing::TestWithParam<const char*> {};
+struct Damage {
+    const char* patch;
+    std::string why;
+};
 
-TEST_P(Mutant, IsRefusedAsDamagedAndLeftAsItWas) {
+class Mutant : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(Mutant, IsRefusedWithTheReasonAndLeftAsItWas) {
     kolumbra::testing::TempDir dir;
     const std::string path = dir.file("mutant.xls");
-    const biff::Bytes bytes = PatchedFixture(GetParam());
+    const biff::Bytes bytes = PatchedFixture(GetParam().patch);
     WriteFile(path, bytes);
     try {
         GetWorkbook(path)->SaveAs(dir.file("saved.xls"));
         ADD_FAILURE() << "the mutant was bound";
     } catch (const RuntimeError& e) {
         EXPECT_EQ(e.number(), err::ApplicationDefined);
-        EXPECT_EQ(e.description(), "'" + path + "' をブックとして開けません。" + biff::kDamaged);
+        EXPECT_EQ(e.description(), "'" + path + "' をブックとして開けません。" + GetParam().why);
     }
     EXPECT_EQ(ReadFile(path), bytes);
 }
 
 // Named for the fault each one showed.
-const char* const Mutants[] = {
-    "chartsheets-unlisted-worksheet-dropped",
-    "chartsheets-directory-sector-cut-vba-lost",
-    "jp-vba-directory-sector-cut-summary-lost",
-    "jp-vba-project-name-without-nul-renamed",
+const Damage Mutants[] = {
+    {"chartsheets-unlisted-worksheet-dropped", biff::kUnlistedData},
+    {"chartsheets-directory-sector-cut-vba-lost", biff::kCutInsideSector},
+    {"jp-vba-directory-sector-cut-summary-lost", biff::kCutInsideSector},
+    {"jp-vba-project-name-without-nul-renamed", biff::kNameWithoutNul},
 };
 
 INSTANTIATE_TEST_SUITE_P(Campaign, Mutant, ::testing::ValuesIn(Mutants), [](const auto& info) {
-    std::string name = info.param;
+    std::string name = info.param.patch;
     for (char& c : name) c = c == '-' ? '_' : c;
     return name;
 });

@@ -7,6 +7,7 @@
 #include "engine/sheet/biff/bytes.h"
 #include "engine/sheet/biff/record_types.h"
 #include "engine/sheet/biff/refusal.h"
+#include "engine/sheet/biff/stream.h"
 #include "engine/sheet/workbook.h"
 #include "foreign_files.h"
 #include "temp_dir.h"
@@ -56,6 +57,16 @@ std::vector<std::size_t> BoundSheetOffsets(const Bytes& stream) {
     return at;
 }
 
+// The Workbook stream's directory entry in a fixture written with 512-byte
+// sectors: its size field.
+std::size_t WorkbookSizeField(const Bytes& file) {
+    const std::size_t directory = (biff::GetU32(file, 0x30) + 1) * 512;
+    for (std::size_t entry = directory; entry < directory + 512; entry += 128)
+        if (biff::GetU16(file, entry) == 'W' && biff::GetU16(file, entry + 2) == 'o') return entry + 120;
+    ADD_FAILURE() << "no Workbook entry in the first directory sector";
+    return 0;
+}
+
 TEST(Refusal, FilesThatAreNoWorkbooks) {
     kolumbra::testing::TempDir dir;
     const std::pair<std::string, Bytes> files[] = {
@@ -101,35 +112,67 @@ TEST(Refusal, EncryptedWorkbook) {
     ExpectRefused(dir.file("encrypted.xls"), biff::kEncrypted);
 }
 
-TEST(Refusal, TruncatedOrInconsistentStreams) {
+TEST(Refusal, DamagedContainersSayWhatIsWrong) {
+    kolumbra::testing::TempDir dir;
+    const Bytes file = ReadFile(Fixture("3d-multisheet-refs.xls"));
+    const std::size_t sizeField = WorkbookSizeField(file);
+    const std::uint32_t streamSize = biff::GetU32(file, sizeField);
+    Bytes signatureOnly(file.begin(), file.begin() + 8);
+    signatureOnly.resize(1024, 0);
+    Bytes longerThanChain = file;
+    biff::PutU32(longerThanChain, sizeField, streamSize + 600);
+    Bytes longerThanFile = file;
+    biff::PutU32(longerThanFile, sizeField, static_cast<std::uint32_t>(file.size() + 1));
+    const auto half = static_cast<std::ptrdiff_t>(file.size() / 2);
+    const std::pair<Bytes, std::string> damaged[] = {
+        {signatureOnly, biff::kContainerUnreadable},
+        {Bytes(file.begin(), file.begin() + half / 512 * 512), biff::kContainerUnreadable},
+        {Bytes(file.begin(), file.begin() + half + 100), biff::kCutInsideSector},
+        {longerThanChain, biff::StreamCut("Workbook")},
+        {longerThanFile, biff::kContainerInconsistent},
+    };
+    for (const auto& [bytes, why] : damaged) {
+        SCOPED_TRACE(why);
+        WriteFile(dir.file("damaged.xls"), bytes);
+        ExpectRefused(dir.file("damaged.xls"), why);
+    }
+}
+
+TEST(Refusal, DamagedWorkbookStreamsSayWhatIsWrong) {
     kolumbra::testing::TempDir dir;
     const Bytes file = ReadFile(Fixture("3d-multisheet-refs.xls"));
     const Bytes stream = biff::ReadBookFile(file).Workbook();
     const std::vector<std::size_t> sheets = BoundSheetOffsets(stream);
     ASSERT_EQ(sheets.size(), 3u);
-    std::vector<std::pair<std::string, Bytes>> damaged;
-    damaged.emplace_back("cut-in-last-sheet.xls", Bytes(stream.begin(), stream.end() - 30));
-    damaged.emplace_back("cut-in-globals.xls", Bytes(stream.begin(), stream.begin() + 3000));
+    std::vector<std::pair<Bytes, std::string>> damaged;
+    damaged.emplace_back(Bytes(5, 0), biff::kStreamTooShort);
+    damaged.emplace_back(Bytes(5000, 1), biff::kNoBookBof);
+    damaged.emplace_back(Bytes(stream.begin(), stream.begin() + 3000), biff::kGlobalsCut);
+    damaged.emplace_back(Bytes(stream.begin(), stream.end() - 30), biff::SheetCut("Sheet3"));
+    Bytes noFonts;
+    biff::Writer(noFonts).U16(rt::Bof).U16(16).Raw(biff::BofBody(rt::BofGlobals)).U16(rt::Eof).U16(0);
+    damaged.emplace_back(noFonts, biff::kGlobalsDamaged);
+    Bytes noSheets;
+    for (const PlacedRecord& r : StreamRecords(OwnWorkbookStream(dir)))
+        if (r.record.type != rt::BoundSheet) biff::AppendRecord(noSheets, r.record);
+    damaged.emplace_back(noSheets, biff::kNoSheets);
     Bytes intoGlobals = stream;
     biff::PutU32(intoGlobals, sheets[1], 0);
-    damaged.emplace_back("sheet-in-globals.xls", intoGlobals);
+    damaged.emplace_back(intoGlobals, biff::SheetMisplaced("Sheet2"));
     Bytes pastEnd = stream;
     biff::PutU32(pastEnd, sheets[2], static_cast<std::uint32_t>(stream.size() + 100));
-    damaged.emplace_back("sheet-past-end.xls", pastEnd);
-    Bytes shared = stream;
-    biff::PutU32(shared, sheets[2], biff::GetU32(stream, sheets[1]));
-    damaged.emplace_back("two-sheets-one-substream.xls", shared);
+    damaged.emplace_back(pastEnd, biff::SheetMisplaced("Sheet3"));
     Bytes betweenRecords = stream;
     biff::PutU32(betweenRecords, sheets[0], biff::GetU32(stream, sheets[0]) + 2);
-    damaged.emplace_back("sheet-between-records.xls", betweenRecords);
-    for (const auto& [name, bytes] : damaged) {
-        SCOPED_TRACE(name);
-        WriteFile(dir.file(name), WithWorkbookStream(file, bytes));
-        ExpectRefused(dir.file(name), biff::kDamaged);
+    damaged.emplace_back(betweenRecords, biff::SheetMisplaced("Sheet1"));
+    Bytes shared = stream;
+    biff::PutU32(shared, sheets[2], biff::GetU32(stream, sheets[1]));
+    damaged.emplace_back(shared, biff::SheetsOverlap("Sheet3"));
+    for (const auto& [bytes, why] : damaged) {
+        SCOPED_TRACE(why);
+        WriteFile(dir.file("damaged.xls"), WithWorkbookStream(file, bytes));
+        ExpectRefused(dir.file("damaged.xls"), why);
     }
-    // A compound file cut short.
-    WriteFile(dir.file("cut-file.xls"), Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2)));
-    ExpectRefused(dir.file("cut-file.xls"), biff::kDamaged);
 }
 
 }  // namespace

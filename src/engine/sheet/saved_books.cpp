@@ -1,0 +1,50 @@
+#include "engine/sheet/saved_books.h"
+
+#include <sys/stat.h>
+
+#include <mutex>
+#include <utility>
+
+namespace kolumbra::sheet::detail {
+
+namespace {
+
+struct Kept {
+    std::string path;
+    FileStamp stamp;
+    std::shared_ptr<Book> book;
+};
+
+std::mutex keptMutex;
+Kept kept;
+
+}  // namespace
+
+std::optional<FileStamp> StampOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                     static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                     static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+}
+
+void KeepSavedBook(const std::string& path, const FileStamp& stamp, std::shared_ptr<Book> book) {
+    Kept replaced;
+    {
+        std::lock_guard lock(keptMutex);
+        replaced = std::exchange(kept, Kept{path, stamp, std::move(book)});
+    }
+    // The workbook kept before is released outside the lock.
+}
+
+std::shared_ptr<Book> TakeSavedBook(const std::string& path) {
+    Kept taken;
+    {
+        std::lock_guard lock(keptMutex);
+        if (kept.book == nullptr || kept.path != path) return nullptr;
+        taken = std::exchange(kept, Kept{});
+    }
+    return StampOf(path) == taken.stamp ? std::move(taken.book) : nullptr;
+}
+
+}  // namespace kolumbra::sheet::detail

@@ -1,0 +1,103 @@
+// A workbook this process saved and quit is bound again from what it kept
+// only while its file is exactly the one that save wrote; any other file is
+// parsed anew, and nothing of it is lost.
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "common/runtime_error.h"
+#include "engine/sheet/workbook.h"
+#include "temp_dir.h"
+
+namespace kolumbra::sheet {
+namespace {
+
+using kolumbra::testing::ReadBytes;
+using kolumbra::testing::TempDir;
+using kolumbra::testing::WriteBytes;
+
+std::vector<std::string> SheetNames(const std::string& path) {
+    auto book = GetWorkbook(path);
+    Sheets sheets = book->GetSheets();
+    std::vector<std::string> names;
+    for (int i = 1; i <= sheets.Count(); ++i) names.push_back(sheets.Item(i).Name());
+    book->GetApplication().Quit();
+    return names;
+}
+
+// Adds a sheet of that name after the last one, saves and quits.
+void AppendSheet(const std::string& path, const std::string& name) {
+    auto book = GetWorkbook(path);
+    Sheets sheets = book->GetSheets();
+    sheets.Add(sheets.Item(sheets.Count())).SetName(name);
+    book->Save();
+    book->GetApplication().Quit();
+}
+
+// Overwrites the file in place with as many zero bytes, keeping its inode
+// and size, and sets its modification time `shiftNs` nanoseconds on from
+// what it was.
+void ZeroInPlace(const std::string& path, long shiftNs) {
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    const std::string zeros(static_cast<std::size_t>(before.st_size), '\0');
+    EXPECT_EQ(::pwrite(fd, zeros.data(), zeros.size(), 0), static_cast<ssize_t>(zeros.size()));
+    timespec times[2] = {before.st_atim, before.st_mtim};
+    times[1].tv_nsec = (times[1].tv_nsec + shiftNs) % 1000000000;
+    EXPECT_EQ(::futimens(fd, times), 0);
+    ::close(fd);
+}
+
+struct Rebind : ::testing::Test {
+    TempDir dir;
+    const std::string path = dir.file("book.xls");
+    void SetUp() override {
+        auto book = CreateWorkbook();
+        book->SaveAs(path);
+        book->GetApplication().Quit();
+        AppendSheet(path, "Ours");
+    }
+};
+
+TEST_F(Rebind, UnchangedFileIsTakenFromWhatWasKeptToTheNanosecond) {
+    ZeroInPlace(path, 0);
+    EXPECT_EQ(SheetNames(path), (std::vector<std::string>{"Sheet1", "Ours"}));
+}
+
+TEST_F(Rebind, FileWithAnotherModificationTimeIsParsedAnew) {
+    ZeroInPlace(path, 1);
+    EXPECT_THROW(GetWorkbook(path), RuntimeError);
+}
+
+TEST_F(Rebind, FileReplacedByAnotherWriterIsBoundAnewWithNothingLost) {
+    const std::string other = dir.file("other.xls");
+    std::filesystem::copy_file(KOLUMBRA_FIXTURES "/xls/3d-multisheet-refs.xls", other);
+    std::filesystem::rename(other, path);
+    AppendSheet(path, "Ours again");
+    EXPECT_EQ(SheetNames(path), (std::vector<std::string>{"Sheet1", "Sheet2", "Sheet3", "Ours again"}));
+}
+
+TEST_F(Rebind, FileRewrittenInPlaceIsBoundAnewWithNothingLost) {
+    WriteBytes(path, ReadBytes(KOLUMBRA_FIXTURES "/xls/names-34-4sheets.xls"));
+    AppendSheet(path, "Ours again");
+    const std::vector<std::string> names = SheetNames(path);
+    ASSERT_EQ(names.size(), 5u);
+    EXPECT_EQ(names.back(), "Ours again");
+}
+
+TEST_F(Rebind, ChangesDroppedByQuitAreNotKept) {
+    auto book = GetWorkbook(path);
+    Sheets sheets = book->GetSheets();
+    sheets.Add(sheets.Item(2)).SetName("Dropped");
+    book->GetApplication().Quit();
+    EXPECT_EQ(SheetNames(path), (std::vector<std::string>{"Sheet1", "Ours"}));
+}
+
+}  // namespace
+}  // namespace kolumbra::sheet
