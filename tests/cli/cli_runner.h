@@ -15,4 +15,8 @@ struct CliResult {
 // Environment entries ("NAME=value") are added to the program's environment.
 CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& environment = {});
 
+// Runs `program` (a copy of kolumbra-cli, or a wrapper) in `folder`.
+CliResult RunProgramIn(const std::string& program, const std::string& folder, const std::vector<std::string>& args,
+                       const std::vector<std::string>& environment = {});
+
 }  // namespace kolumbra::testing

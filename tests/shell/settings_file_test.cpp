@@ -14,6 +14,13 @@ TEST(SettingsFile, WritesThreeLinesInCodePage932WithTrimmedAuthor) {
     EXPECT_EQ(kolumbra::testing::ReadBytes(path), "[KLSETTING]\r\njap=1\r\nmkname=\x8e\x52\x93\x63\r\n");
 }
 
+TEST(SettingsFile, AMissingConfigurationFolderIsMade) {
+    kolumbra::testing::TempDir dir;
+    const std::string path = dir.file("config/kolumbra/kl01.ini");
+    ASSERT_TRUE(WriteSettingsFile(path, 0, "a"));
+    EXPECT_EQ(kolumbra::testing::ReadBytes(path), "[KLSETTING]\r\njap=0\r\nmkname=a\r\n");
+}
+
 TEST(SettingsFile, UnwritablePlaceIsReportedAndLeavesNoFile) {
     kolumbra::testing::TempDir dir;
     kolumbra::testing::WriteBytes(dir.file("plain"), "x");
