@@ -53,7 +53,9 @@ TEST_F(Places, AnInstalledProgramUsesTheUsersFolders) {
         for (const std::string& folder : {bin, dir.file("bin"), bin + "/"}) {
             const ProgramPlaces places = PlacesOf(folder, bin);
             EXPECT_EQ(places.settingsFile, c.settings) << folder;
-            if (!c.xdgConfigHome || c.xdgConfigHome->empty()) EXPECT_EQ(places.outputFolder, home + "/書類");
+            if (!c.xdgConfigHome || c.xdgConfigHome->empty()) {
+                EXPECT_EQ(places.outputFolder, home + "/書類");
+            }
         }
     }
 }
