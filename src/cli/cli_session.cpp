@@ -1,6 +1,11 @@
 #include "cli/cli_session.h"
 
+#include <charconv>
+#include <filesystem>
+
 #include "catalog/connection.h"
+#include "common/program_places.h"
+#include "common/text.h"
 
 namespace kolumbra::cli {
 
@@ -15,9 +20,25 @@ bool TakeDatabaseArgument(std::vector<std::string>& args, ConsoleWindow& window)
         args.erase(args.begin(), args.begin() + 2);
         return true;
     }
-    window.text1 = args[0];
+    window.text1 = DatabasePathBox(args[0]);
     args.erase(args.begin());
     return true;
+}
+
+std::string DatabasePathBox(const std::string& argument) {
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(argument, ec);
+    return ec ? argument : absolute.string();
+}
+
+std::string SettingsFilePath() { return PlacesOf(RunningProgramFolder()).settingsFile; }
+
+std::int16_t JapValueOf(const std::string& stored) {
+    const std::string trimmed = text::TrimBlanks(stored);
+    std::int16_t value = 0;
+    const char* end = trimmed.data() + trimmed.size();
+    const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
+    return error == std::errc() && stop == end ? value : 0;
 }
 
 int ReadTables(CliSession& cli) {

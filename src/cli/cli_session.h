@@ -2,6 +2,7 @@
 // What the commands of kolumbra-cli share: reading the database named on
 // the command line into a session, as the read button does.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +22,18 @@ struct CliSession {
 // Splits "--dsn NAME" or a database path off the front of the arguments:
 // sets the path box or the data source. False when neither is given.
 bool TakeDatabaseArgument(std::vector<std::string>& args, ConsoleWindow& window);
+
+// The path box's text for a DATABASE argument. The argument always names a
+// file (data sources come through --dsn), so it is made absolute: a relative
+// name that starts with "odbc" must not take the read command's ODBC road.
+std::string DatabasePathBox(const std::string& argument);
+
+// kl01.ini where the window of the same program folder keeps it.
+std::string SettingsFilePath();
+
+// The integer value of the stored flag, read as the window reads it: a
+// text that is not a 16-bit integer counts as 0.
+std::int16_t JapValueOf(const std::string& stored);
 
 // Runs the read command. 0 when tables are listed, 1 when the database
 // could not be opened or read, 2 when it lists no table.

@@ -4,21 +4,33 @@
 
 #include "cli/cli_session.h"
 #include "cli/command_registry.h"
+#include "common/profile.h"
+#include "common/runtime_error.h"
 #include "csvexport/csv_listing.h"
 
 namespace kolumbra::cli {
 
 namespace {
 
-constexpr const char* Usage = "[--jap] (--dsn NAME | DATABASE) OUT.csv [TABLE ...]";
+constexpr const char* Usage = "[--jap | --english] (--dsn NAME | DATABASE) OUT.csv [TABLE ...]";
 
 int runCsv(const std::vector<std::string>& arguments) {
     std::vector<std::string> args = arguments;
     CliSession cli;
-    if (!args.empty() && args[0] == "--jap") {
-        cli.session.gJap = 1;
+    // The flag of kl01.ini, as the window names types; the options over it.
+    try {
+        cli.session.gJap = JapValueOf(ReadProfileString(SettingsFilePath(), "KLSETTING", "jap", "0"));
+    } catch (const RuntimeError& error) {
+        std::fprintf(stderr, "kolumbra-cli: kl01.ini: %s\n", error.description().c_str());
+        return 1;
+    }
+    bool english = false;
+    while (!args.empty() && (args[0] == "--jap" || args[0] == "--english")) {
+        if (args[0] == "--jap") cli.session.gJap = 1;
+        english = english || args[0] == "--english";
         args.erase(args.begin());
     }
+    if (english) cli.session.gJap = 0;
     if (!TakeDatabaseArgument(args, cli.window) || args.empty()) {
         std::fprintf(stderr, "usage: kolumbra-cli csv %s\n", Usage);
         return 64;

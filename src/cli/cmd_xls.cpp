@@ -8,9 +8,7 @@
 
 #ifdef KOLUMBRA_HAVE_LAYOUTBOOK
 
-#include <charconv>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,18 +18,18 @@
 #include "cli/command_registry.h"
 #include "common/profile.h"
 #include "common/runtime_error.h"
-#include "common/text.h"
 #include "layoutbook/export_driver.h"
 
 namespace kolumbra::cli {
 
 namespace {
 
-const char* const Usage = "[--jap] [--author NAME] [--remarks] [--replace] (--dsn NAME | DATABASE) OUT.xls [TABLE ...]";
+const char* const Usage = "[--jap | --english] [--author NAME] [--remarks] [--replace] (--dsn NAME | DATABASE) OUT.xls [TABLE ...]";
 const char* const SameNameQuestion = "ｼｰﾄ作成時に同一名ｼｰﾄを検出しました";
 
 struct XlsArgs {
     bool jap = false;
+    bool english = false;
     std::optional<std::string> author;
     bool remarks = false;
     bool replace = false;
@@ -46,8 +44,8 @@ std::optional<XlsArgs> parseArgs(const std::vector<std::string>& args) {
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--jap") {
-            parsed.jap = true;
+        if (arg == "--jap" || arg == "--english") {
+            (arg == "--jap" ? parsed.jap : parsed.english) = true;
         } else if (arg == "--remarks") {
             parsed.remarks = true;
         } else if (arg == "--replace") {
@@ -68,27 +66,16 @@ std::optional<XlsArgs> parseArgs(const std::vector<std::string>& args) {
     return parsed;
 }
 
-// The integer value of the stored flag, read as the window reads it: a
-// text that is not a 16-bit integer counts as 0.
-std::int16_t japValue(const std::string& stored) {
-    const std::string trimmed = text::TrimBlanks(stored);
-    std::int16_t value = 0;
-    const char* end = trimmed.data() + trimmed.size();
-    const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
-    return error == std::errc() && stop == end ? value : 0;
-}
-
-// The settings the window loads at start-up, from kl01.ini beside the
-// program, then the flags over them.
+// The settings the window loads at start-up, from the same kl01.ini, then
+// the flags over them.
 void loadSettings(Session& session, const XlsArgs& args) {
-    std::error_code error;
-    const auto folder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-    const std::string file = (folder / "kl01.ini").string();
+    const std::string file = SettingsFilePath();
     session.gMkname = ReadProfileString(file, "KLSETTING", "mkname", "");
-    session.gJap = japValue(ReadProfileString(file, "KLSETTING", "jap", "0"));
+    session.gJap = JapValueOf(ReadProfileString(file, "KLSETTING", "jap", "0"));
     // Only "remarks=1" turns the descriptions on, as in the window.
     session.gRemarks = ReadProfileString(file, "KLSETTING", "remarks", "0") == "1" ? 1 : 0;
     if (args.jap) session.gJap = 1;
+    if (args.english) session.gJap = 0;
     if (args.remarks) session.gRemarks = 1;
     if (args.author) session.gMkname = *args.author;
 }
@@ -106,7 +93,7 @@ int run(const std::vector<std::string>& rawArgs) {
         return 64;
     }
     CliSession cli;
-    cli.window.text1 = args->database;
+    if (!args->dsn) cli.window.text1 = DatabasePathBox(args->database);
     cli.window.text2 = args->output;
     cli.window.dataSource = args->dsn;
     std::size_t declined = 0;

@@ -17,15 +17,34 @@ std::vector<CliCommand>& registry() {
     return commands;
 }
 
+// The options the commands share; the manual page kolumbra-cli(1) says the same.
+constexpr const char* Options =
+    "  --dsn NAME     read the ODBC data source NAME; DATABASE always names a file\n"
+    "  --jap          name field types in Japanese\n"
+    "  --english      name field types in English, whatever kl01.ini says\n"
+    "  --author NAME  print NAME as the author, instead of kl01.ini's\n"
+    "  --remarks      print the fields' descriptions in the remarks box of each sheet\n"
+    "  --replace      replace a sheet of the same name in OUT.xls\n"
+    "  -h, --help     display this help and exit\n"
+    "  --version      output version information and exit\n";
+
 void printHelp() {
-    std::printf("%s %s - documents the tables of a database\n\n", ProductName, ProductVersion);
-    std::printf("usage: kolumbra-cli COMMAND [ARGS]\n       kolumbra-cli --help | --version\n\n");
-    if (!Commands().empty()) std::printf("commands:\n");
+    std::printf("Usage: kolumbra-cli COMMAND [OPTION]... (--dsn NAME | DATABASE) [OUT] [TABLE]...\n"
+                "Documents the tables of an Access database file or an ODBC data source.\n\n"
+                "Commands:\n");
     for (const auto& command : Commands()) {
         std::printf("  %s %s\n      %s\n", command.name, command.usage, command.summary);
     }
-    std::printf("\nMessages go to stderr; the exit status is 0 only when the command succeeded.\n");
+    std::printf("\nOptions:\n%s\n", Options);
+    std::printf("Settings come from kl01.ini beside the program; an installed program keeps it in\n"
+                "$XDG_CONFIG_HOME/kolumbra/ (~/.config/kolumbra/).\n"
+                "Messages go to stderr, and the progress of xls too when stderr is a terminal.\n\n"
+                "Exit status: 0 when the command succeeded, 1 when the database could not be read\n"
+                "or a table failed, 2 when the database lists no table, 3 when csv names a table the\n"
+                "database lacks, 64 for a wrong command line.\n");
 }
+
+void printVersion() { std::printf("kolumbra-cli (%s) %s\n", ProductName, ProductVersion); }
 
 }  // namespace
 
@@ -36,12 +55,17 @@ const std::vector<CliCommand>& Commands() { return registry(); }
 
 int main(int argc, char** argv) {
     using namespace kolumbra;
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    if (argc < 2) {
+        std::fputs("Usage: kolumbra-cli COMMAND [OPTION]... ARGUMENT...\nTry 'kolumbra-cli --help' for more information.\n",
+                   stderr);
+        return 64;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         cli::printHelp();
-        return argc < 2 ? 2 : 0;
+        return 0;
     }
     if (std::strcmp(argv[1], "--version") == 0) {
-        std::printf("%s %s\n", ProductName, ProductVersion);
+        cli::printVersion();
         return 0;
     }
     for (const auto& command : cli::Commands()) {
@@ -49,6 +73,6 @@ int main(int argc, char** argv) {
             return command.run(std::vector<std::string>(argv + 2, argv + argc));
         }
     }
-    std::fprintf(stderr, "kolumbra-cli: unknown command '%s' (see --help)\n", argv[1]);
-    return 2;
+    std::fprintf(stderr, "kolumbra-cli: unknown command '%s'\nTry 'kolumbra-cli --help' for more information.\n", argv[1]);
+    return 64;
 }

@@ -19,8 +19,8 @@ public:
     virtual void Replace(const std::string& path, const std::string& bytes) = 0;
 };
 
-// The store on the local file system: the new content goes to a temporary
-// file in the same folder, is flushed to disk and renamed over the old one.
+// The store on the local file system: the new content replaces the old file
+// through ReplaceFileAtomically (common/atomic_replace.h).
 class DiskListingStore : public ListingStore {
 public:
     std::string ReadOld(const std::string& path) override;

@@ -17,13 +17,17 @@ void raiseFlag(FieldEntry& entry, bool flag) {
     if (flag) entry.UniqueFlag = -1;
 }
 
+// Sets a one-letter mark. Assigned as a character, not as a literal: GCC 12
+// at -O3 inlines the literal's copy and raises a false -Wrestrict on it.
+void setMark(std::string& mark, char letter) { mark.assign(1, letter); }
+
 // An ODBC source: the first entry named like each field of the index gets
 // "I" and the index's Unique flag; keys are never shown as primary.
 void markOdbc(std::span<FieldEntry> entries, const db::Index& index) {
     for (const auto& field : index.Fields) {
         auto entry = std::find_if(entries.begin(), entries.end(), [&](const FieldEntry& e) { return e.FieldName == field; });
         if (entry == entries.end()) continue;
-        entry->IndexMark = "I";
+        setMark(entry->IndexMark, 'I');
         raiseFlag(*entry, index.Unique);
     }
 }
@@ -41,8 +45,8 @@ void markFile(std::span<FieldEntry> entries, const db::Index& index) {
         const bool coversField = std::find(index.Fields.begin(), index.Fields.end(), entry.FieldName) != index.Fields.end();
         const bool namedLikeIndex = !namedPrimary && entry.FieldName == index.Name;
         if (!coversField && !namedLikeIndex) continue;
-        entry.IndexMark = "I";
-        if (coversField && primary) entry.KeyMark = "P";
+        setMark(entry.IndexMark, 'I');
+        if (coversField && primary) setMark(entry.KeyMark, 'P');
         raiseFlag(entry, index.Primary);
     }
 }

@@ -61,7 +61,7 @@ void MakeLabel(QWidget* parent, const char* name, const QString& caption, int to
 }  // namespace
 
 Form1::Form1(Prompts& prompts, db::DbEngine& engine, QString programFolder)
-    : prompts_(prompts), programFolder_(std::move(programFolder)), session_(*this, engine) {
+    : prompts_(prompts), places_(PlacesOf(programFolder.toStdString())), session_(*this, engine) {
     setObjectName("Form1");
     setWindowTitle(ProductName);
     BuildControls();
@@ -156,15 +156,15 @@ void Form1::BuildMenus() {
     help->addAction(QStringLiteral("Ver情報(&V)"), this, &Form1::M_VER_Click)->setObjectName("M_VER");
 }
 
-std::string Form1::SettingsPath() const { return (programFolder_ + "/kl01.ini").toStdString(); }
+std::string Form1::SettingsPath() const { return places_.settingsFile; }
 
 void Form1::Form_Load() {
     const std::string path = SettingsPath();
     session_.gMkname = paGetPrivateProfileString(*this, path, "KLSETTING", "mkname", "");
     session_.gJap = JapValue(paGetPrivateProfileString(*this, path, "KLSETTING", "jap", "0"));
     session_.gRemarks = RemarksValue(paGetPrivateProfileString(*this, path, "KLSETTING", "remarks", "0"));
-    text2_->setText(programFolder_ + "/table.xls");
-    text3_->setText(programFolder_ + "/table.csv");
+    text2_->setText(Qt(places_.outputFolder + "/table.xls"));
+    text3_->setText(Qt(places_.outputFolder + "/table.csv"));
 }
 
 void Form1::onCommand4Clicked() { Command4_Click(session_, exportState_); }
@@ -175,7 +175,7 @@ void Form1::Command2_Click() {
 }
 
 void Form1::cmmdlg(PathBox* box, const QString& filter, bool existingFile) {
-    const QString folder = gLastDir.isEmpty() ? programFolder_ : gLastDir;
+    const QString folder = gLastDir.isEmpty() ? Qt(places_.outputFolder) : gLastDir;
     const auto chosen = prompts_.ChooseFile(this, folder, filter, existingFile ? FileUse::Existing : FileUse::New);
     if (!chosen) return;
     box->setText(*chosen);

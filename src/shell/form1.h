@@ -7,6 +7,7 @@
 #include <string>
 
 #include "catalog/session.h"
+#include "common/program_places.h"
 #include "common/window_services.h"
 #include "layoutbook/export_state.h"
 
@@ -23,7 +24,8 @@ class Prompts;
 class Form1 : public QMainWindow, public WindowServices {
     Q_OBJECT
 public:
-    // `programFolder` holds the settings file and the default output files.
+    // The program's folder decides where the settings file and the default
+    // output files are (common/program_places.h).
     Form1(Prompts& prompts, db::DbEngine& engine, QString programFolder);
 
     // Start-up: settings, then the default output paths.
@@ -65,7 +67,7 @@ private:
     void M_VER_Click();
 
     Prompts& prompts_;
-    QString programFolder_;
+    ProgramPlaces places_;
     Session session_;
     ExportState exportState_;  // the field buffer and workbook of the table in work
     QString gLastDir;

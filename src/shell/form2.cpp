@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 
 #include "common/product.h"
 #include "shell/enter_key.h"
 #include "shell/fit_font.h"
+#include "shell/program_icon.h"
 #include "shell/twips.h"
 
 namespace kolumbra::shell {
@@ -19,7 +19,7 @@ Form2::Form2(QWidget* parent) : QDialog(parent) {
 
     auto* image1 = new QLabel(this);
     image1->setObjectName("Image1");
-    image1->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(Pixels(465)));
+    image1->setPixmap(ProgramIconPixmap(Pixels(465)));
     PlaceAt(image1, 105, 120, 465, 465);
 
     auto* label1 = new QLabel(QString::fromUtf8(ProductName) + "  Ver" + ProductVersion, this);

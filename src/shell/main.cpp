@@ -4,11 +4,14 @@
 
 #include "shell/japanese_ui.h"
 #include "shell/form1.h"
+#include "shell/program_icon.h"
 #include "shell/prompts.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kolumbra::shell::UseJapaneseUi(app);
+    app.setWindowIcon(kolumbra::shell::ProgramIcon());
+    app.setDesktopFileName(QCoreApplication::applicationName().toLower());
     kolumbra::shell::DialogPrompts prompts;
     const auto engine = kolumbra::db::MakeDbEngine();
     kolumbra::shell::Form1 form1(prompts, *engine, QCoreApplication::applicationDirPath());

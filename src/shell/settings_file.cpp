@@ -1,9 +1,10 @@
 #include "shell/settings_file.h"
 
 #include <charconv>
-#include <cstdio>
-#include <fstream>
+#include <filesystem>
+#include <system_error>
 
+#include "common/atomic_replace.h"
 #include "common/cp932.h"
 #include "common/text.h"
 
@@ -16,19 +17,13 @@ std::string ComposeSettingsFile(std::int16_t jap, const std::string& mkname, std
 }
 
 bool WriteSettingsFile(const std::string& path, std::int16_t jap, const std::string& mkname, std::int16_t remarks) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << ComposeSettingsFile(jap, mkname, remarks);
-        out.close();
-        if (!out) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
+    // The configuration folder of an installed program may not exist yet;
+    // when it cannot be made, the write below fails and says so.
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    try {
+        ReplaceFileAtomically(path, ComposeSettingsFile(jap, mkname, remarks));
+    } catch (const std::system_error&) {
         return false;
     }
     return true;

@@ -1,6 +1,6 @@
 #pragma once
-// The settings file kl01.ini in the program's folder: the Japanese flag,
-// the author name and the remarks option.
+// The settings file kl01.ini: the Japanese flag, the author name and the
+// remarks option.
 
 #include <cstdint>
 #include <string>
@@ -10,8 +10,8 @@ namespace kolumbra::shell {
 // The four lines the settings window writes, in code page 932 with CR LF.
 std::string ComposeSettingsFile(std::int16_t jap, const std::string& mkname, std::int16_t remarks);
 
-// Writes the file through a temporary file and a rename, so a failed write
-// never leaves a half-written file. False when it cannot be written.
+// Replaces the file whole (common/atomic_replace.h), so a failed write never
+// leaves a half-written file. False when it cannot be written.
 bool WriteSettingsFile(const std::string& path, std::int16_t jap, const std::string& mkname, std::int16_t remarks);
 
 // The integer value of a stored "jap" text; 0 when it is not an integer.

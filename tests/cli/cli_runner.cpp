@@ -15,6 +15,11 @@ namespace kolumbra::testing {
 
 CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& environment,
                  std::optional<CliUser> user) {
+    return RunProgramIn(KOLUMBRA_CLI, "", args, environment, user);
+}
+
+CliResult RunProgramIn(const std::string& program, const std::string& folder, const std::vector<std::string>& args,
+                       const std::vector<std::string>& environment, std::optional<CliUser> user) {
     TempDir dir;
     std::string outPath = dir.file("out"), errPath = dir.file("err");
     pid_t child = ::fork();
@@ -25,10 +30,11 @@ CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::st
         ::dup2(err, STDERR_FILENO);
         for (const auto& entry : environment) ::putenv(const_cast<char*>(entry.c_str()));
         if (user && (::setgroups(0, nullptr) != 0 || ::setgid(user->gid) != 0 || ::setuid(user->uid) != 0)) ::_exit(126);
-        std::vector<char*> argv{const_cast<char*>(KOLUMBRA_CLI)};
+        if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        ::execv(KOLUMBRA_CLI, argv.data());
+        ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
     CliResult result;

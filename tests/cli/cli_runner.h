@@ -25,4 +25,9 @@ struct CliUser {
 CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& environment = {},
                  std::optional<CliUser> user = std::nullopt);
 
+// Runs `program` (a copy of kolumbra-cli, or a wrapper) in `folder`.
+CliResult RunProgramIn(const std::string& program, const std::string& folder, const std::vector<std::string>& args,
+                       const std::vector<std::string>& environment = {},
+                       std::optional<CliUser> user = std::nullopt);
+
 }  // namespace kolumbra::testing

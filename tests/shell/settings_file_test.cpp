@@ -15,6 +15,13 @@ TEST(SettingsFile, WritesFourLinesInCodePage932WithTrimmedAuthor) {
     EXPECT_TRUE(ComposeSettingsFile(0, "", 0).ends_with("\r\nremarks=0\r\n"));
 }
 
+TEST(SettingsFile, AMissingConfigurationFolderIsMade) {
+    kolumbra::testing::TempDir dir;
+    const std::string path = dir.file("config/kolumbra/kl01.ini");
+    ASSERT_TRUE(WriteSettingsFile(path, 0, "a", 0));
+    EXPECT_EQ(kolumbra::testing::ReadBytes(path), "[KLSETTING]\r\njap=0\r\nmkname=a\r\nremarks=0\r\n");
+}
+
 TEST(SettingsFile, UnwritablePlaceIsReportedAndLeavesNoFile) {
     kolumbra::testing::TempDir dir;
     kolumbra::testing::WriteBytes(dir.file("plain"), "x");

@@ -2,6 +2,7 @@
 // A fresh folder for one test, removed with everything in it afterwards.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace kolumbra::testing {
@@ -18,6 +19,20 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// Sets an environment variable (unsets it for nullopt) and puts the old
+// value back when it goes.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<std::string>& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
 };
 
 // Whole-file helpers for byte-exact comparisons.

@@ -9,11 +9,10 @@
 
 namespace kolumbra::sheet {
 
-// Writes `bytes` to a temporary file in the target's folder, flushes it to
-// disk, renames it over `path` and flushes the folder. `beforeCommit` runs
-// between the write and the rename (tests use it to fail there). On any
-// failure the temporary file is removed, the old file is untouched and a
-// RuntimeError whose description names `path` is raised.
+// The workbook's bytes through ReplaceFileAtomically (common/atomic_replace.h).
+// `beforeCommit` runs between the write and the rename (tests use it to fail
+// there). On any failure the temporary file is removed, the old file is
+// untouched and a RuntimeError whose description names `path` is raised.
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          const std::function<void()>& beforeCommit = {});
 
