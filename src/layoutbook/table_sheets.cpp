@@ -97,7 +97,10 @@ bool savedThisCommand(const ExportState& state, const std::string& name) {
 std::string unusedSheetName(const ExportState& state, const std::string& name) {
     if (!savedThisCommand(state, name)) return name;
     for (int n = 2;; ++n) {
-        const std::string suffix = "~" + std::to_string(n);
+        // Built by appending: GCC 12 at -O3 raises a false -Wrestrict on
+        // a literal prepended to a temporary string.
+        std::string suffix(1, '~');
+        suffix += std::to_string(n);
         const std::string candidate = text::LeftChars(name, MaxSheetNameLength - suffix.size()) + suffix;
         if (!savedThisCommand(state, candidate)) return candidate;
     }
