@@ -146,6 +146,29 @@ TEST(CliXls, FailuresGiveANonZeroStatus) {
     EXPECT_EQ(RunCli({"xls", "--sheet", Mdb + "nwind.mdb", dir.file("x.xls")}).status, 64);
 }
 
+// A table whose definition page is damaged is still listed; both commands
+// write its neighbour and report it alone, with the engine's error.
+TEST(CliXls, ATableTheReaderCannotDescribeFailsAlone) {
+    TempDir dir;
+    std::string bytes = ReadBytes(Mdb + "nwind.mdb");
+    bytes[581 * 2048] = 0;  // page 581, the definition of Shippers, loses its page type
+    const std::string damaged = dir.file("damaged.mdb");
+    WriteBytes(damaged, bytes);
+    EXPECT_EQ(RunCli({"tables", damaged}).out, RunCli({"tables", Mdb + "nwind.mdb"}).out);
+
+    const std::string failure = "テーブル 'Shippers' の定義を読めません。ファイルが壊れている可能性があります。\n";
+    const auto xls = RunCli({"xls", damaged, dir.file("damaged.xls"), "Shippers", "Suppliers"});
+    EXPECT_EQ(xls.status, 1);
+    EXPECT_THAT(xls.err, HasSubstr("ｴﾗｰが発生しました\n" + failure));
+    EXPECT_THAT(sheetNames(dir.file("damaged.xls")), ElementsAre("Sheet1", "Suppliers"));
+
+    const auto csv = RunCli({"csv", damaged, dir.file("damaged.csv"), "Shippers", "Suppliers"});
+    EXPECT_EQ(csv.status, 1);
+    EXPECT_THAT(csv.err, HasSubstr("書き込みできませんでした\nShippers\n3049 " + failure));
+    ASSERT_EQ(RunCli({"csv", Mdb + "nwind.mdb", dir.file("whole.csv"), "Suppliers"}).status, 0);
+    EXPECT_EQ(ReadBytes(dir.file("damaged.csv")), ReadBytes(dir.file("whole.csv")));
+}
+
 TEST(CliXls, AnOdbcDataSource) {
     SqliteSource source("kolumbra cli xls", "CREATE TABLE 取引先 (コード CHAR(5) NOT NULL PRIMARY KEY, 名称 VARCHAR(40));\n" +
                                                 WideTableSql("wide", 40));

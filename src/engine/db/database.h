@@ -97,6 +97,7 @@ inline constexpr std::int32_t FileNotFound = 3024;
 inline constexpr std::int32_t ItemNotFound = 3265;
 inline constexpr std::int32_t UnrecognisedFormat = 3343;
 inline constexpr std::int32_t OdbcCallFailed = 3146;
+inline constexpr std::int32_t DamagedTable = 3049;  // one table of a file cannot be read
 }  // namespace dberr
 
 }  // namespace kolumbra::db

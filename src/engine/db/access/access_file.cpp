@@ -102,7 +102,7 @@ std::optional<std::string> collect(int in) {
     }
 }
 
-std::vector<TableDef> readCatalogIsolated(const std::string& path) {
+std::vector<mdb::CatalogTable> readCatalogIsolated(const std::string& path) {
     std::string absolute = std::filesystem::absolute(path).string();
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw RuntimeError(err::OutOfMemory);
@@ -130,24 +130,42 @@ std::vector<TableDef> readCatalogIsolated(const std::string& path) {
     return std::move(*tables);
 }
 
+// A table the reading child could not describe is listed from its
+// catalogue entry; only a read of its fields or indexes fails.
 class AccessDatabase : public Database {
 public:
-    AccessDatabase(std::string path, std::vector<TableDef> tables) : path_(std::move(path)), tables_(std::move(tables)) {}
+    AccessDatabase(std::string path, std::vector<mdb::CatalogTable> tables)
+        : path_(std::move(path)), tables_(std::move(tables)) {}
 
     std::string Name() override { return path_; }
     std::string Connect() override { return {}; }
     std::int16_t TableDefCount() override { return static_cast<std::int16_t>(tables_.size()); }
+    TableDef TableDefSummary(std::int16_t index) override {
+        TableDef def = at(index).Def;
+        def.Fields.clear();
+        def.Indexes.clear();
+        return def;
+    }
     TableDef TableDefItem(std::int16_t index) override {
+        const mdb::CatalogTable& table = at(index);
+        if (!table.Unreadable.empty()) {
+            throw RuntimeError(dberr::DamagedTable, "テーブル '" + table.Def.Name + "' の" + table.Unreadable +
+                                                        "。ファイルが壊れている可能性があります。");
+        }
+        return table.Def;
+    }
+    void Close() override { tables_.clear(); }
+
+private:
+    const mdb::CatalogTable& at(std::int16_t index) const {
         if (index < 0 || static_cast<std::size_t>(index) >= tables_.size()) {
             throw RuntimeError(dberr::ItemNotFound, "このコレクションには項目がありません。");
         }
         return tables_[static_cast<std::size_t>(index)];
     }
-    void Close() override { tables_.clear(); }
 
-private:
     std::string path_;
-    std::vector<TableDef> tables_;
+    std::vector<mdb::CatalogTable> tables_;
 };
 
 }  // namespace

@@ -47,7 +47,7 @@ private:
 // The fewest bytes an item can take: its counts and fixed numbers.
 constexpr std::size_t FieldMinimumSize = 16;  // name, type, size, description
 constexpr std::size_t IndexMinimumSize = 12;  // name, flags, field count
-constexpr std::size_t TableMinimumSize = 20;  // name, description, attributes, two counts
+constexpr std::size_t TableMinimumSize = 24;  // name, description, attributes, failure, two counts
 
 bool readField(Reader& r, Field& f) {
     std::uint32_t type = 0, size = 0;
@@ -69,9 +69,11 @@ bool readIndex(Reader& r, Index& x) {
     return true;
 }
 
-bool readTable(Reader& r, TableDef& t) {
+bool readTable(Reader& r, mdb::CatalogTable& table) {
+    TableDef& t = table.Def;
     std::uint32_t attributes = 0, nFields = 0, nIndexes = 0;
-    if (!r.text(t.Name) || !r.text(t.Description) || !r.u32(attributes) || !r.count(nFields, FieldMinimumSize)) {
+    if (!r.text(t.Name) || !r.text(t.Description) || !r.u32(attributes) || !r.text(table.Unreadable) ||
+        !r.count(nFields, FieldMinimumSize)) {
         return false;
     }
     t.Attributes = static_cast<std::int32_t>(attributes);
@@ -89,13 +91,14 @@ bool readTable(Reader& r, TableDef& t) {
 
 }  // namespace
 
-std::string Encode(const std::vector<TableDef>& tables) {
+std::string Encode(const std::vector<mdb::CatalogTable>& tables) {
     Writer w;
     w.u32(static_cast<std::uint32_t>(tables.size()));
-    for (const auto& t : tables) {
+    for (const auto& [t, unreadable] : tables) {
         w.text(t.Name);
         w.text(t.Description);
         w.u32(static_cast<std::uint32_t>(t.Attributes));
+        w.text(unreadable);
         w.u32(static_cast<std::uint32_t>(t.Fields.size()));
         for (const auto& f : t.Fields) {
             w.text(f.Name);
@@ -114,11 +117,11 @@ std::string Encode(const std::vector<TableDef>& tables) {
     return w.out;
 }
 
-std::optional<std::vector<TableDef>> Decode(const std::string& bytes) {
+std::optional<std::vector<mdb::CatalogTable>> Decode(const std::string& bytes) {
     Reader r(bytes);
     std::uint32_t n = 0;
     if (!r.count(n, TableMinimumSize)) return std::nullopt;
-    std::vector<TableDef> tables(n);
+    std::vector<mdb::CatalogTable> tables(n);
     for (auto& t : tables) {
         if (!readTable(r, t)) return std::nullopt;
     }

@@ -161,9 +161,12 @@ std::vector<std::string> foreignKeyFields(const MdbTableDef& table, const MdbInd
     return {};
 }
 
-bool readDefinition(MdbCatalogEntry* entry, bool textInBytes, const RelationshipKeys& relationships, TableDef& def) {
+// Reads the definition into `def`; what could not be read, or nothing.
+std::string readDefinition(MdbCatalogEntry* entry, bool textInBytes, const RelationshipKeys& relationships,
+                           TableDef& def) {
     Table table(mdb_read_table(entry));
-    if (!table || !mdb_read_columns(table.get())) return false;
+    if (!table) return "定義を読めません";
+    if (!mdb_read_columns(table.get())) return "フィールドを読めません";
     GPtrArray* columns = table->columns;
     for (guint i = 0; i < table->num_cols; ++i) {
         auto* column = static_cast<MdbColumn*>(g_ptr_array_index(columns, i));
@@ -172,8 +175,9 @@ bool readDefinition(MdbCatalogEntry* entry, bool textInBytes, const Relationship
                               descriptionOf(mdb_col_get_prop(column, "Description"))});
     }
     def.Description = descriptionOf(mdb_table_get_prop(table.get(), "Description"));
+    const std::string badIndexes = "インデックスを読めません";
     mdb_read_indices(table.get());
-    if (!table->indices) return table->num_idxs == 0;
+    if (!table->indices) return table->num_idxs == 0 ? "" : badIndexes;
     bool valid = true;
     for (guint i = 0; i < table->num_idxs && valid; ++i) {
         auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
@@ -183,12 +187,24 @@ bool readDefinition(MdbCatalogEntry* entry, bool textInBytes, const Relationship
                            : keyFields(*table, *idx, valid);
         def.Indexes.push_back(std::move(index));
     }
-    return valid;
+    return valid ? "" : badIndexes;
+}
+
+// A table whose definition fails keeps its catalogue entry; a definition
+// read part way is no definition.
+CatalogTable readTable(MdbCatalogEntry* entry, std::int32_t attributes, bool textInBytes,
+                       const RelationshipKeys& relationships) {
+    CatalogTable table{{entry->object_name, attributes, {}, {}, {}}, {}};
+    // Only ordinary tables are ever listed; their definitions are read.
+    if (attributes != 0) return table;
+    table.Unreadable = readDefinition(entry, textInBytes, relationships, table.Def);
+    if (!table.Unreadable.empty()) table.Def = {entry->object_name, attributes, {}, {}, {}};
+    return table;
 }
 
 }  // namespace
 
-std::optional<std::vector<TableDef>> ReadCatalog(const std::string& absolutePath) {
+std::optional<std::vector<CatalogTable>> ReadCatalog(const std::string& absolutePath) {
     Handle mdb(mdb_open(absolutePath.c_str(), MDB_NOFLAGS));
     if (!mdb) return std::nullopt;
     auto rawTypes = rawObjectTypes(mdb.get());
@@ -197,7 +213,7 @@ std::optional<std::vector<TableDef>> ReadCatalog(const std::string& absolutePath
     if (!mdb_read_catalog(mdb.get(), MDB_ANY)) return std::nullopt;
     bool textInBytes = mdb->f->jet_version != MDB_VER_JET3;
 
-    std::vector<TableDef> tables;
+    std::vector<CatalogTable> tables;
     for (guint i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
         // Forms and reports may share a table's name: only a raw type 4 row
@@ -209,17 +225,15 @@ std::optional<std::vector<TableDef>> ReadCatalog(const std::string& absolutePath
             if (!linked) continue;
         }
         if (rawType != LocalTable && rawType != OdbcLinkedTable && rawType != AccessLinkedTable) continue;
-        TableDef def{entry->object_name, attributesOf(rawType, static_cast<unsigned>(entry->flags)), {}, {}, {}};
-        // Only ordinary tables are ever listed; their definitions are read.
-        if (def.Attributes == 0 && !readDefinition(entry, textInBytes, relationships, def)) return std::nullopt;
-        tables.push_back(std::move(def));
+        std::int32_t attributes = attributesOf(rawType, static_cast<unsigned>(entry->flags));
+        tables.push_back(readTable(entry, attributes, textInBytes, relationships));
     }
     return tables;
 }
 
-void SortByName(std::vector<TableDef>& tables) {
+void SortByName(std::vector<CatalogTable>& tables) {
     std::stable_sort(tables.begin(), tables.end(),
-                     [](const TableDef& a, const TableDef& b) { return NameOrderLess(a.Name, b.Name); });
+                     [](const CatalogTable& a, const CatalogTable& b) { return NameOrderLess(a.Def.Name, b.Def.Name); });
 }
 
 }  // namespace kolumbra::db::mdb

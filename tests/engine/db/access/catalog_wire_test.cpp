@@ -11,19 +11,24 @@
 namespace kolumbra::testing {
 namespace {
 
-std::vector<db::TableDef> SampleCatalogue() {
+// A table of each kind: read whole, not listed, and one whose definition
+// the reader could not read.
+std::vector<db::mdb::CatalogTable> SampleCatalogue() {
     db::TableDef orders{"受注データ", 0, {{"受注番号", 4, 4, "伝票の番号"}, {"摘要", 10, 255, "行1\r\n行2"}, {"添付", 101, 4, ""}},
                         {}, "受注の見出し"};
     orders.Indexes.push_back({"PrimaryKey", true, true, {"受注番号"}});
     orders.Indexes.push_back({"摘要", false, false, {"摘要", "受注番号"}});
-    return {orders, {"MSysObjects", db::attr::System, {}, {}, {}}, {"Linked", db::attr::AttachedOdbc, {}, {}, {}}};
+    return {{orders, ""},
+            {{"MSysObjects", db::attr::System, {}, {}, {}}, ""},
+            {{"Linked", db::attr::AttachedOdbc, {}, {}, {}}, ""},
+            {{"壊れた表", 0, {}, {}, {}}, "定義を読めません"}};
 }
 
-std::string Describe(const std::vector<db::TableDef>& tables) {
+std::string Describe(const std::vector<db::mdb::CatalogTable>& tables) {
     std::string text;
-    for (const auto& table : tables) {
-        text += table.Name + " " + std::to_string(table.Attributes) + " " + table.Description + "\n" + FieldList(table) +
-                IndexList(table);
+    for (const auto& [table, unreadable] : tables) {
+        text += table.Name + " " + std::to_string(table.Attributes) + " " + table.Description + " [" + unreadable +
+                "]\n" + FieldList(table) + IndexList(table);
         for (const auto& field : table.Fields) text += field.Name + ": " + field.Description + "\n";
     }
     return text;
