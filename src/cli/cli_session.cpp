@@ -1,11 +1,9 @@
 #include "cli/cli_session.h"
 
-#include <charconv>
 #include <filesystem>
 
 #include "catalog/connection.h"
 #include "common/program_places.h"
-#include "common/text.h"
 
 namespace kolumbra::cli {
 
@@ -32,14 +30,6 @@ std::string DatabasePathBox(const std::string& argument) {
 }
 
 std::string SettingsFilePath() { return PlacesOf(RunningProgramFolder()).settingsFile; }
-
-std::int16_t JapValueOf(const std::string& stored) {
-    const std::string trimmed = text::TrimBlanks(stored);
-    std::int16_t value = 0;
-    const char* end = trimmed.data() + trimmed.size();
-    const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
-    return error == std::errc() && stop == end ? value : 0;
-}
 
 int ReadTables(CliSession& cli) {
     std::size_t before = cli.window.shownMessages.size();

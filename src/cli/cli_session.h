@@ -31,10 +31,6 @@ std::string DatabasePathBox(const std::string& argument);
 // kl01.ini where the window of the same program folder keeps it.
 std::string SettingsFilePath();
 
-// The integer value of the stored flag, read as the window reads it: a
-// text that is not a 16-bit integer counts as 0.
-std::int16_t JapValueOf(const std::string& stored);
-
 // Runs the read command. 0 when tables are listed, 1 when the database
 // could not be opened or read, 2 when it lists no table.
 int ReadTables(CliSession& cli);

@@ -19,7 +19,7 @@ int runCsv(const std::vector<std::string>& arguments) {
     CliSession cli;
     // The flag of kl01.ini, as the window names types; the options over it.
     try {
-        cli.session.gJap = JapValueOf(ReadProfileString(SettingsFilePath(), "KLSETTING", "jap", "0"));
+        cli.session.gJap = JapValue(ReadProfileString(SettingsFilePath(), "KLSETTING", "jap", "0"));
     } catch (const RuntimeError& error) {
         std::fprintf(stderr, "kolumbra-cli: kl01.ini: %s\n", error.description().c_str());
         return 1;

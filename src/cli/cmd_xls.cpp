@@ -71,9 +71,8 @@ std::optional<XlsArgs> parseArgs(const std::vector<std::string>& args) {
 void loadSettings(Session& session, const XlsArgs& args) {
     const std::string file = SettingsFilePath();
     session.gMkname = ReadProfileString(file, "KLSETTING", "mkname", "");
-    session.gJap = JapValueOf(ReadProfileString(file, "KLSETTING", "jap", "0"));
-    // Only "remarks=1" turns the descriptions on, as in the window.
-    session.gRemarks = ReadProfileString(file, "KLSETTING", "remarks", "0") == "1" ? 1 : 0;
+    session.gJap = JapValue(ReadProfileString(file, "KLSETTING", "jap", "0"));
+    session.gRemarks = RemarksValue(ReadProfileString(file, "KLSETTING", "remarks", "0"));
     if (args.jap) session.gJap = 1;
     if (args.english) session.gJap = 0;
     if (args.remarks) session.gRemarks = 1;

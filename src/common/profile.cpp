@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <optional>
 #include <string_view>
 
 #include "common/cp932.h"
 #include "common/report_error.h"
 #include "common/runtime_error.h"
+#include "common/text.h"
 
 namespace kolumbra {
 
@@ -119,5 +121,15 @@ std::string paGetPrivateProfileString(WindowServices& window, const std::string&
         ReportError(window, std::to_string(failure.number()), "paGetPrivateProfileString");
     }
 }
+
+std::int16_t JapValue(const std::string& text) {
+    const std::string trimmed = text::TrimBlanks(text);
+    std::int16_t value = 0;
+    const char* end = trimmed.data() + trimmed.size();
+    const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
+    return error == std::errc() && stop == end ? value : 0;
+}
+
+std::int16_t RemarksValue(const std::string& text) { return text == "1" ? 1 : 0; }
 
 }  // namespace kolumbra

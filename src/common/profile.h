@@ -2,6 +2,7 @@
 // Reading one value from an INI file, as the platform's profile function
 // does, and the general routine around it that ends the program on failure.
 
+#include <cstdint>
 #include <string>
 
 namespace kolumbra {
@@ -19,6 +20,13 @@ inline constexpr std::size_t ProfileValueLimit = 254;
 // A file that exists but cannot be read raises a RuntimeError (70 or 75).
 std::string ReadProfileString(const std::string& path, const std::string& section, const std::string& key,
                               const std::string& fallback);
+
+// The integer value of a stored "jap" text; 0 when it is not an integer.
+std::int16_t JapValue(const std::string& text);
+
+// The remarks option of a stored "remarks" text: 1 for "1", else 0 (a file
+// written before the option existed has no such line).
+std::int16_t RemarksValue(const std::string& text);
 
 // ReadProfileString; on failure the fatal report ends the program.
 std::string paGetPrivateProfileString(WindowServices& window, const std::string& path, const std::string& section,

@@ -26,8 +26,8 @@ std::string HomeFolder() {
     return home.empty() ? "/" : home;
 }
 
-// $XDG_CONFIG_HOME when it names an absolute folder, else ~/.config, as
-// the base directory specification has it.
+// $XDG_CONFIG_HOME when it names an absolute folder, else ~/.config: a
+// relative or empty value is ignored, as the desktop conventions say.
 std::string ConfigFolder() {
     const std::string config = Environment("XDG_CONFIG_HOME");
     return fs::path(config).is_absolute() ? config : HomeFolder() + "/.config";

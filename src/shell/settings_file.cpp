@@ -1,6 +1,5 @@
 #include "shell/settings_file.h"
 
-#include <charconv>
 #include <filesystem>
 #include <system_error>
 
@@ -28,16 +27,5 @@ bool WriteSettingsFile(const std::string& path, std::int16_t jap, const std::str
     }
     return true;
 }
-
-std::int16_t JapValue(const std::string& text) {
-    const std::string trimmed = text::TrimBlanks(text);
-    std::int16_t value = 0;
-    const char* end = trimmed.data() + trimmed.size();
-    const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
-    if (error != std::errc() || stop != end) return 0;
-    return value;
-}
-
-std::int16_t RemarksValue(const std::string& text) { return text == "1" ? 1 : 0; }
 
 }  // namespace kolumbra::shell

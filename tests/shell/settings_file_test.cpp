@@ -1,3 +1,4 @@
+#include "common/profile.h"
 #include "shell/settings_file.h"
 
 #include <gtest/gtest.h>
