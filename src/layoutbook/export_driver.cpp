@@ -113,6 +113,7 @@ void Command4_Click(Session& session, ExportState& state) {
             session.CurrentTable = window.ListItem(i);
             writeTable(session, catalogue, state);
         }
+        sheet::CompactSavedWorkbook();
     }
     // Where nothing was saved, the errors already shown are the whole report.
     if (state.SheetsSaved.empty()) return;

@@ -1,5 +1,9 @@
 #include "engine/sheet/atomic_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -49,4 +53,56 @@ void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
     }
 }
 
+namespace {
+
+bool WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t at) {
+    while (size > 0) {
+        const ssize_t written = ::pwrite(fd, data, size, at);
+        if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = ENOSPC;
+        if (written <= 0) return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+        at += written;
+    }
+    return true;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::optional<detail::FileStamp> UpdateFileInPlace(const std::string& path, const detail::FileStamp& expected,
+                                                   const biff::CfbUpdate& update) {
+    const Descriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
+        detail::StampOf(st) != expected || static_cast<std::uint64_t>(st.st_size) != update.appendAt)
+        return std::nullopt;
+    const auto end = static_cast<off_t>(update.appendAt);
+    if (!WriteAllAt(file.get(), update.appended.data(), update.appended.size(), end) || ::fdatasync(file.get()) != 0) {
+        const int error = errno;
+        // What was appended is cut off again; the old version never changed.
+        if (::ftruncate(file.get(), end) == 0) ::fdatasync(file.get());
+        Fail(path, error);
+    }
+    if (!WriteAllAt(file.get(), update.header.data(), update.header.size(), 0) || ::fdatasync(file.get()) != 0 ||
+        ::fstat(file.get(), &st) != 0)
+        Fail(path, errno);
+    return detail::StampOf(st);
+}
+
 }  // namespace kolumbra::sheet
+

@@ -5,7 +5,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <optional>
 #include <vector>
+
+#include "engine/sheet/biff/cfb_update.h"
+#include "engine/sheet/saved_books.h"
 
 namespace kolumbra::sheet {
 
@@ -15,5 +19,18 @@ namespace kolumbra::sheet {
 // untouched and a RuntimeError whose description names `path` is raised.
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          const std::function<void()>& beforeCommit = {});
+
+// Writes `update` into the compound file at `path` it was planned for: the
+// new sectors after the file's end, flushed to disk, then the header,
+// flushed again. The header sector is the commit: a crash before it leaves
+// the previous version, whose sectors the update never writes over.
+//
+// Nothing is written, and nothing is returned, when the file is no longer
+// the one of `expected` (another writer replaced or changed it, or it gained
+// a second link) or cannot be opened for writing: the caller then replaces
+// the whole file. Otherwise the file's new stamp. A failed write raises a
+// RuntimeError naming `path`; the file then holds one of the two versions.
+std::optional<detail::FileStamp> UpdateFileInPlace(const std::string& path, const detail::FileStamp& expected,
+                                                   const biff::CfbUpdate& update);
 
 }  // namespace kolumbra::sheet

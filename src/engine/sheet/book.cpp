@@ -27,6 +27,11 @@ namespace {
 
 // The stream is padded so that it never goes into the mini-stream.
 constexpr std::size_t MinStreamSize = 4096;
+constexpr std::size_t SectorSize = 512;
+constexpr std::size_t RecordHeaderSize = 4;
+// A file saved in place that grew beyond twice what it holds, plus this
+// many sectors, is written anew.
+constexpr std::size_t UnusedSectorAllowance = 2048;
 constexpr std::int32_t DisconnectedError = -2147417848;
 constexpr std::int32_t DeletedObjectError = -2147221080;
 
@@ -179,14 +184,18 @@ void Book::CheckSheet(const SheetEntry& sheet) const {
     if (!sheet.alive) throw RuntimeError(DeletedObjectError, "オートメーション エラーです。オブジェクトは削除されています。");
 }
 
-void Book::Quit() {
-    if (!instance_->running) return;
-    instance_->running = false;
+void Book::KeepIfSaved() {
     if (SavedAndUnchanged()) {
         const std::string path = path_;
         const FileStamp stamp = *savedStamp_;
         KeepSavedBook(path, stamp, MoveToNewInstance());
     }
+}
+
+void Book::Quit() {
+    if (!instance_->running) return;
+    instance_->running = false;
+    KeepIfSaved();
     // Unsaved changes are dropped and nothing of the workbook stays in memory.
     for (const auto& sheet : sheets_) {
         sheet->alive = false;
@@ -347,6 +356,7 @@ void Book::EncodeSheet(SheetEntry& sheet, bool active) {
         sheet.encoded.clear();
     }
     if (!sheet.encoded.empty()) return;
+    sheet.streamAt = std::string::npos;
     sheet.encoded.reserve(biff::StreamSize(sheet.records));
     sheet.encodedIndexAt = std::string::npos;
     for (const biff::Record& record : sheet.records) {
@@ -371,11 +381,35 @@ void PlaceSheet(SheetEntry& sheet, std::size_t offset) {
                                     [](const biff::Record& r) { return r.type == biff::rt::Index; });
     std::copy(index->data.begin(), index->data.end(),
               sheet.encoded.begin() + static_cast<std::ptrdiff_t>(sheet.encodedIndexAt));
+    sheet.streamAt = std::string::npos;
+}
+
+// `bytes` (0, or at least a record header) of records of the room type.
+void AppendRoom(biff::Bytes& head, std::size_t bytes) {
+    while (bytes > 0) {
+        std::size_t body = std::min(bytes - RecordHeaderSize, biff::rt::MaxRecordData);
+        // What is left must hold a record header too.
+        const std::size_t rest = bytes - RecordHeaderSize - body;
+        if (rest > 0 && rest < RecordHeaderSize) body -= RecordHeaderSize;
+        biff::AppendRecord(head, biff::Record{biff::rt::Room, biff::Bytes(body, 0)});
+        bytes -= RecordHeaderSize + body;
+    }
+}
+
+// The room left behind the globals: enough for the globals of many more
+// sheets, so that the sheets seldom have to move.
+std::size_t RoomyStart(std::size_t globalsEnd) {
+    const std::size_t end = globalsEnd + std::max<std::size_t>(MinStreamSize, globalsEnd / 2);
+    return (end + SectorSize - 1) / SectorSize * SectorSize;
 }
 
 }  // namespace
 
-void Book::BuildWorkbookStream() {
+void Book::MarkUnsaved(std::size_t from, std::size_t to) {
+    if (from < to) unsavedRanges_.emplace_back(from, to);
+}
+
+void Book::BuildWorkbookStream(bool leaveRoom) {
     biff::Globals::Output output;
     std::int64_t stringRefs = otherStringRefs_;
     for (std::size_t i = 0; i < sheets_.size(); ++i) {
@@ -393,26 +427,76 @@ void Book::BuildWorkbookStream() {
         output.window.selectedTabs = 1;
     }
     output.window.firstTab = std::min<std::uint16_t>(output.window.firstTab, static_cast<std::uint16_t>(sheets_.size() - 1));
-    const biff::Globals::Emitted emitted = globals_.Emit(output);
-    // The buffer of the last save is reused: a workbook of thousands of
-    // sheets is saved after every page.
+    biff::Globals::Emitted emitted = globals_.Emit(output);
+
+    // Bytes after the last substream other than padding stay where they
+    // are, so the sheets are laid out anew, without room, every time.
+    const bool padded = std::all_of(tail_.begin(), tail_.end(), [](std::uint8_t b) { return b == 0; });
+    const std::size_t globalsEnd = emitted.stream.size();
     std::vector<std::uint8_t>& stream = container_.Workbook();
-    stream.assign(emitted.stream.begin(), emitted.stream.end());
-    std::size_t total = stream.size() + tail_.size();
-    for (const auto& sheet : sheets_) total += sheet->encoded.size();
-    stream.reserve(std::max(total, MinStreamSize));
-    for (std::size_t i = 0; i < sheets_.size(); ++i) {
-        SheetEntry& sheet = *sheets_[i];
-        const std::size_t offset = stream.size();
-        PlaceSheet(sheet, offset);
-        biff::PutU32(stream, emitted.offsetFields[i], static_cast<std::uint32_t>(offset));
-        stream.insert(stream.end(), sheet.encoded.begin(), sheet.encoded.end());
+    const bool fits = globalsEnd == sheetsStart_ || globalsEnd + RecordHeaderSize <= sheetsStart_;
+    const bool keepPlaces = leaveRoom && padded && roomLeft_ && fits && stream.size() >= sheetsStart_;
+    if (!keepPlaces) {
+        roomLeft_ = leaveRoom && padded;
+        sheetsStart_ = roomLeft_ ? RoomyStart(globalsEnd) : globalsEnd;
+        stream.clear();
+        for (const auto& sheet : sheets_) sheet->streamAt = std::string::npos;
+        MarkUnsaved(0, SIZE_MAX);
     }
+    std::size_t offset = sheetsStart_;
+    for (std::size_t i = 0; i < sheets_.size(); ++i) {
+        biff::PutU32(emitted.stream, emitted.offsetFields[i], static_cast<std::uint32_t>(offset));
+        offset += sheets_[i]->encoded.size();
+    }
+    PutStreamHead(emitted.stream);
+    std::size_t end = PutSheets();
     // Padding is laid out anew when the records grew or shrank; anything
     // else after the last substream stays.
-    const bool padding = std::all_of(tail_.begin(), tail_.end(), [](std::uint8_t b) { return b == 0; });
-    if (!padding || stream.size() == storedLength_) stream.insert(stream.end(), tail_.begin(), tail_.end());
-    if (stream.size() < MinStreamSize) stream.resize(MinStreamSize, 0);
+    if (!keepPlaces && (!padded || end == storedLength_)) {
+        stream.insert(stream.end(), tail_.begin(), tail_.end());
+        end = stream.size();
+    }
+    stream.resize(end);
+    if (end < MinStreamSize) {
+        stream.resize(MinStreamSize, 0);
+        MarkUnsaved(end, MinStreamSize);
+    }
+}
+
+void Book::PutStreamHead(const biff::Bytes& globals) {
+    std::vector<std::uint8_t>& stream = container_.Workbook();
+    // The room goes before the globals' EOF, so that every substream still
+    // follows the one before it directly.
+    biff::Bytes head(globals.begin(), globals.end() - RecordHeaderSize);
+    AppendRoom(head, sheetsStart_ - globals.size());
+    head.insert(head.end(), globals.end() - RecordHeaderSize, globals.end());
+    if (stream.size() < head.size()) stream.resize(head.size(), 0);
+    // Only the span from the first to the last differing byte is new; the
+    // formats and fonts before a sheet's directory entry rarely change.
+    const auto first = std::mismatch(head.begin(), head.end(), stream.begin()).first - head.begin();
+    if (first == static_cast<std::ptrdiff_t>(head.size())) return;
+    const auto last = std::mismatch(head.rbegin(), head.rend(), stream.rbegin() + static_cast<std::ptrdiff_t>(stream.size() - head.size())).first - head.rbegin();
+    const std::size_t to = head.size() - static_cast<std::size_t>(last);
+    std::copy(head.begin() + first, head.begin() + static_cast<std::ptrdiff_t>(to), stream.begin() + first);
+    MarkUnsaved(static_cast<std::size_t>(first), to);
+}
+
+std::size_t Book::PutSheets() {
+    std::vector<std::uint8_t>& stream = container_.Workbook();
+    std::size_t offset = sheetsStart_;
+    for (const auto& entry : sheets_) {
+        SheetEntry& sheet = *entry;
+        PlaceSheet(sheet, offset);
+        const std::size_t end = offset + sheet.encoded.size();
+        if (sheet.streamAt != offset) {
+            if (stream.size() < end) stream.resize(end);
+            std::copy(sheet.encoded.begin(), sheet.encoded.end(), stream.begin() + static_cast<std::ptrdiff_t>(offset));
+            MarkUnsaved(offset, end);
+            sheet.streamAt = offset;
+        }
+        offset = end;
+    }
+    return offset;
 }
 
 void Book::RemoveReferencesTo(const SheetEntry& sheet) {
@@ -451,24 +535,77 @@ std::uint16_t Book::PhoneticFont() const { return globals_.FontCount() >= 5 ? 5 
 
 std::vector<std::uint8_t> Book::FileBytes() {
     CheckRunning();
-    BuildWorkbookStream();
+    BuildWorkbookStream(false);
     return biff::WriteBookFile(container_);
 }
 
-void Book::Write(const std::string& path) {
+namespace {
+
+// Runs a step of a save; what goes wrong is reported as the save failing.
+template <typename Step>
+void SaveStep(const std::string& path, Step&& step) {
     try {
-        CheckRunning();
-        BuildWorkbookStream();
-        biff::WriteBookFile(container_, fileBuffer_);
+        step();
     } catch (const RuntimeError& e) {
         throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + e.description());
     } catch (const biff::FormatError&) {
         throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + biff::kRecordsDamaged);
     }
+}
+
+}  // namespace
+
+void Book::Write(const std::string& path, bool whole) {
+    const bool again = !whole && savedLayout_ && path == path_;
+    SaveStep(path, [&] {
+        CheckRunning();
+        BuildWorkbookStream(again);
+    });
+    if (again && UpdateSavedFile(path)) return;
+    SaveStep(path, [&] { biff::WriteBookFile(container_, fileBuffer_); });
     savedStamp_.reset();
+    savedLayout_.reset();
     WriteFileAtomically(path, fileBuffer_);
     savedStamp_ = StampOf(path);
     savedChanges_ = changes_;
+    savedLayout_ = biff::ReadLayout(fileBuffer_, text::ToUtf16(container_.root.children.at(container_.workbookIndex).name));
+    unsavedRanges_.clear();
+}
+
+bool Book::UpdateSavedFile(const std::string& path) {
+    if (!savedStamp_) return false;
+    std::optional<biff::CfbUpdate> update = biff::PlanUpdate(*savedLayout_, container_.Workbook(), unsavedRanges_);
+    if (!update) return false;
+    // Where most of the stream is new, or most of the file unused, the
+    // file is written whole.
+    if (update->newStreamSectors * 2 > update->layout.workbookChain.size() ||
+        update->layout.sectorCount > 2 * update->layout.UsedSectors() + UnusedSectorAllowance)
+        return false;
+    std::optional<FileStamp> stamp;
+    try {
+        stamp = UpdateFileInPlace(path, *savedStamp_, *update);
+    } catch (const RuntimeError&) {
+        // Either version may be on disk now; the next save writes it whole.
+        savedStamp_.reset();
+        savedLayout_.reset();
+        throw;
+    }
+    if (!stamp) return false;
+    savedStamp_ = stamp;
+    savedChanges_ = changes_;
+    savedLayout_ = std::move(update->layout);
+    unsavedRanges_.clear();
+    return true;
+}
+
+void Book::Compact() {
+    const bool grown = savedLayout_ && savedLayout_->sectorCount != savedLayout_->UsedSectors();
+    if (!SavedAndUnchanged() || (!roomLeft_ && !grown)) return;
+    try {
+        Write(path_, true);
+    } catch (const RuntimeError&) {
+        // The file still holds everything the last save wrote.
+    }
 }
 
 void Book::SaveAs(const std::string& path) {

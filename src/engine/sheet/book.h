@@ -10,6 +10,7 @@
 
 #include "engine/sheet/biff/globals.h"
 #include "engine/sheet/biff/book_file.h"
+#include "engine/sheet/biff/cfb_update.h"
 #include "engine/sheet/saved_books.h"
 #include "engine/sheet/sheet_model.h"
 #include "engine/sheet/workbook.h"
@@ -53,6 +54,9 @@ struct SheetEntry {
     bool encodedActive = false;
     Rect encodedSelection;
     std::size_t encodedIndexAt = 0;
+    // Where the workbook's stream buffer holds `encoded`; npos when it
+    // does not.
+    std::size_t streamAt = std::string::npos;
 };
 
 class Book {
@@ -96,13 +100,30 @@ public:
 
     void SaveAs(const std::string& path);
     void Save();
+    // Writes the file anew in one piece when saves added to it in place;
+    // a failure leaves the file as the last save wrote it.
+    void Compact();
+    // Keeps this workbook, whose instance ended, to be bound again while
+    // its file stays as the last save wrote it.
+    void KeepIfSaved();
     // The complete file as it would be saved now.
     std::vector<std::uint8_t> FileBytes();
 
 private:
     Book();
-    // Builds the Workbook stream into container_.Workbook().
-    void BuildWorkbookStream();
+    // Brings the Workbook stream in container_.Workbook() up to date and
+    // adds the ranges it changed to unsavedRanges_. With `leaveRoom` the
+    // sheets start after free room behind the globals, so that adding a
+    // sheet leaves the sheets before it where they are in the stream.
+    void BuildWorkbookStream(bool leaveRoom);
+    // Writes the globals, then the room, into the head of the stream.
+    void PutStreamHead(const biff::Bytes& globals);
+    // Puts every sheet after the head and returns the stream length.
+    std::size_t PutSheets();
+    void MarkUnsaved(std::size_t from, std::size_t to);
+    // Saves by adding what changed to the file the last save wrote; false
+    // when the whole file is to be written instead.
+    bool UpdateSavedFile(const std::string& path);
     // Brings `sheet`'s records and their encoded bytes up to date for a
     // save that puts them at stream offset `offset`.
     void EncodeSheet(SheetEntry& sheet, bool active);
@@ -110,7 +131,9 @@ private:
     bool HasVbaProject() const;
     std::size_t VisibleSheetNear(std::size_t position) const;
     void RemoveReferencesTo(const SheetEntry& sheet);
-    void Write(const std::string& path);
+    // Saves to `path`; a save that follows one to the same path adds what
+    // changed to that file, unless `whole`.
+    void Write(const std::string& path, bool whole = false);
     void Touch() { ++changes_; }
     // Whether the file at path_ holds exactly what this workbook holds.
     bool SavedAndUnchanged() const { return savedStamp_ && savedChanges_ == changes_ && !path_.empty(); }
@@ -143,8 +166,16 @@ private:
     std::uint64_t changes_ = 0;
     std::uint64_t savedChanges_ = 0;
     std::optional<FileStamp> savedStamp_;
-    // The last file written; kept for its memory.
+    // The last file written whole; kept for its memory.
     std::vector<std::uint8_t> fileBuffer_;
+    // The file the last save wrote, as laid out on disk. Its Workbook
+    // stream is container_.Workbook() except in unsavedRanges_.
+    std::optional<biff::CfbLayout> savedLayout_;
+    biff::ByteRanges unsavedRanges_;
+    // Where the sheets start in the stream, and whether room was left
+    // between the globals and them.
+    std::size_t sheetsStart_ = 0;
+    bool roomLeft_ = false;
 };
 
 // The engine-wide standard font for workbooks created from now on.

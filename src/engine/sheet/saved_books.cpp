@@ -23,6 +23,10 @@ Kept kept;
 std::optional<FileStamp> StampOf(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return StampOf(st);
+}
+
+FileStamp StampOf(const struct stat& st) {
     return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
                      static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
                      static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
@@ -45,6 +49,16 @@ std::shared_ptr<Book> TakeSavedBook(const std::string& path) {
         taken = std::exchange(kept, Kept{});
     }
     return StampOf(path) == taken.stamp ? std::move(taken.book) : nullptr;
+}
+
+std::pair<std::string, std::shared_ptr<Book>> TakeSavedBook() {
+    std::string path;
+    {
+        std::lock_guard lock(keptMutex);
+        path = kept.path;
+    }
+    std::shared_ptr<Book> book = TakeSavedBook(path);
+    return {book ? path : std::string(), std::move(book)};
 }
 
 }  // namespace kolumbra::sheet::detail

@@ -3,10 +3,13 @@
 // it again does not parse the whole file anew. It is handed back only while
 // the file on disk is the one that save wrote.
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace kolumbra::sheet::detail {
 
@@ -24,6 +27,7 @@ struct FileStamp {
 
 // Nothing when the path cannot be examined or is no regular file.
 std::optional<FileStamp> StampOf(const std::string& path);
+FileStamp StampOf(const struct stat& st);
 
 // Keeps `book`, which holds what was saved at the absolute `path` when the
 // file had `stamp`, in place of any workbook kept before.
@@ -32,5 +36,7 @@ void KeepSavedBook(const std::string& path, const FileStamp& stamp, std::shared_
 // The workbook kept for `path` if the file still has the stamp it had when
 // saved; it is no longer kept either way.
 std::shared_ptr<Book> TakeSavedBook(const std::string& path);
+// The same for whatever path it was kept for, and that path.
+std::pair<std::string, std::shared_ptr<Book>> TakeSavedBook();
 
 }  // namespace kolumbra::sheet::detail

@@ -58,6 +58,13 @@ std::shared_ptr<Workbook> GetWorkbook(const std::string& path) {
     return std::shared_ptr<Workbook>(new Workbook(Book::Bind(path)));
 }
 
+void CompactSavedWorkbook() {
+    std::shared_ptr<Book> book = detail::TakeSavedBook().second;
+    if (!book) return;
+    book->Compact();
+    book->KeepIfSaved();
+}
+
 // ---- Border
 
 Border::Border(std::shared_ptr<Target> target) : target_(std::move(target)) {}

@@ -117,6 +117,7 @@ Globals Globals::Parse(RecordList records) {
         GetU16(records.front().data, 2) != rt::BofGlobals)
         throw FormatError("not BIFF8 workbook globals");
     Globals globals;
+    std::erase_if(records, [](const Record& r) { return r.type == rt::Room; });
     globals.records_ = std::move(records);
     globals.Index();
     std::size_t offset = 0;

@@ -17,6 +17,10 @@ inline constexpr std::uint16_t Rk = 0x027E;
 inline constexpr std::uint16_t Style = 0x0293;
 inline constexpr std::uint16_t Format = 0x041E;
 inline constexpr std::uint16_t Bof = 0x0809;
+// Room this engine leaves before the globals' EOF while a workbook is saved
+// page by page; a type no application defines, so readers pass over it,
+// and dropped when read.
+inline constexpr std::uint16_t Room = 0x0FB0;
 
 inline constexpr std::uint16_t Eof = 0x000A;
 inline constexpr std::uint16_t CalcCount = 0x000C;
