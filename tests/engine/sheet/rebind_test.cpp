@@ -10,7 +10,10 @@
 #include <filesystem>
 
 #include "common/runtime_error.h"
+#include "engine/sheet/biff/record_types.h"
+#include "engine/sheet/biff/stream.h"
 #include "engine/sheet/workbook.h"
+#include "readers.h"
 #include "temp_dir.h"
 
 namespace kolumbra::sheet {
@@ -89,6 +92,48 @@ TEST_F(Rebind, FileRewrittenInPlaceIsBoundAnewWithNothingLost) {
     const std::vector<std::string> names = SheetNames(path);
     ASSERT_EQ(names.size(), 5u);
     EXPECT_EQ(names.back(), "Ours again");
+}
+
+std::uint64_t InodeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0);
+    return st.st_ino;
+}
+
+bool HasRoom(const std::string& path) {
+    const biff::RecordList globals = biff::ReadSubstream(testing::WorkbookStreamOf(path), 0);
+    return std::any_of(globals.begin(), globals.end(), [](const biff::Record& r) { return r.type == biff::rt::Room; });
+}
+
+// The saves after the first two of a run add to the file in place; every
+// version reads back whole elsewhere, and the end of the run writes the
+// file anew in one piece, as a single save would.
+TEST_F(Rebind, LaterSavesOfARunAddToTheFileAndTheEndWritesItWhole) {
+    const std::uint64_t inode = InodeOf(path);
+    for (const char* name : {"P1", "P2", "P3"}) {
+        AppendSheet(path, name);
+        testing::ExpectSoundStream(testing::WorkbookStreamOf(path));
+        EXPECT_EQ(testing::ReadWithXlrd(path).sheets.back(), name);
+    }
+    EXPECT_EQ(InodeOf(path), inode);
+    EXPECT_TRUE(HasRoom(path));
+    CompactSavedWorkbook();
+    EXPECT_NE(InodeOf(path), inode);
+    EXPECT_FALSE(HasRoom(path));
+    EXPECT_EQ(SheetNames(path), (std::vector<std::string>{"Sheet1", "Ours", "P1", "P2", "P3"}));
+}
+
+// A file another writer changed after the workbook was bound (here only
+// its modification time tells) is replaced by a whole save, never added to.
+TEST_F(Rebind, FileChangedBetweenBindAndSaveIsWrittenWhole) {
+    AppendSheet(path, "P1");
+    auto book = GetWorkbook(path);
+    ZeroInPlace(path, 1);
+    Sheets sheets = book->GetSheets();
+    sheets.Add(sheets.Item(sheets.Count())).SetName("Late");
+    book->Save();
+    book->GetApplication().Quit();
+    EXPECT_EQ(testing::ReadWithXlrd(path).sheets, (std::vector<std::string>{"Sheet1", "Ours", "P1", "Late"}));
 }
 
 TEST_F(Rebind, ChangesDroppedByQuitAreNotKept) {
