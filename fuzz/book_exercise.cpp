@@ -40,9 +40,9 @@ std::string ReadEverySheet(Sheets& sheets) {
 
 // What the table export does with a bound workbook: a sheet after the last,
 // renamed and written, then saved.
-void AppendTableSheet(sheet::Workbook& book, Sheets& sheets) {
+void AppendTableSheet(sheet::Workbook& book, Sheets& sheets, const std::string& name) {
     Worksheet added = sheets.Add(sheets.Item(sheets.Count()));
-    added.SetName("T_受注 1");
+    added.SetName(name);
     added.Cells(1, 1).SetValue("ﾃｰﾌﾞﾙﾚｲｱｳﾄ");
     added.GetRange("A1:C3").SetMergeCells(true);
     added.GetRange("A2:D4").Borders(sheet::xl::EdgeBottom).SetLineStyle(sheet::xl::Double);
@@ -98,9 +98,12 @@ ExerciseOutcome ExerciseBook(const std::uint8_t* bytes, std::size_t size, const 
         application.SetDisplayAlerts(false);
         Sheets sheets = book->GetSheets();
         ReadEverySheet(sheets);
-        AppendTableSheet(*book, sheets);
+        AppendTableSheet(*book, sheets, "T_受注 1");
         EditAndDelete(sheets);
         book->SaveAs(saved);
+        // Saves after the first to one file add to it in place.
+        AppendTableSheet(*book, sheets, "T_受注 2");
+        AppendTableSheet(*book, sheets, "T_受注 3");
         application.Quit();
     } catch (const RuntimeError& e) {
         // Refused or not editable: the clean way out.
