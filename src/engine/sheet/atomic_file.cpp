@@ -91,6 +91,12 @@ std::optional<detail::FileStamp> UpdateFileInPlace(const std::string& path, cons
     if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
         detail::StampOf(st) != expected || static_cast<std::uint64_t>(st.st_size) != update.appendAt)
         return std::nullopt;
+    // Where timestamps are coarse, a change within the same tick keeps the
+    // stamp; the header still tells most such files from the one saved.
+    biff::Bytes header(update.previousHeader.size());
+    if (::pread(file.get(), header.data(), header.size(), 0) != static_cast<ssize_t>(header.size()) ||
+        header != update.previousHeader)
+        return std::nullopt;
     const auto end = static_cast<off_t>(update.appendAt);
     if (!WriteAllAt(file.get(), update.appended.data(), update.appended.size(), end) || ::fdatasync(file.get()) != 0) {
         const int error = errno;

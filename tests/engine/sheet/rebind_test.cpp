@@ -123,17 +123,23 @@ TEST_F(Rebind, LaterSavesOfARunAddToTheFileAndTheEndWritesItWhole) {
     EXPECT_EQ(SheetNames(path), (std::vector<std::string>{"Sheet1", "Ours", "P1", "P2", "P3"}));
 }
 
-// A file another writer changed after the workbook was bound (here only
-// its modification time tells) is replaced by a whole save, never added to.
+// A file another writer changed after the workbook was bound is replaced by
+// a whole save, never added to: told by its modification time, or, where
+// that stayed, by its header.
 TEST_F(Rebind, FileChangedBetweenBindAndSaveIsWrittenWhole) {
-    AppendSheet(path, "P1");
-    auto book = GetWorkbook(path);
-    ZeroInPlace(path, 1);
-    Sheets sheets = book->GetSheets();
-    sheets.Add(sheets.Item(sheets.Count())).SetName("Late");
-    book->Save();
-    book->GetApplication().Quit();
-    EXPECT_EQ(testing::ReadWithXlrd(path).sheets, (std::vector<std::string>{"Sheet1", "Ours", "P1", "Late"}));
+    std::vector<std::string> expected{"Sheet1", "Ours"};
+    for (long shiftNs : {1L, 0L}) {
+        const std::string quick = "P" + std::to_string(shiftNs), late = "Late" + std::to_string(shiftNs);
+        AppendSheet(path, quick);
+        auto book = GetWorkbook(path);
+        ZeroInPlace(path, shiftNs);
+        Sheets sheets = book->GetSheets();
+        sheets.Add(sheets.Item(sheets.Count())).SetName(late);
+        book->Save();
+        book->GetApplication().Quit();
+        expected.insert(expected.end(), {quick, late});
+        EXPECT_EQ(testing::ReadWithXlrd(path).sheets, expected);
+    }
 }
 
 TEST_F(Rebind, ChangesDroppedByQuitAreNotKept) {

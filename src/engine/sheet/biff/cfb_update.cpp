@@ -125,6 +125,7 @@ class Planner {
 public:
     explicit Planner(const CfbLayout& layout) : first_(layout.sectorCount) {
         update_.layout = layout;
+        update_.previousHeader = layout.header;
         update_.appendAt = OffsetOf(first_);
     }
 

@@ -46,6 +46,7 @@ struct CfbUpdate {
     std::uint64_t appendAt = 0;  // the end of the file, where `appended` goes
     Bytes appended;
     Bytes header;
+    Bytes previousHeader;        // the header the file has before
     CfbLayout layout;            // the file's layout once the header is written
     std::size_t newStreamSectors = 0;  // Workbook stream sectors among `appended`
 };
