@@ -71,6 +71,19 @@ TEST_F(LayoutTest, UpperCaseExtensionAndSeveralTablesGiveOneConfirmationAndOneCo
     EXPECT_EQ(state.OutBook, nullptr);
 }
 
+// A workbook another program wrote between two commands is bound anew, and
+// all it holds stays, though the first command's pages were saved one by
+// one into the file it replaced.
+TEST_F(LayoutTest, WorkbookReplacedBetweenTwoCommandsIsBoundAnewWithNothingLost) {
+    Export({TableWithFields("A", 70), TableWithFields("B", 1), TableWithFields("C", 1)});
+    EXPECT_THAT(SheetNames(), ElementsAre("Sheet1", "A_ 1", "A_ 2", "A_ 3", "B", "C"));
+    const std::string other = window.text2 + ".other";
+    std::filesystem::copy_file(KOLUMBRA_FIXTURES "/xls/3d-multisheet-refs.xls", other);
+    std::filesystem::rename(other, window.text2);
+    Export({TableWithFields("D", 1)});
+    EXPECT_THAT(SheetNames(), ElementsAre("Sheet1", "Sheet2", "Sheet3", "D"));
+}
+
 TEST_F(LayoutTest, PagesSplitAtThirtyFourFields) {
     Export({TableWithFields("T0", 0), TableWithFields("T33", 33), TableWithFields("T34", 34), TableWithFields("T35", 35),
             TableWithFields("T68", 68)});
