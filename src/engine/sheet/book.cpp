@@ -385,21 +385,26 @@ void PlaceSheet(SheetEntry& sheet, std::size_t offset) {
 }
 
 // `bytes` (0, or at least a record header) of records of the room type.
+// The short one goes first: as the globals grow, only it changes, and the
+// full ones before the EOF keep their places in the file.
 void AppendRoom(biff::Bytes& head, std::size_t bytes) {
+    std::vector<std::size_t> bodies;
     while (bytes > 0) {
         std::size_t body = std::min(bytes - RecordHeaderSize, biff::rt::MaxRecordData);
         // What is left must hold a record header too.
         const std::size_t rest = bytes - RecordHeaderSize - body;
         if (rest > 0 && rest < RecordHeaderSize) body -= RecordHeaderSize;
-        biff::AppendRecord(head, biff::Record{biff::rt::Room, biff::Bytes(body, 0)});
+        bodies.push_back(body);
         bytes -= RecordHeaderSize + body;
     }
+    for (auto body = bodies.rbegin(); body != bodies.rend(); ++body)
+        biff::AppendRecord(head, biff::Record{biff::rt::Room, biff::Bytes(*body, 0)});
 }
 
-// The room left behind the globals: enough for the globals of many more
-// sheets, so that the sheets seldom have to move.
+// The room left behind the globals: enough for the globals of hundreds
+// more sheets, so that the sheets seldom have to move.
 std::size_t RoomyStart(std::size_t globalsEnd) {
-    const std::size_t end = globalsEnd + std::max<std::size_t>(MinStreamSize, globalsEnd / 2);
+    const std::size_t end = globalsEnd + std::max<std::size_t>(4 * MinStreamSize, globalsEnd);
     return (end + SectorSize - 1) / SectorSize * SectorSize;
 }
 
@@ -415,7 +420,11 @@ void Book::BuildWorkbookStream(bool leaveRoom) {
     for (std::size_t i = 0; i < sheets_.size(); ++i) {
         SheetEntry& sheet = *sheets_[i];
         EncodeSheet(sheet, i == active_);
-        output.sheets.push_back(biff::BoundSheet{text::ToUtf16(sheet.name), sheet.options, 0, sheet.boundBody});
+        if (sheet.savedNameOf != sheet.name) {
+            sheet.savedName = text::ToUtf16(sheet.name);
+            sheet.savedNameOf = sheet.name;
+        }
+        output.sheets.push_back(biff::BoundSheet{sheet.savedName, sheet.options, 0, sheet.boundBody});
         output.tabIds.push_back(sheet.tabId);
         stringRefs += sheet.stringRefs;
     }
@@ -456,6 +465,9 @@ void Book::BuildWorkbookStream(bool leaveRoom) {
         stream.insert(stream.end(), tail_.begin(), tail_.end());
         end = stream.size();
     }
+    // Bytes cut off here may come back later: until saved, they count as
+    // changed, whatever they are then.
+    MarkUnsaved(end, stream.size());
     stream.resize(end);
     if (end < MinStreamSize) {
         stream.resize(MinStreamSize, 0);
@@ -464,37 +476,44 @@ void Book::BuildWorkbookStream(bool leaveRoom) {
 }
 
 void Book::PutStreamHead(const biff::Bytes& globals) {
-    std::vector<std::uint8_t>& stream = container_.Workbook();
     // The room goes before the globals' EOF, so that every substream still
     // follows the one before it directly.
     biff::Bytes head(globals.begin(), globals.end() - RecordHeaderSize);
     AppendRoom(head, sheetsStart_ - globals.size());
     head.insert(head.end(), globals.end() - RecordHeaderSize, globals.end());
-    if (stream.size() < head.size()) stream.resize(head.size(), 0);
-    // Only the span from the first to the last differing byte is new; the
-    // formats and fonts before a sheet's directory entry rarely change.
-    const auto first = std::mismatch(head.begin(), head.end(), stream.begin()).first - head.begin();
-    if (first == static_cast<std::ptrdiff_t>(head.size())) return;
-    const auto last = std::mismatch(head.rbegin(), head.rend(), stream.rbegin() + static_cast<std::ptrdiff_t>(stream.size() - head.size())).first - head.rbegin();
-    const std::size_t to = head.size() - static_cast<std::size_t>(last);
-    std::copy(head.begin() + first, head.begin() + static_cast<std::ptrdiff_t>(to), stream.begin() + first);
-    MarkUnsaved(static_cast<std::size_t>(first), to);
+    PutBytes(0, head);
+}
+
+// Only the sectors that differ are new: when a sheet is added, the active
+// sheet's number near the start of the globals and the directory entries
+// at their end change, and the selected flag of the sheet active before.
+void Book::PutBytes(std::size_t offset, const biff::Bytes& bytes) {
+    std::vector<std::uint8_t>& stream = container_.Workbook();
+    const std::size_t end = offset + bytes.size();
+    if (stream.size() < end) stream.resize(end, 0);
+    for (std::size_t from = offset; from < end;) {
+        const std::size_t to = std::min((from / SectorSize + 1) * SectorSize, end);
+        const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(from - offset);
+        const auto last = bytes.begin() + static_cast<std::ptrdiff_t>(to - offset);
+        const auto at = stream.begin() + static_cast<std::ptrdiff_t>(from);
+        if (!std::equal(first, last, at)) {
+            std::copy(first, last, at);
+            MarkUnsaved(from, to);
+        }
+        from = to;
+    }
 }
 
 std::size_t Book::PutSheets() {
-    std::vector<std::uint8_t>& stream = container_.Workbook();
     std::size_t offset = sheetsStart_;
     for (const auto& entry : sheets_) {
         SheetEntry& sheet = *entry;
         PlaceSheet(sheet, offset);
-        const std::size_t end = offset + sheet.encoded.size();
         if (sheet.streamAt != offset) {
-            if (stream.size() < end) stream.resize(end);
-            std::copy(sheet.encoded.begin(), sheet.encoded.end(), stream.begin() + static_cast<std::ptrdiff_t>(offset));
-            MarkUnsaved(offset, end);
+            PutBytes(offset, sheet.encoded);
             sheet.streamAt = offset;
         }
-        offset = end;
+        offset += sheet.encoded.size();
     }
     return offset;
 }

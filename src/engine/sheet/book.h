@@ -34,6 +34,9 @@ struct Instance {
 
 struct SheetEntry {
     std::string name;
+    // `name` in UTF-16 as the last save wrote it, and the name it was of.
+    std::u16string savedName;
+    std::string savedNameOf;
     std::uint16_t options = 0;  // BOUNDSHEET visibility and type
     std::uint16_t tabId = 0;
     // The BOUNDSHEET body as read, kept while the name stays.
@@ -120,6 +123,9 @@ private:
     void PutStreamHead(const biff::Bytes& globals);
     // Puts every sheet after the head and returns the stream length.
     std::size_t PutSheets();
+    // Copies `bytes` into the stream at `offset`, marking the sectors that
+    // change as unsaved.
+    void PutBytes(std::size_t offset, const biff::Bytes& bytes);
     void MarkUnsaved(std::size_t from, std::size_t to);
     // Saves by adding what changed to the file the last save wrote; false
     // when the whole file is to be written instead.

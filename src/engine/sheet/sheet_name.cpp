@@ -29,7 +29,17 @@ std::u16string Folded(const std::string& utf8) {
 
 }  // namespace
 
-bool SameSheetName(const std::string& a, const std::string& b) { return Folded(a) == Folded(b); }
+bool SameSheetName(const std::string& a, const std::string& b) {
+    // Folding keeps every character's length in UTF-8, and names are
+    // compared against every sheet of a workbook: ASCII is folded in place.
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) return Folded(a) == Folded(b);
+        if (Fold(x) != Fold(y)) return false;
+    }
+    return true;
+}
 
 void CheckSheetName(const std::string& name, const std::vector<std::string>& others) {
     const std::u16string text = text::ToUtf16(name);

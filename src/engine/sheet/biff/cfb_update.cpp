@@ -1,7 +1,6 @@
 #include "engine/sheet/biff/cfb_update.h"
 
 #include <algorithm>
-#include <functional>
 #include <set>
 
 namespace kolumbra::sheet::biff {
@@ -115,8 +114,24 @@ std::optional<std::size_t> FindRootStream(const Bytes& directory, std::u16string
     return std::nullopt;
 }
 
-bool Overlaps(const ByteRanges& ranges, std::size_t from, std::size_t to) {
-    return std::any_of(ranges.begin(), ranges.end(), [&](const auto& r) { return r.first < to && from < r.second; });
+// The ranges in order, overlapping and touching ones joined.
+ByteRanges Merged(ByteRanges ranges) {
+    std::sort(ranges.begin(), ranges.end());
+    ByteRanges merged;
+    for (const auto& range : ranges) {
+        if (!merged.empty() && range.first <= merged.back().second)
+            merged.back().second = std::max(merged.back().second, range.second);
+        else
+            merged.push_back(range);
+    }
+    return merged;
+}
+
+// Whether [from, to) meets one of the merged ranges.
+bool Overlaps(const ByteRanges& merged, std::size_t from, std::size_t to) {
+    const auto next = std::upper_bound(merged.begin(), merged.end(), from,
+                                       [](std::size_t at, const auto& range) { return at < range.second; });
+    return next != merged.end() && next->first < to;
 }
 
 // Builds the next version of the file's structures; every sector it
@@ -132,10 +147,11 @@ public:
     CfbUpdate Plan(const Bytes& stream, const ByteRanges& changed) {
         CfbLayout& next = update_.layout;
         const std::size_t oldSize = next.workbookSize;
+        const ByteRanges merged = Merged(changed);
         const auto unchangedStream = [&](std::size_t i) {
             const std::size_t from = i * Sector;
             const std::size_t to = std::min(from + Sector, stream.size());
-            return std::min(from + Sector, oldSize) == to && !Overlaps(changed, from, to);
+            return std::min(from + Sector, oldSize) == to && !Overlaps(merged, from, to);
         };
         next.workbookChain = Rechain(next.workbookChain, stream, unchangedStream);
         update_.newStreamSectors = update_.appended.size() / Sector;
@@ -180,8 +196,9 @@ private:
 
     // The chain for `bytes`: a sector of `old` where `unchanged` says its
     // chunk is the same, a new sector elsewhere.
+    template <typename Unchanged>
     std::vector<std::uint32_t> Rechain(const std::vector<std::uint32_t>& old, const Bytes& bytes,
-                                       const std::function<bool(std::size_t)>& unchanged) {
+                                       const Unchanged& unchanged) {
         const std::size_t count = SectorsFor(bytes.size());
         std::vector<std::uint32_t> chain(count);
         std::vector<bool> kept(old.size(), false);
