@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -89,6 +90,37 @@ TEST(Save, AFailureBetweenWriteAndRenameLeavesTheOldFile) {
     struct stat info {};
     ASSERT_EQ(::stat(dir.file("book.xls").c_str(), &info), 0);
     EXPECT_NE(info.st_mode & 0044, 0u) << "readable as a file created normally";
+}
+
+// A save that adds to the file and cannot (the file-size limit stands in
+// for a full disk) raises an error naming the file, which stays byte for
+// byte as the last save left it: what was appended is cut off again.
+TEST(Save, AFailedSaveInPlaceLeavesTheFileAsItWas) {
+    TempDir dir;
+    const std::string path = dir.file("book.xls");
+    auto book = CreateWorkbook();
+    book->SaveAs(path);
+    const auto addSheetAndSave = [&] {
+        Sheets sheets = book->GetSheets();
+        sheets.Add(sheets.Item(sheets.Count())).Cells(1, 1).SetValue("page");
+        book->Save();
+    };
+    addSheetAndSave();
+    addSheetAndSave();
+    const std::string before = ReadBytes(path);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{before.size() + 1024, before.size() + 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const std::string error = SaveError(addSheetAndSave);
+        ::_exit(error.find("'" + path + "' に保存できません。") == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadBytes(path), before);
 }
 
 TEST(Save, AProcessKilledWhileSavingLeavesAWorkbookThatBinds) {
