@@ -91,17 +91,22 @@ bool savedThisCommand(const ExportState& state, const std::string& name) {
 
 // The name for a page. A name this command has already given a sheet (two
 // long table names that agree in their first 30 characters) is not taken
-// over: the later sheet gets "~2", "~3", ... after the name cut to fit. A
-// sheet of that name from before the command is asked about as any other,
-// so that running the command again replaces the sheets it wrote before.
-std::string unusedSheetName(const ExportState& state, const std::string& name) {
+// over: the later sheet gets "~2", "~3", ... after the name, whose table
+// part is cut to fit so that the page number stays whole. A sheet of that
+// name from before the command is asked about as any other, so that running
+// the command again replaces the sheets it wrote before.
+std::string unusedSheetName(const ExportState& state, const std::string& table, std::int16_t page, std::int16_t pages) {
+    const std::string name = SheetNameOf(table, page, pages);
     if (!savedThisCommand(state, name)) return name;
+    const std::string pagePart = pages == 1 ? "" : "_" + text::SignedNumberText(page);
+    const std::string tablePart = text::LeftChars(table, pages == 1 ? 30 : 26);
     for (int n = 2;; ++n) {
         // Built by appending: GCC 12 at -O3 raises a false -Wrestrict on
         // a literal prepended to a temporary string.
-        std::string suffix(1, '~');
+        std::string suffix(pagePart);
+        suffix += '~';
         suffix += std::to_string(n);
-        const std::string candidate = text::LeftChars(name, MaxSheetNameLength - suffix.size()) + suffix;
+        const std::string candidate = text::LeftChars(tablePart, MaxSheetNameLength - suffix.size()) + suffix;
         if (!savedThisCommand(state, candidate)) return candidate;
     }
 }
@@ -128,7 +133,7 @@ void deleteSheet(ExportState& state, std::int16_t position) {
 // Adds and builds page `page`, then saves; false when the user declined to
 // replace a sheet of the same name.
 bool writePage(Session& session, ExportState& state, std::int16_t page, std::int16_t pages) {
-    const std::string name = unusedSheetName(state, SheetNameOf(session.CurrentTable, page, pages));
+    const std::string name = unusedSheetName(state, session.CurrentTable, page, pages);
     const std::optional<std::int16_t> replaced = sheetToReplace(session, state, name);
     if (!replaced) return false;
 

@@ -84,6 +84,18 @@ TEST_F(LayoutTest, WorkbookReplacedBetweenTwoCommandsIsBoundAnewWithNothingLost)
     EXPECT_THAT(SheetNames(), ElementsAre("Sheet1", "Sheet2", "Sheet3", "D"));
 }
 
+// Pages of two table names alike in their first 26 characters: the later
+// ones get "~2" after their page number, which stays whole.
+TEST_F(LayoutTest, PagesOfOneCommandWithTheSameNameKeepTheirPageNumbers) {
+    const std::string prefix(26, 'T');
+    Export({TableWithFields(prefix + "_A", 306), TableWithFields(prefix + "_B", 306)});
+    const std::vector<std::string> names = SheetNames();
+    ASSERT_EQ(names.size(), 21u);
+    EXPECT_EQ(names[10], prefix + "_ 10");
+    EXPECT_EQ(names[11], prefix + "_ 1~2");
+    EXPECT_EQ(names[20], prefix.substr(0, 25) + "_ 10~2");
+}
+
 TEST_F(LayoutTest, PagesSplitAtThirtyFourFields) {
     Export({TableWithFields("T0", 0), TableWithFields("T33", 33), TableWithFields("T34", 34), TableWithFields("T35", 35),
             TableWithFields("T68", 68)});
