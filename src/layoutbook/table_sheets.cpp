@@ -98,11 +98,15 @@ bool savedThisCommand(const ExportState& state, const std::string& name) {
 std::string unusedSheetName(const ExportState& state, const std::string& table, std::int16_t page, std::int16_t pages) {
     const std::string name = SheetNameOf(table, page, pages);
     if (!savedThisCommand(state, name)) return name;
-    const std::string pagePart = pages == 1 ? "" : "_" + text::SignedNumberText(page);
+    // Built by appending: GCC 12 at -O3 raises a false -Wrestrict on a
+    // literal prepended to a temporary string.
+    std::string pagePart;
+    if (pages != 1) {
+        pagePart = '_';
+        pagePart += text::SignedNumberText(page);
+    }
     const std::string tablePart = text::LeftChars(table, pages == 1 ? 30 : 26);
     for (int n = 2;; ++n) {
-        // Built by appending: GCC 12 at -O3 raises a false -Wrestrict on
-        // a literal prepended to a temporary string.
         std::string suffix(pagePart);
         suffix += '~';
         suffix += std::to_string(n);
