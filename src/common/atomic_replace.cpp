@@ -1,5 +1,7 @@
 #include "common/atomic_replace.h"
 
+#include "common/file_io.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,16 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 
 [[noreturn]] void FailWith(int error) { throw std::system_error(error, std::generic_category()); }
-
-void WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put < 0) FailWith(errno);
-        if (put == 0) FailWith(EIO);
-        bytes.remove_prefix(static_cast<std::size_t>(put));
-    }
-}
 
 fs::path ResolvedTarget(const std::string& path) {
     std::error_code ec;

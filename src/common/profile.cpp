@@ -8,8 +8,10 @@
 #include <charconv>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 #include "common/cp932.h"
+#include "common/file_io.h"
 #include "common/report_error.h"
 #include "common/runtime_error.h"
 #include "common/text.h"
@@ -39,32 +41,18 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 // The whole file, or nothing when it does not exist.
 std::optional<std::string> readFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
         raiseFor(errno);
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        raiseFor(error);
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) raiseFor(S_ISDIR(info.st_mode) ? EISDIR : errno);
+    try {
+        return ReadAll(file.get());
+    } catch (const std::system_error& error) {
+        raiseFor(error.code().value());
     }
-    std::string content;
-    char buffer[4096];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int error = errno;
-            ::close(fd);
-            raiseFor(error);
-        }
-        content.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return content;
 }
 
 std::string_view unquote(std::string_view value) {

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "common/atomic_replace.h"
+#include "common/file_io.h"
 #include "common/runtime_error.h"
 
 namespace kolumbra::csvexport {
@@ -29,25 +30,11 @@ RuntimeError FileError(int code) {
     }
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 }  // namespace
 
 std::string DiskListingStore::ReadOld(const std::string& path) {
     // Non-blocking so that a FIFO of that name cannot hang the window.
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) {
         if (errno == ENOENT) return {};
         throw FileError(errno);
@@ -55,24 +42,18 @@ std::string DiskListingStore::ReadOld(const std::string& path) {
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) throw FileError(errno);
     if (!S_ISREG(info.st_mode)) throw RuntimeError(err::PathFileAccess);
-
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) throw FileError(errno);
-        if (got == 0) return bytes;
-        bytes.append(buffer, static_cast<std::size_t>(got));
+    try {
+        return ReadAll(file.get());
+    } catch (const std::system_error& error) {
+        throw FileError(error.code().value());
     }
 }
 
 void DiskListingStore::WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put < 0) throw FileError(errno);
-        bytes.remove_prefix(static_cast<std::size_t>(put));
+    try {
+        kolumbra::WriteAll(fd, bytes);
+    } catch (const std::system_error& error) {
+        throw FileError(error.code().value());
     }
 }
 

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "common/atomic_replace.h"
+#include "common/file_io.h"
 #include "common/runtime_error.h"
 
 namespace kolumbra::sheet {
@@ -53,40 +54,9 @@ void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
     }
 }
 
-namespace {
-
-bool WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t at) {
-    while (size > 0) {
-        const ssize_t written = ::pwrite(fd, data, size, at);
-        if (written < 0 && errno == EINTR) continue;
-        if (written == 0) errno = ENOSPC;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-        at += written;
-    }
-    return true;
-}
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-}  // namespace
-
 std::optional<detail::FileStamp> UpdateFileInPlace(const std::string& path, const detail::FileStamp& expected,
                                                    const biff::CfbUpdate& update) {
-    const Descriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    const FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
     struct stat st {};
     if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
         detail::StampOf(st) != expected || static_cast<std::uint64_t>(st.st_size) != update.appendAt)
@@ -98,15 +68,23 @@ std::optional<detail::FileStamp> UpdateFileInPlace(const std::string& path, cons
         header != update.previousHeader)
         return std::nullopt;
     const auto end = static_cast<off_t>(update.appendAt);
-    if (!WriteAllAt(file.get(), update.appended.data(), update.appended.size(), end) || ::fdatasync(file.get()) != 0) {
-        const int error = errno;
+    const auto view = [](const biff::Bytes& bytes) {
+        return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    };
+    try {
+        WriteAll(file.get(), view(update.appended), end);
+        if (::fdatasync(file.get()) != 0) throw std::system_error(errno, std::generic_category());
+    } catch (const std::system_error& error) {
         // What was appended is cut off again; the old version never changed.
         if (::ftruncate(file.get(), end) == 0) ::fdatasync(file.get());
-        Fail(path, error);
+        Fail(path, error.code().value());
     }
-    if (!WriteAllAt(file.get(), update.header.data(), update.header.size(), 0) || ::fdatasync(file.get()) != 0 ||
-        ::fstat(file.get(), &st) != 0)
-        Fail(path, errno);
+    try {
+        WriteAll(file.get(), view(update.header), 0);
+    } catch (const std::system_error& error) {
+        Fail(path, error.code().value());
+    }
+    if (::fdatasync(file.get()) != 0 || ::fstat(file.get(), &st) != 0) Fail(path, errno);
     return detail::StampOf(st);
 }
 

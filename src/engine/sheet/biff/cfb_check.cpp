@@ -1,5 +1,7 @@
 #include "engine/sheet/biff/cfb_check.h"
 
+#include "engine/sheet/biff/cfb_format.h"
+
 #include <algorithm>
 #include <functional>
 #include <vector>
@@ -8,15 +10,10 @@ namespace kolumbra::sheet::biff {
 
 namespace {
 
-constexpr std::uint32_t MaxRegularSector = 0xFFFFFFFA;
-constexpr std::uint32_t FreeSector = 0xFFFFFFFF;
-constexpr std::size_t HeaderFatSectors = 109;
-constexpr std::size_t EntrySize = 128;
-constexpr std::size_t MaxNameBytes = 64;
-constexpr std::uint8_t RootType = 5;
+using namespace cfb;
 
 unsigned SectorShift(const Bytes& file) {
-    const unsigned shift = GetU16(file, 0x1E);
+    const unsigned shift = GetU16(file, SectorShiftAt);
     return shift == 9 || shift == 12 ? shift : 0;
 }
 
@@ -24,9 +21,9 @@ unsigned SectorShift(const Bytes& file) {
 class SectorChains {
 public:
     SectorChains(const Bytes& file, unsigned shift) : file_(file), size_(std::size_t{1} << shift) {
-        for (std::size_t i = 0; i < HeaderFatSectors; ++i) fatSectors_.push_back(GetU32(file, 0x4C + 4 * i));
+        for (std::size_t i = 0; i < HeaderFatSectors; ++i) fatSectors_.push_back(GetU32(file, HeaderFatAt + 4 * i));
         const std::size_t perDifat = size_ / 4 - 1;
-        std::uint32_t difat = GetU32(file, 0x44);
+        std::uint32_t difat = GetU32(file, DifatStartAt);
         for (std::size_t n = 0; IsWhole(difat) && n < SectorCount(); ++n) {
             difatSectors_.push_back(difat);
             for (std::size_t i = 0; i < perDifat; ++i) fatSectors_.push_back(GetU32(file, Offset(difat) + 4 * i));
@@ -81,19 +78,19 @@ private:
 // index, as far as the directory chain can be followed.
 void ForEachEntry(const Bytes& file, const SectorChains& sectors,
                   const std::function<void(std::size_t offset, std::size_t index)>& visit) {
-    std::uint32_t sector = GetU32(file, 0x30);
+    std::uint32_t sector = GetU32(file, DirectoryStartAt);
     std::size_t index = 0;
     // The count bounds a chain that runs in a circle.
     for (std::size_t n = 0; sectors.IsWhole(sector) && n < sectors.SectorCount(); ++n) {
         const std::size_t start = sectors.Offset(sector);
         for (std::size_t entry = start; entry < start + sectors.SectorSize(); entry += EntrySize, ++index)
-            if (file[entry + 66] != 0) visit(entry, index);
+            if (file[entry + TypeAt] != 0) visit(entry, index);
         sector = sectors.Next(sector);
     }
 }
 
 bool NameEndsInNul(const Bytes& file, std::size_t entry) {
-    const std::size_t length = GetU16(file, entry + 64);
+    const std::size_t length = GetU16(file, entry + NameLengthAt);
     return length >= 2 && length <= MaxNameBytes && length % 2 == 0 && GetU16(file, entry + length - 2) == 0;
 }
 
@@ -104,7 +101,7 @@ bool DirectoryNamesEndInNul(const Bytes& file) {
     if (shift == 0) return true;
     bool allEnd = true;
     ForEachEntry(file, SectorChains(file, shift), [&](std::size_t entry, std::size_t index) {
-        const bool root = index == 0 && file[entry + 66] == RootType;
+        const bool root = index == 0 && file[entry + TypeAt] == RootType;
         if (!root && !NameEndsInNul(file, entry)) allEnd = false;
     });
     return allEnd;
@@ -121,14 +118,14 @@ std::optional<std::size_t> WholeSectorLength(const Bytes& file) {
     const auto partial = static_cast<std::uint32_t>(whole / size - 1);
     // Without the whole table, no one can tell what the cut sector held.
     if (!sectors.TablesWhole() || sectors.Mentions(partial)) return std::nullopt;
-    for (std::size_t field : {0x30, 0x3C, 0x44})
+    for (std::size_t field : {DirectoryStartAt, MiniFatStartAt, DifatStartAt})
         if (GetU32(file, field) == partial) return std::nullopt;
     // Streams below the cutoff start in the mini-stream, not in a sector.
-    const std::uint32_t cutoff = GetU32(file, 0x38);
+    const std::uint32_t cutoff = GetU32(file, MiniCutoffAt);
     bool started = false;
     ForEachEntry(file, sectors, [&](std::size_t entry, std::size_t index) {
-        const bool regular = index == 0 || file[entry + 66] == RootType || GetU32(file, entry + 120) >= cutoff;
-        if (regular && GetU32(file, entry + 116) == partial) started = true;
+        const bool regular = index == 0 || file[entry + TypeAt] == RootType || GetU32(file, entry + SizeAt) >= cutoff;
+        if (regular && GetU32(file, entry + StartAt) == partial) started = true;
     });
     if (started) return std::nullopt;
     return whole;

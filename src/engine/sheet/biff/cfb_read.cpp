@@ -2,6 +2,7 @@
 
 #include "engine/sheet/biff/book_file.h"
 #include "engine/sheet/biff/cfb_check.h"
+#include "engine/sheet/biff/cfb_format.h"
 #include "engine/sheet/biff/refusal.h"
 
 #include <gsf/gsf-infile-msole.h>
@@ -66,8 +67,7 @@ template <typename T>
 using Owned = std::unique_ptr<T, Unref>;
 
 bool HasCompoundSignature(const Bytes& file) {
-    static constexpr std::uint8_t kSignature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-    return file.size() >= 512 && std::equal(std::begin(kSignature), std::end(kSignature), file.begin());
+    return file.size() >= 512 && std::equal(std::begin(cfb::Signature), std::end(cfb::Signature), file.begin());
 }
 
 // A stream can never be longer than the file that holds it.

@@ -1,5 +1,7 @@
 #include "engine/sheet/biff/cfb_update.h"
 
+#include "engine/sheet/biff/cfb_format.h"
+
 #include <algorithm>
 #include <set>
 
@@ -7,35 +9,12 @@ namespace kolumbra::sheet::biff {
 
 namespace {
 
+using namespace cfb;
+
 constexpr std::size_t Sector = 512;
 constexpr std::size_t PerFat = Sector / 4;
-constexpr std::size_t HeaderFat = 109;
 constexpr std::size_t PerDifat = PerFat - 1;
-constexpr std::size_t EntrySize = 128;
 constexpr std::size_t MiniCutoff = 4096;
-constexpr std::uint32_t FreeSector = 0xFFFFFFFF;
-constexpr std::uint32_t EndOfChain = 0xFFFFFFFE;
-constexpr std::uint32_t FatSector = 0xFFFFFFFD;
-constexpr std::uint32_t DifatSector = 0xFFFFFFFC;
-constexpr std::uint8_t StreamType = 2;
-constexpr std::uint8_t RootType = 5;
-constexpr std::uint8_t Signature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-
-// Header fields.
-constexpr std::size_t FatCountAt = 0x2C;
-constexpr std::size_t DirectoryStartAt = 0x30;
-constexpr std::size_t DifatStartAt = 0x44;
-constexpr std::size_t DifatCountAt = 0x48;
-constexpr std::size_t HeaderFatAt = 0x4C;
-
-// Directory entry fields.
-constexpr std::size_t NameLengthAt = 64;
-constexpr std::size_t TypeAt = 66;
-constexpr std::size_t LeftAt = 68;
-constexpr std::size_t RightAt = 72;
-constexpr std::size_t ChildAt = 76;
-constexpr std::size_t StartAt = 116;
-constexpr std::size_t SizeAt = 120;
 
 std::size_t SectorsFor(std::size_t bytes) { return (bytes + Sector - 1) / Sector; }
 std::size_t OffsetOf(std::uint32_t sector) { return (std::size_t{sector} + 1) * Sector; }
@@ -49,7 +28,7 @@ public:
     bool ReadTable() {
         const std::uint32_t fatCount = GetU32(file_, FatCountAt);
         if (fatCount > layout_.sectorCount) return false;
-        for (std::size_t i = 0; i < std::min<std::size_t>(fatCount, HeaderFat); ++i)
+        for (std::size_t i = 0; i < std::min<std::size_t>(fatCount, HeaderFatSectors); ++i)
             if (!Add(layout_.fatSectors, GetU32(file_, HeaderFatAt + 4 * i))) return false;
         std::uint32_t difat = GetU32(file_, DifatStartAt);
         const std::uint32_t difatCount = GetU32(file_, DifatCountAt);
@@ -221,7 +200,7 @@ private:
 
     std::size_t DifatNeeded() const {
         const std::size_t fatCount = update_.layout.fatSectors.size();
-        return fatCount > HeaderFat ? (fatCount - HeaderFat + PerDifat - 1) / PerDifat : 0;
+        return fatCount > HeaderFatSectors ? (fatCount - HeaderFatSectors + PerDifat - 1) / PerDifat : 0;
     }
 
     // Gives every allocation-table sector whose entries changed a new
@@ -249,7 +228,7 @@ private:
                 Set(old, FreeSector);
                 more = true;
             }
-            const bool listsReplaced = replaced_.lower_bound(HeaderFat) != replaced_.end();
+            const bool listsReplaced = replaced_.lower_bound(HeaderFatSectors) != replaced_.end();
             if (!difatRewritten_ && (listsReplaced || DifatNeeded() != next.difatSectors.size())) {
                 for (std::uint32_t old : next.difatSectors) Set(old, FreeSector);
                 next.difatSectors.clear();
@@ -279,7 +258,7 @@ private:
         for (std::size_t j = 0; j < next.difatSectors.size(); ++j) {
             Bytes part(Sector);
             for (std::size_t i = 0; i < PerDifat; ++i) {
-                const std::size_t k = HeaderFat + j * PerDifat + i;
+                const std::size_t k = HeaderFatSectors + j * PerDifat + i;
                 PutU32(part, 4 * i, k < next.fatSectors.size() ? next.fatSectors[k] : FreeSector);
             }
             PutU32(part, 4 * PerDifat, j + 1 < next.difatSectors.size() ? next.difatSectors[j + 1] : EndOfChain);
@@ -294,7 +273,7 @@ private:
         PutU32(header, DirectoryStartAt, next.directoryChain.front());
         PutU32(header, DifatStartAt, next.difatSectors.empty() ? EndOfChain : next.difatSectors.front());
         PutU32(header, DifatCountAt, static_cast<std::uint32_t>(next.difatSectors.size()));
-        for (std::size_t i = 0; i < HeaderFat; ++i)
+        for (std::size_t i = 0; i < HeaderFatSectors; ++i)
             PutU32(header, HeaderFatAt + 4 * i, i < next.fatSectors.size() ? next.fatSectors[i] : FreeSector);
         update_.header = header;
     }
@@ -314,7 +293,7 @@ std::size_t CfbLayout::UsedSectors() const {
 
 std::optional<CfbLayout> ReadLayout(const Bytes& file, std::u16string_view workbookName) {
     if (file.size() < 2 * Sector || file.size() % Sector != 0 ||
-        !std::equal(std::begin(Signature), std::end(Signature), file.begin()) || GetU16(file, 0x1E) != 9)
+        !std::equal(std::begin(Signature), std::end(Signature), file.begin()) || GetU16(file, SectorShiftAt) != 9)
         return std::nullopt;
     CfbLayout layout;
     layout.header.assign(file.begin(), file.begin() + Sector);
