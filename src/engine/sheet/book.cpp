@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "engine/sheet/atomic_file.h"
 #include "engine/sheet/biff/book_stream.h"
+#include "engine/sheet/biff/cell_reader.h"
 #include "engine/sheet/biff/record_types.h"
 #include "engine/sheet/biff/refusal.h"
 #include "engine/sheet/biff/sheet_reader.h"
@@ -326,16 +327,32 @@ SheetModel& Book::Edit(SheetEntry& sheet) {
 std::string Book::ValueText(const SheetEntry& sheet, int row, int column) const {
     CheckSheet(sheet);
     if (sheet.model) return sheet.model->ValueText(row, column);
-    std::optional<biff::StoredValue> stored;
     try {
-        stored = biff::FindStoredValue(sheet.records, row, column);
+        return biff::ReadCellText(sheet.records, globals_.Strings(), row, column);
     } catch (const biff::FormatError&) {
         throw RuntimeError(err::ApplicationDefined, biff::SheetRecordsDamaged(sheet.name));
     }
-    if (!stored) return "";
-    if (stored->isNumber) return NumberText(stored->number);
-    const auto& strings = globals_.Strings();
-    return stored->sstIndex < strings.size() ? text::FromUtf16(strings[stored->sstIndex].chars) : "";
+}
+
+std::vector<std::vector<std::string>> Book::ValueTexts(const SheetEntry& sheet, const Rect& area) const {
+    CheckSheet(sheet);
+    std::vector<std::vector<std::string>> values(static_cast<std::size_t>(area.r2 - area.r1 + 1),
+                                                 std::vector<std::string>(static_cast<std::size_t>(area.c2 - area.c1 + 1)));
+    const auto put = [&](int row, int column, const std::string& text) {
+        if (area.Contains(row, column))
+            values[static_cast<std::size_t>(row - area.r1)][static_cast<std::size_t>(column - area.c1)] = text;
+    };
+    if (sheet.model) {
+        for (int r = area.r1; r <= area.r2; ++r)
+            for (int c = area.c1; c <= area.c2; ++c) put(r, c, sheet.model->ValueText(r, c));
+        return values;
+    }
+    try {
+        for (const auto& [key, text] : biff::ReadCellTexts(sheet.records, globals_.Strings())) put(key.row, key.column, text);
+    } catch (const biff::FormatError&) {
+        throw RuntimeError(err::ApplicationDefined, biff::SheetRecordsDamaged(sheet.name));
+    }
+    return values;
 }
 
 void Book::EncodeSheet(SheetEntry& sheet, bool active) {

@@ -91,6 +91,8 @@ public:
     // The model of a sheet about to change; its records become stale.
     SheetModel& Edit(SheetEntry& sheet);
     std::string ValueText(const SheetEntry& sheet, int row, int column) const;
+    // The value texts of the cells in `area`, row by row; "" where empty.
+    std::vector<std::vector<std::string>> ValueTexts(const SheetEntry& sheet, const Rect& area) const;
 
     void SetVisible(bool visible) {
         Touch();

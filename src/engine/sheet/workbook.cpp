@@ -127,6 +127,10 @@ std::string Range::Value() const {
     return target_->book->ValueText(*target_->sheet, target_->area.r1, target_->area.c1);
 }
 
+std::vector<std::vector<std::string>> Range::Values() const {
+    return target_->book->ValueTexts(*target_->sheet, target_->area);
+}
+
 void Range::SetValue(const std::string& value) {
     if (text::Utf16Length(value) > MaxTextLength) RefuseValue("Value");
     const std::optional<double> number = PlainDecimal(value);
