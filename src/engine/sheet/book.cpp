@@ -324,6 +324,36 @@ SheetModel& Book::Edit(SheetEntry& sheet) {
     return *sheet.model;
 }
 
+bool Book::EditsRecords(SheetEntry& sheet) {
+    CheckSheet(sheet);
+    if (!sheet.model && ownWorkbook_) sheet.model = biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_);
+    return !sheet.model;
+}
+
+void Book::SetRecordedValues(SheetEntry& sheet, const Rect& area, biff::CellEdit value, const std::string& text) {
+    CheckSheet(sheet);
+    Touch();
+    // A default cell format for new cells, as every writer's XF 15 is.
+    constexpr std::uint16_t DefaultCellXf = 15;
+    if (value.kind == biff::CellEdit::Kind::Text) value.sstIndex = globals_.InternString(text::ToUtf16(text));
+    std::vector<biff::CellEdit> edits;
+    for (int r = area.r1; r <= area.r2; ++r) {
+        for (int c = area.c1; c <= area.c2; ++c) {
+            value.row = r;
+            value.column = c;
+            edits.push_back(value);
+        }
+    }
+    try {
+        biff::EditCells(sheet.records, sheet.base, edits, DefaultCellXf);
+    } catch (const biff::FormatError&) {
+        throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name + "' のセルの値を変更できません。" +
+                                                        biff::SheetRecordsDamaged(sheet.name));
+    }
+    sheet.stringRefs = biff::CountStringRefs(sheet.records);
+    sheet.encoded.clear();
+}
+
 std::string Book::ValueText(const SheetEntry& sheet, int row, int column) const {
     CheckSheet(sheet);
     if (sheet.model) return sheet.model->ValueText(row, column);
