@@ -24,7 +24,7 @@ namespace kolumbra::cli {
 
 namespace {
 
-const char* const Usage = "[--jap | --english] [--author NAME] [--remarks] [--replace] (--dsn NAME | DATABASE) OUT.xls [TABLE ...]";
+const char* const Usage = "[--jap | --english] [--author NAME] [--remarks] [--replace] [--refresh] (--dsn NAME | DATABASE) OUT.xls [TABLE ...]";
 const char* const SameNameQuestion = "ｼｰﾄ作成時に同一名ｼｰﾄを検出しました";
 
 struct XlsArgs {
@@ -33,6 +33,7 @@ struct XlsArgs {
     std::optional<std::string> author;
     bool remarks = false;
     bool replace = false;
+    bool refresh = false;
     std::optional<std::string> dsn;
     std::string database;
     std::string output;
@@ -50,6 +51,8 @@ std::optional<XlsArgs> parseArgs(const std::vector<std::string>& args) {
             parsed.remarks = true;
         } else if (arg == "--replace") {
             parsed.replace = true;
+        } else if (arg == "--refresh") {
+            parsed.refresh = true;
         } else if ((arg == "--author" || arg == "--dsn") && i + 1 < args.size()) {
             (arg == "--author" ? parsed.author : parsed.dsn) = args[++i];
         } else if (arg.starts_with("--")) {
@@ -73,9 +76,11 @@ void loadSettings(Session& session, const XlsArgs& args) {
     session.gMkname = ReadProfileString(file, "KLSETTING", "mkname", "");
     session.gJap = JapValue(ReadProfileString(file, "KLSETTING", "jap", "0"));
     session.gRemarks = RemarksValue(ReadProfileString(file, "KLSETTING", "remarks", "0"));
+    session.gRefresh = RefreshValue(ReadProfileString(file, "KLSETTING", "refresh", "0"));
     if (args.jap) session.gJap = 1;
     if (args.english) session.gJap = 0;
     if (args.remarks) session.gRemarks = 1;
+    if (args.refresh) session.gRefresh = 1;
     if (args.author) session.gMkname = *args.author;
 }
 
@@ -116,6 +121,9 @@ int run(const std::vector<std::string>& rawArgs) {
     ExportState state;
     Command4_Click(cli.session, state);
     CloseDatabase(cli.session);
+    if (cli.session.gRefresh != 0)
+        std::printf("refreshed %d, appended %d, unchanged %d\n", state.TablesRefreshed, state.TablesAppended,
+                    state.TablesUnchanged);
 
     const auto& shown = cli.window.shownMessages;
     const bool completed = countStartingWith(shown, FileNameOfPath(args->output) + "が作成されました") == 1;

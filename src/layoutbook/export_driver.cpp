@@ -8,6 +8,7 @@
 #include "catalog/table_catalogue.h"
 #include "common/runtime_error.h"
 #include "common/text.h"
+#include "layoutbook/form_refresh.h"
 #include "layoutbook/index_marks.h"
 #include "layoutbook/table_sheets.h"
 
@@ -113,6 +114,7 @@ void Command4_Click(Session& session, ExportState& state) {
             session.CurrentTable = window.ListItem(i);
             writeTable(session, catalogue, state);
         }
+        if (session.gRefresh != 0) RecordRemovedTables(session);
         sheet::CompactSavedWorkbook();
     }
     // Where nothing was saved, the errors already shown are the whole report.

@@ -53,4 +53,11 @@ inline constexpr std::array<Caption, 7> ColumnCaptions = {{
     {27, "摘  要"},
 }};
 
+// The cells of the header block's captions (rows 2 to 8), which every page
+// carries.
+inline constexpr std::array<CellAt, 16> HeaderCaptionCells = {{
+    {2, 1}, {2, 13}, {2, 18}, {2, 20}, {2, 23}, {2, 26}, {2, 29}, {3, 29},
+    {4, 29}, {6, 1}, {6, 20}, {8, 1}, {8, 9}, {8, 17}, {8, 25}, {8, 32},
+}};
+
 }  // namespace kolumbra::form

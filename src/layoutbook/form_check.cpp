@@ -42,13 +42,6 @@ std::vector<PlacedField> FieldsOfForms(const TableForms& forms) {
     return fields;
 }
 
-int FieldIndexOf(const db::TableDef& definition, std::string_view name) {
-    for (std::size_t k = 0; k < definition.Fields.size(); ++k) {
-        if (definition.Fields[k].Name == name) return static_cast<int>(k);
-    }
-    return -1;
-}
-
 std::int16_t FormLanguage(const std::vector<PlacedField>& fields, const db::TableDef& definition, std::int16_t fallback) {
     int japanese = 0, english = 0;
     for (const db::Field& field : definition.Fields) {
@@ -62,29 +55,38 @@ std::int16_t FormLanguage(const std::vector<PlacedField>& fields, const db::Tabl
     return japanese > english ? 1 : 0;
 }
 
-std::vector<bool> KeepsItsPlace(const std::vector<PlacedField>& form, const db::TableDef& definition) {
-    // The longest run of common fields in the same order on both sides
-    // keeps its place; every other common field moved.
-    std::vector<int> formOrder;  // database indexes, in form order
+namespace {
+
+int entryIndexOf(const std::vector<FieldEntry>& entries, std::string_view name) {
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        if (entries[k].FieldName == name) return static_cast<int>(k);
+    }
+    return -1;
+}
+
+// For each entry: whether it keeps its place among the fields both sides
+// share (the longest run of them in the same order on both).
+std::vector<bool> keepsItsPlace(const std::vector<PlacedField>& form, const std::vector<FieldEntry>& entries) {
+    std::vector<int> formOrder;  // entry indexes, in form order
     for (const PlacedField& placed : form) {
-        const int index = FieldIndexOf(definition, placed.field->name);
+        const int index = entryIndexOf(entries, placed.field->name);
         if (index >= 0 && std::find(formOrder.begin(), formOrder.end(), index) == formOrder.end())
             formOrder.push_back(index);
     }
-    std::vector<int> databaseOrder = formOrder;
-    std::sort(databaseOrder.begin(), databaseOrder.end());
+    std::vector<int> entryOrder = formOrder;
+    std::sort(entryOrder.begin(), entryOrder.end());
     const std::size_t n = formOrder.size();
     std::vector<std::vector<int>> longest(n + 1, std::vector<int>(n + 1, 0));
     for (std::size_t i = n; i-- > 0;) {
         for (std::size_t j = n; j-- > 0;) {
-            longest[i][j] = formOrder[i] == databaseOrder[j] ? longest[i + 1][j + 1] + 1
-                                                             : std::max(longest[i + 1][j], longest[i][j + 1]);
+            longest[i][j] = formOrder[i] == entryOrder[j] ? longest[i + 1][j + 1] + 1
+                                                          : std::max(longest[i + 1][j], longest[i][j + 1]);
         }
     }
-    std::vector<bool> keeps(definition.Fields.size(), true);
+    std::vector<bool> keeps(entries.size(), true);
     for (int index : formOrder) keeps[static_cast<std::size_t>(index)] = false;
     for (std::size_t i = 0, j = 0; i < n && j < n;) {
-        if (formOrder[i] == databaseOrder[j]) {
+        if (formOrder[i] == entryOrder[j]) {
             keeps[static_cast<std::size_t>(formOrder[i])] = true;
             ++i;
             ++j;
@@ -97,38 +99,45 @@ std::vector<bool> KeepsItsPlace(const std::vector<PlacedField>& form, const db::
     return keeps;
 }
 
+}  // namespace
+
+std::vector<FieldChange> DiffFields(const std::vector<PlacedField>& form, const std::vector<FieldEntry>& entries) {
+    std::vector<FieldChange> changes;
+    const std::vector<bool> keeps = keepsItsPlace(form, entries);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const FieldEntry& entry = entries[k];
+        const std::string position = std::to_string(k + 1);
+        const PlacedField* placed = formFieldNamed(form, entry.FieldName);
+        if (!placed) {
+            changes.push_back({entry.FieldName, differs::FieldAdded, "", position});
+            continue;
+        }
+        const FormField& field = *placed->field;
+        const auto differ = [&](std::string_view what, const std::string& workbook, const std::string& database) {
+            if (workbook != database) changes.push_back({entry.FieldName, what, workbook, database, &field});
+        };
+        if (!keeps[k]) differ(differs::Position, std::to_string(placed->position), position);
+        differ(differs::Type, field.type, entry.TypeText);
+        differ(differs::Size, field.size, entry.SizeText);
+        differ(differs::Marks, field.keyMark + field.indexMark, KeyCellText(entry) + entry.IndexMark);
+    }
+    for (const PlacedField& placed : form) {
+        if (entryIndexOf(entries, placed.field->name) < 0)
+            changes.push_back({placed.field->name, differs::FieldRemoved, std::to_string(placed.position), "", placed.field});
+    }
+    return changes;
+}
+
 std::vector<FormDifference> CompareTable(const std::string& table, const TableForms* forms,
                                          const db::TableDef* definition, bool odbc, std::int16_t fallbackJap) {
     if (!forms) return {{table, "", std::string(differs::NoForm), "", table}};
     if (!definition) return {{table, "", std::string(differs::TableGone), table, ""}};
     std::vector<FormDifference> out;
     comparePages(*forms, PageCount(static_cast<std::int16_t>(definition->Fields.size())), out);
-
     const std::vector<PlacedField> fields = FieldsOfForms(*forms);
     const std::int16_t jap = FormLanguage(fields, *definition, fallbackJap);
-    const std::vector<FieldEntry> entries = FieldEntriesOf(*definition, jap, odbc, false);
-    const std::vector<bool> keeps = KeepsItsPlace(fields, *definition);
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        const FieldEntry& entry = entries[k];
-        const std::string position = std::to_string(k + 1);
-        const PlacedField* placed = formFieldNamed(fields, entry.FieldName);
-        const auto differ = [&](std::string_view what, const std::string& workbook, const std::string& database) {
-            if (workbook != database) out.push_back({table, entry.FieldName, std::string(what), workbook, database});
-        };
-        if (!placed) {
-            out.push_back({table, entry.FieldName, std::string(differs::FieldAdded), "", position});
-            continue;
-        }
-        const FormField& field = *placed->field;
-        if (!keeps[k]) differ(differs::Position, std::to_string(placed->position), position);
-        differ(differs::Type, field.type, entry.TypeText);
-        differ(differs::Size, field.size, entry.SizeText);
-        differ(differs::Marks, field.keyMark + field.indexMark, KeyCellText(entry) + entry.IndexMark);
-    }
-    for (const PlacedField& placed : fields) {
-        if (FieldIndexOf(*definition, placed.field->name) < 0)
-            out.push_back({table, placed.field->name, std::string(differs::FieldRemoved), std::to_string(placed.position), ""});
-    }
+    for (const FieldChange& change : DiffFields(fields, FieldEntriesOf(*definition, jap, odbc, false)))
+        out.push_back({table, change.field, std::string(change.what), change.workbook, change.database});
     return out;
 }
 

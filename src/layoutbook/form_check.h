@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/db/database.h"
+#include "layoutbook/export_state.h"
 #include "layoutbook/form_reader.h"
 
 namespace kolumbra {
@@ -44,10 +45,21 @@ std::vector<PlacedField> FieldsOfForms(const TableForms& forms);
 // field tells.
 std::int16_t FormLanguage(const std::vector<PlacedField>& fields, const db::TableDef& definition, std::int16_t fallback);
 
-// For the fields present on both sides, by name: whether each database
-// field keeps its place among them (false: it moved). Fields inserted or
-// removed around the others move nothing.
-std::vector<bool> KeepsItsPlace(const std::vector<PlacedField>& form, const db::TableDef& definition);
+// One way a field of the forms differs from the database's: `what` is one
+// of the field kinds of `differs`; `formField` is null for an added field.
+struct FieldChange {
+    std::string field;
+    std::string_view what;
+    std::string workbook, database;
+    const FormField* formField = nullptr;
+};
+
+// How the forms' fields differ from `entries` (the database's fields as
+// the form shows them): for each entry in order, added or its position,
+// type, size and marks; then the fields only the forms have, removed. A
+// field moved when it left the longest run of fields the two sides share
+// in the same order, so fields inserted or removed around it move nothing.
+std::vector<FieldChange> DiffFields(const std::vector<PlacedField>& form, const std::vector<FieldEntry>& entries);
 
 // The differences of one table, in the order the check prints them: the
 // pages, then the fields in the database's order, then the fields only the
@@ -55,8 +67,5 @@ std::vector<bool> KeepsItsPlace(const std::vector<PlacedField>& form, const db::
 // a table the database no longer has.
 std::vector<FormDifference> CompareTable(const std::string& table, const TableForms* forms,
                                          const db::TableDef* definition, bool odbc, std::int16_t fallbackJap);
-
-// The database field named `name`, or -1.
-int FieldIndexOf(const db::TableDef& definition, std::string_view name);
 
 }  // namespace kolumbra

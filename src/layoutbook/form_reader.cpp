@@ -68,15 +68,20 @@ std::optional<FormPage> ReadFormPage(const FormGrid& grid) {
         field.remarks = cellsOf(grid, row, form::RemarksFirst, form::RemarksLast);
         page.fields.push_back(std::move(field));
     }
+    page.grid = grid;
     return page;
 }
 
-std::vector<TableForms> ReadForms(sheet::Workbook& book) {
-    std::vector<TableForms> tables;
+namespace {
+
+// Reads the sheets `wanted` lets through into `tables`, pages in order.
+template <typename Wanted>
+void collectForms(sheet::Workbook& book, std::vector<TableForms>& tables, Wanted&& wanted) {
     auto sheets = book.GetSheets();
     const int count = sheets.Count();
     for (int number = 1; number <= count; ++number) {
         sheet::Worksheet worksheet = sheets.Item(number);
+        if (!wanted(worksheet)) continue;
         std::optional<FormPage> page = ReadFormPage(worksheet.GetRange("A1:AL44").Values());
         if (!page) continue;
         page->sheetNumber = number;
@@ -89,7 +94,22 @@ std::vector<TableForms> ReadForms(sheet::Workbook& book) {
     }
     for (TableForms& table : tables)
         std::sort(table.pages.begin(), table.pages.end(), [](const FormPage& a, const FormPage& b) { return a.page < b.page; });
+}
+
+}  // namespace
+
+std::vector<TableForms> ReadForms(sheet::Workbook& book) {
+    std::vector<TableForms> tables;
+    collectForms(book, tables, [](sheet::Worksheet&) { return true; });
     return tables;
+}
+
+TableForms FindTableForms(sheet::Workbook& book, const std::string& table) {
+    std::vector<TableForms> tables;
+    collectForms(book, tables, [&](sheet::Worksheet& worksheet) {
+        return worksheet.Cells(form::TableName.row, form::TableName.column).Value() == table;
+    });
+    return tables.empty() ? TableForms{table, {}} : std::move(tables.front());
 }
 
 std::string JoinedText(const std::vector<std::string>& cells) {

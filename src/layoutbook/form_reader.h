@@ -19,6 +19,9 @@ struct FormField {
     std::vector<std::string> fieldId, remarks;
 };
 
+// The values of A1:AL44, as Range::Values gives them.
+using FormGrid = std::vector<std::vector<std::string>>;
+
 // A sheet that is a page of a table's form.
 struct FormPage {
     int sheetNumber = 0;  // 1-based tab position
@@ -26,6 +29,7 @@ struct FormPage {
     std::string table;  // T7
     int page = 0, pages = 0;  // AJ1
     std::vector<FormField> fields;  // rows with a field name, top down
+    FormGrid grid;                  // every value of the page
 };
 
 // The pages of one table, in page order; a page number found twice keeps
@@ -34,9 +38,6 @@ struct TableForms {
     std::string table;
     std::vector<FormPage> pages;
 };
-
-// The values of A1:AL44, as Range::Values gives them.
-using FormGrid = std::vector<std::vector<std::string>>;
 
 // Whether row 10 holds the form's column captions.
 bool HasFormCaptions(const FormGrid& grid);
@@ -48,6 +49,10 @@ std::optional<FormPage> ReadFormPage(const FormGrid& grid);
 // The forms of every sheet of the workbook, by table in the order of each
 // table's first page in the workbook.
 std::vector<TableForms> ReadForms(sheet::Workbook& book);
+
+// The pages of `table` alone; sheets whose T7 names another table are
+// passed over without reading the rest of them.
+TableForms FindTableForms(sheet::Workbook& book, const std::string& table);
 
 // The text of a field's typed cells, joined by one blank.
 std::string JoinedText(const std::vector<std::string>& cells);

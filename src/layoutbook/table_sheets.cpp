@@ -12,6 +12,8 @@
 #include "common/runtime_error.h"
 #include "common/text.h"
 #include "engine/sheet/sheet_name.h"
+#include "layoutbook/change_history.h"
+#include "layoutbook/form_refresh.h"
 #include "layoutbook/sheet_page.h"
 
 namespace kolumbra {
@@ -142,9 +144,11 @@ bool writePage(Session& session, ExportState& state, std::int16_t page, std::int
     if (!replaced) return false;
 
     // The new sheet is added before the old one is deleted, so that even the
-    // workbook's only sheet can be replaced; the new one still ends up last.
+    // workbook's only sheet can be replaced; the new one still ends up last,
+    // or last among the forms, before the change history, with refresh on.
     auto sheets = state.OutBook->GetSheets();
-    sheet::Worksheet added = sheets.Add(sheets.Item(sheets.Count()));
+    const int history = session.gRefresh != 0 ? HistorySheetPosition(*state.OutBook) : 0;
+    sheet::Worksheet added = sheets.Add(sheets.Item(history > 1 ? history - 1 : sheets.Count()));
     if (*replaced != 0) deleteSheet(state, *replaced);
     added.SetName(name);
 
@@ -163,6 +167,20 @@ bool writePage(Session& session, ExportState& state, std::int16_t page, std::int
     return true;
 }
 
+// Brings the table's forms up to date and saves them with their history
+// rows in one save, so that a failure leaves every sheet as it was.
+void refreshPages(Session& session, ExportState& state, const TableForms& forms) {
+    const RefreshOutcome outcome = RefreshTableForms(session, state, forms);
+    if (outcome.changed) {
+        AppendHistory(*state.OutBook, outcome.history, HistoryDate());
+        state.OutBook->Save();
+        ++state.TablesRefreshed;
+    } else {
+        ++state.TablesUnchanged;
+    }
+    for (const FormPage& page : forms.pages) state.SheetsSaved.push_back(page.sheetName);
+}
+
 void writeAllPages(Session& session, ExportState& state) {
     state.OutBook.reset();
     setStandardFont(state);
@@ -176,11 +194,17 @@ void writeAllPages(Session& session, ExportState& state) {
     session.window.SetProgressValue(0);
     session.window.RefreshProgress();
 
-    for (std::int16_t page = 1; page <= pages; ++page) {
-        if (!writePage(session, state, page, pages)) {
-            releaseBook(state);
-            return;
+    const TableForms forms = session.gRefresh != 0 ? FindTableForms(*state.OutBook, session.CurrentTable) : TableForms{};
+    if (!forms.pages.empty()) {
+        refreshPages(session, state, forms);
+    } else {
+        for (std::int16_t page = 1; page <= pages; ++page) {
+            if (!writePage(session, state, page, pages)) {
+                releaseBook(state);
+                return;
+            }
         }
+        if (session.gRefresh != 0) ++state.TablesAppended;
     }
     releaseBook(state);
     session.window.SetProgressValue(0);

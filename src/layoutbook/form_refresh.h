@@ -1,0 +1,33 @@
+#pragma once
+// Bringing a table's forms up to date in place: the program's cells are
+// written again from the field buffer, what people typed for a field moves
+// with the field, and every other cell, format and sheet stays.
+
+#include <string>
+#include <vector>
+
+#include "catalog/session.h"
+#include "layoutbook/change_history.h"
+#include "layoutbook/export_state.h"
+#include "layoutbook/form_reader.h"
+
+namespace kolumbra {
+
+// What a refresh did to one table's forms.
+struct RefreshOutcome {
+    bool changed = false;  // any cell written, any page added or removed
+    std::vector<HistoryRow> history;
+};
+
+// Brings `forms`, the pages of CurrentTable in OutBook, in line with the
+// field buffer: pages that are needed and missing are built after the
+// table's last sheet, a surplus page goes only when nothing typed is left
+// on it. Nothing is saved. Engine failures pass to the caller.
+RefreshOutcome RefreshTableForms(Session& session, ExportState& state, const TableForms& forms);
+
+// Records in the history of the workbook named in Text2 each table that
+// has forms there but is no longer among the tables listed, once. The
+// forms stay as they are. Failures are reported; nothing else happens then.
+void RecordRemovedTables(Session& session);
+
+}  // namespace kolumbra
