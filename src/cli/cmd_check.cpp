@@ -22,6 +22,7 @@
 #include "common/profile.h"
 #include "common/runtime_error.h"
 #include "engine/sheet/workbook.h"
+#include "layoutbook/change_history.h"
 #include "layoutbook/form_check.h"
 #include "layoutbook/form_reader.h"
 
@@ -49,13 +50,23 @@ std::optional<CheckArgs> parseArgs(std::vector<std::string> args) {
     return parsed;
 }
 
+struct BookForms {
+    std::vector<TableForms> forms;
+    // Tables the change history records as removed: their forms stay on
+    // purpose, as what the table was.
+    std::vector<std::string> removed;
+};
+
 // The forms of the workbook; nothing when it cannot be read.
-std::optional<std::vector<TableForms>> readBookForms(const std::string& path) {
+std::optional<BookForms> readBookForms(const std::string& path) {
     try {
         std::shared_ptr<sheet::Workbook> book = sheet::GetWorkbook(path);
-        std::vector<TableForms> forms = ReadForms(*book);
+        BookForms read{ReadForms(*book), {}};
+        for (const TableForms& table : read.forms) {
+            if (HistoryRecordsRemoval(*book, table.table)) read.removed.push_back(table.table);
+        }
         book->GetApplication().Quit();
-        return forms;
+        return read;
     } catch (const RuntimeError& error) {
         std::fprintf(stderr, "kolumbra-cli: %s\n", error.description().c_str());
         return std::nullopt;
@@ -97,8 +108,9 @@ int run(const std::vector<std::string>& rawArgs) {
         return 64;
     }
     if (const int status = ReadTables(cli); status != 0) return status;
-    const auto forms = readBookForms(args->book);
-    if (!forms) return 1;
+    const auto read = readBookForms(args->book);
+    if (!read) return 1;
+    const std::vector<TableForms>* forms = &read->forms;
 
     const std::vector<std::string>& listed = cli.window.listItems;
     const bool odbc = IsOdbcMode(cli.window.text1);
@@ -109,6 +121,7 @@ int run(const std::vector<std::string>& rawArgs) {
     for (const std::string& table : tablesToCompare(*args, cli.window, *forms)) {
         const auto form = std::find_if(forms->begin(), forms->end(), [&](const TableForms& f) { return f.table == table; });
         const bool inDatabase = std::find(listed.begin(), listed.end(), table) != listed.end();
+        if (!inDatabase && std::find(read->removed.begin(), read->removed.end(), table) != read->removed.end()) continue;
         if (!inDatabase && form == forms->end()) {
             std::fprintf(stderr, "kolumbra-cli: no table named '%s'\n", table.c_str());
             status = 1;
