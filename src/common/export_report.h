@@ -61,7 +61,7 @@ struct ExportProgress {
     Kind kind;
     std::string table;
     int amount;
-    const TableReport* report;
+    const TableReport* report;  // valid during the call only
 };
 
 using ProgressCallback = std::function<void(const ExportProgress&)>;
