@@ -38,11 +38,13 @@ std::string Reason(int error) {
     }
 }
 
-[[noreturn]] void Fail(const std::string& path, int error) {
-    throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + Reason(error));
-}
+[[noreturn]] void Fail(const std::string& path, int error) { throw SaveFailure(path, Reason(error)); }
 
 }  // namespace
+
+RuntimeError SaveFailure(const std::string& path, const std::string& why) {
+    return RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + why);
+}
 
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          const std::function<void()>& beforeCommit) {

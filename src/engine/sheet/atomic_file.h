@@ -8,10 +8,14 @@
 #include <optional>
 #include <vector>
 
+#include "common/runtime_error.h"
 #include "engine/sheet/biff/cfb_update.h"
-#include "engine/sheet/saved_books.h"
+#include "engine/sheet/file_stamp.h"
 
 namespace kolumbra::sheet {
+
+// The error of a save to `path` that failed for `why`.
+RuntimeError SaveFailure(const std::string& path, const std::string& why);
 
 // The workbook's bytes through ReplaceFileAtomically (common/atomic_replace.h).
 // `beforeCommit` runs between the write and the rename (tests use it to fail
