@@ -163,6 +163,9 @@ TEST(Refusal, DamagedWorkbookStreamsSayWhatIsWrong) {
     Bytes pastEnd = stream;
     biff::PutU32(pastEnd, sheets[2], static_cast<std::uint32_t>(stream.size() + 100));
     damaged.emplace_back(pastEnd, biff::SheetMisplaced("Sheet3"));
+    Bytes atTheEndOfTheRange = stream;
+    biff::PutU32(atTheEndOfTheRange, sheets[2], 0xFFFFFFFC);
+    damaged.emplace_back(atTheEndOfTheRange, biff::SheetMisplaced("Sheet3"));
     Bytes betweenRecords = stream;
     biff::PutU32(betweenRecords, sheets[0], biff::GetU32(stream, sheets[0]) + 2);
     damaged.emplace_back(betweenRecords, biff::SheetMisplaced("Sheet1"));
