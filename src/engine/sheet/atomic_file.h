@@ -14,14 +14,26 @@
 
 namespace kolumbra::sheet {
 
-// The error of a save to `path` that failed for `why`.
+// The error of a save to `path` that failed for `why`, or for errno `error`.
 RuntimeError SaveFailure(const std::string& path, const std::string& why);
+RuntimeError SaveFailure(const std::string& path, int error);
 
-// The workbook's bytes through ReplaceFileAtomically (common/atomic_replace.h).
-// `beforeCommit` runs between the write and the rename (tests use it to fail
-// there). On any failure the temporary file is removed, the old file is
-// untouched and a RuntimeError whose description names `path` is raised.
-void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+// The error of a save that finds the file at `path` changed by another
+// program since this process last read or wrote it.
+class FileChanged : public RuntimeError {
+public:
+    explicit FileChanged(const std::string& path);
+};
+
+// The first `size` bytes of the open file, fewer when it is shorter.
+biff::Bytes HeaderOf(int fd, std::size_t size);
+
+// The workbook's bytes through ReplaceFileAtomically (common/atomic_replace.h);
+// returns the new file's stamp. `beforeCommit` runs between the write and the
+// rename (tests use it to fail there). On any failure the temporary file is
+// removed, the old file is untouched and a RuntimeError whose description
+// names `path` is raised.
+detail::FileStamp WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          const std::function<void()>& beforeCommit = {});
 
 // Writes `update` into the compound file at `path` it was planned for: the
@@ -29,11 +41,12 @@ void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
 // flushed again. The header sector is the commit: a crash before it leaves
 // the previous version, whose sectors the update never writes over.
 //
-// Nothing is written, and nothing is returned, when the file is no longer
-// the one of `expected` (another writer replaced or changed it, or it gained
-// a second link) or cannot be opened for writing: the caller then replaces
-// the whole file. Otherwise the file's new stamp. A failed write raises a
-// RuntimeError naming `path`; the file then holds one of the two versions.
+// A file that is no longer the one of `expected`, by its stamp or its
+// header, raises FileChanged with nothing written. Nothing is written, and
+// nothing is returned, when the file gained a second link or cannot be
+// opened for writing: the caller then replaces the whole file. Otherwise
+// the file's new stamp. A failed write raises a RuntimeError naming `path`;
+// the file then holds one of the two versions.
 std::optional<detail::FileStamp> UpdateFileInPlace(const std::string& path, const detail::FileStamp& expected,
                                                    const biff::CfbUpdate& update);
 

@@ -1,12 +1,17 @@
 #include "engine/sheet/book.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <mutex>
+#include <optional>
+#include <system_error>
 
+#include "common/file_io.h"
 #include "common/runtime_error.h"
 #include "common/text.h"
 #include "engine/sheet/atomic_file.h"
@@ -38,14 +43,37 @@ StandardFontSetting standardFont{"ＭＳ Ｐゴシック", 11};
     throw RuntimeError(err::ApplicationDefined, "'" + path + "' をブックとして開けません。" + why);
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+[[noreturn]] void NotFound(const std::string& path) {
+    throw RuntimeError(err::ApplicationDefined, "'" + path + "' が見つからないか、読み込めません。");
+}
+
+// `path` made absolute; none when it is relative and the working folder
+// is gone.
+std::optional<std::string> AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (ec) return std::nullopt;
+    return absolute.string();
+}
+
+struct FileRead {
+    std::vector<std::uint8_t> bytes;
+    // Taken before the bytes were read: a write during the read changes it.
+    FileStamp stamp;
+};
+
+FileRead ReadWholeFile(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) RefuseFile(path, "フォルダーです。");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw RuntimeError(err::ApplicationDefined, "'" + path + "' が見つからないか、読み込めません。");
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw RuntimeError(err::ApplicationDefined, "'" + path + "' を読み込めません。");
-    return bytes;
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0) NotFound(path);
+    try {
+        const std::string bytes = ReadAll(file.get());
+        return FileRead{std::vector<std::uint8_t>(bytes.begin(), bytes.end()), StampOf(st)};
+    } catch (const std::system_error&) {
+        throw RuntimeError(err::ApplicationDefined, "'" + path + "' を読み込めません。");
+    }
 }
 
 bool HasRecord(const biff::RecordList& records, std::uint16_t type) {
@@ -109,20 +137,24 @@ std::shared_ptr<Book> Book::Create() {
 }
 
 std::shared_ptr<Book> Book::Bind(const std::string& path) {
+    const std::optional<std::string> absolute = AbsolutePath(path);
+    if (!absolute) NotFound(path);
     // A workbook this process saved and quit is taken back as it was, as
     // long as nobody changed the file since.
-    if (std::shared_ptr<Book> kept = TakeSavedBook(std::filesystem::absolute(path).string())) {
+    if (std::shared_ptr<Book> kept = TakeSavedBook(*absolute)) {
         kept->instance_->book = kept;
         return kept;
     }
-    return FromBytes(ReadWholeFile(path), path);
+    const FileRead read = ReadWholeFile(path);
+    return FromFile(read.bytes, read.stamp, path, *absolute);
 }
 
-std::shared_ptr<Book> Book::FromBytes(const std::vector<std::uint8_t>& file, const std::string& path) {
+std::shared_ptr<Book> Book::FromFile(const std::vector<std::uint8_t>& file, const FileStamp& stamp,
+                                     const std::string& path, const std::string& absolute) {
     std::shared_ptr<Book> book(new Book());
     biff::BookStream stream;
     try {
-        book->container_.Load(file);
+        book->container_.Load(file, absolute, stamp);
         const biff::Bytes stored = book->container_.TakeStream();
         stream = biff::ReadBookStream(stored);
         book->storedLength_ = stored.size() - stream.tail.size();
@@ -156,7 +188,7 @@ std::shared_ptr<Book> Book::FromBytes(const std::vector<std::uint8_t>& file, con
     book->active_ = std::min<std::size_t>(book->window_.activeSheet, book->sheets_.size() - 1);
     book->maxDigitWidth_ = MaxDigitWidth(twips);
     book->defaultRowTwips_ = DefaultRowTwips(twips);
-    book->path_ = std::filesystem::absolute(path).string();
+    book->path_ = absolute;
     book->instance_->book = book;
     return book;
 }
@@ -544,9 +576,10 @@ void Book::Compact() {
 void Book::SaveAs(const std::string& path) {
     CheckRunning();
     if (path.empty()) throw RuntimeError(err::ApplicationDefined, "保存先のファイル名が指定されていません。");
-    const std::string absolute = std::filesystem::absolute(path).string();
-    Write(absolute);
-    path_ = absolute;
+    const std::optional<std::string> absolute = AbsolutePath(path);
+    if (!absolute) throw SaveFailure(path, ENOENT);
+    Write(*absolute);
+    path_ = *absolute;
 }
 
 void Book::Save() {

@@ -66,9 +66,6 @@ public:
     static std::shared_ptr<Book> Create();
     // The workbook stored at `path`, in a new engine instance.
     static std::shared_ptr<Book> Bind(const std::string& path);
-    // The same from the file's bytes; `path` names the file in errors and
-    // is where Save writes.
-    static std::shared_ptr<Book> FromBytes(const std::vector<std::uint8_t>& file, const std::string& path);
 
     Instance& GetInstance() { return *instance_; }
     // Raises the error of a disconnected object once the instance ended.
@@ -112,6 +109,10 @@ public:
 
 private:
     Book();
+    // The same from the file's bytes, read while it had `stamp`; `path`
+    // names the file in errors, and Save writes to its `absolute` form.
+    static std::shared_ptr<Book> FromFile(const std::vector<std::uint8_t>& file, const FileStamp& stamp,
+                                          const std::string& path, const std::string& absolute);
     // Brings the container's Workbook stream up to date. With `leaveRoom`
     // the sheets start after free room behind the globals, so that adding
     // a sheet leaves the sheets before it where they are in the stream.

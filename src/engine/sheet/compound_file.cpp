@@ -1,7 +1,11 @@
 #include "engine/sheet/compound_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 
+#include "common/file_io.h"
 #include "common/text.h"
 #include "engine/sheet/atomic_file.h"
 #include "engine/sheet/biff/cfb_format.h"
@@ -10,6 +14,7 @@ namespace kolumbra::sheet::detail {
 
 namespace {
 
+using biff::cfb::HeaderSize;
 using biff::cfb::SectorSize;
 
 // A file saved in place that grew beyond twice what it holds, plus this
@@ -21,6 +26,10 @@ constexpr std::size_t UnusedSectorAllowance = 2048;
 constexpr biff::ClassId WorkbookClassId = {0x20, 0x08, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                            0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
+biff::Bytes HeaderIn(const biff::Bytes& file) {
+    return biff::Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(std::min(file.size(), HeaderSize)));
+}
+
 }  // namespace
 
 CompoundFile::CompoundFile() {
@@ -29,7 +38,29 @@ CompoundFile::CompoundFile() {
     file_.workbookIndex = 0;
 }
 
-void CompoundFile::Load(const biff::Bytes& file) { file_ = biff::ReadBookFile(file); }
+void CompoundFile::Load(const biff::Bytes& file, const std::string& path, const FileStamp& identity) {
+    file_ = biff::ReadBookFile(file);
+    seen_ = Seen{path, identity, HeaderIn(file)};
+}
+
+// A file that is gone counts as changed too; one that can no longer be
+// read is left to the write to report.
+void CompoundFile::CheckUnchanged(const std::string& path) const {
+    if (!seen_ || seen_->path != path) return;
+    if (StampOf(path) != seen_->stamp) throw FileChanged(path);
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() >= 0 && HeaderOf(file.get(), HeaderSize) != seen_->header) throw FileChanged(path);
+}
+
+void CompoundFile::SeeAgain(const std::string& path) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0) {
+        seen_.reset();
+        return;
+    }
+    seen_ = Seen{path, StampOf(st), HeaderOf(file.get(), HeaderSize)};
+}
 
 biff::Bytes CompoundFile::TakeStream() {
     biff::Bytes stream;
@@ -89,10 +120,13 @@ bool CompoundFile::HasVbaProject() const {
                        [](const biff::CfbEntry& e) { return e.isStorage && e.name == "_VBA_PROJECT_CUR"; });
 }
 
-bool CompoundFile::CanSaveChanges(const std::string& path) const { return savedLayout_ && path == savedPath_; }
+bool CompoundFile::CanSaveChanges(const std::string& path) const {
+    return savedLayout_ && seen_ && path == seen_->path;
+}
 
 bool CompoundFile::SaveChanges(const std::string& path) {
     if (!savedStamp_ || !CanSaveChanges(path)) return false;
+    CheckUnchanged(path);
     std::optional<biff::CfbUpdate> update = biff::PlanUpdate(*savedLayout_, file_.Workbook(), changed_);
     if (!update) return false;
     // Where most of the stream is new, or most of the file unused, the
@@ -103,20 +137,26 @@ bool CompoundFile::SaveChanges(const std::string& path) {
     std::optional<FileStamp> stamp;
     try {
         stamp = UpdateFileInPlace(path, *savedStamp_, *update);
+    } catch (const FileChanged&) {
+        throw;
     } catch (const RuntimeError&) {
-        // Either version may be on disk now; the next save writes it whole.
+        // Either version may be on disk now, both this process's own; the
+        // next save writes the file whole.
         savedStamp_.reset();
         savedLayout_.reset();
+        SeeAgain(path);
         throw;
     }
     if (!stamp) return false;
     savedStamp_ = stamp;
     savedLayout_ = std::move(update->layout);
+    seen_ = Seen{path, *stamp, update->header};
     changed_.clear();
     return true;
 }
 
 void CompoundFile::SaveWhole(const std::string& path) {
+    CheckUnchanged(path);
     try {
         biff::WriteBookFile(file_, fileBuffer_);
     } catch (const RuntimeError& e) {
@@ -124,10 +164,10 @@ void CompoundFile::SaveWhole(const std::string& path) {
     }
     savedStamp_.reset();
     savedLayout_.reset();
-    WriteFileAtomically(path, fileBuffer_);
-    savedStamp_ = StampOf(path);
+    const FileStamp stamp = WriteFileAtomically(path, fileBuffer_);
+    savedStamp_ = stamp;
     savedLayout_ = biff::ReadLayout(fileBuffer_, text::ToUtf16(file_.root.children.at(file_.workbookIndex).name));
-    savedPath_ = path;
+    seen_ = Seen{path, stamp, HeaderIn(fileBuffer_)};
     changed_.clear();
 }
 

@@ -19,7 +19,7 @@ public:
     // The file of a new workbook: an empty Workbook stream and nothing else.
     CompoundFile();
 
-    void Load(const biff::Bytes& file) override;
+    void Load(const biff::Bytes& file, const std::string& path, const FileStamp& identity) override;
     bool CanSaveChanges(const std::string& path) const override;
     bool SaveChanges(const std::string& path) override;
     void SaveWhole(const std::string& path) override;
@@ -47,18 +47,30 @@ public:
     bool HasVbaProject() const;
 
 private:
+    // The file as this process last read or wrote it.
+    struct Seen {
+        std::string path;
+        FileStamp stamp;
+        biff::Bytes header;
+    };
+
     void MarkChanged(std::size_t from, std::size_t to);
+    // Raises FileChanged when `path` is the file last seen and another
+    // program changed it since.
+    void CheckUnchanged(const std::string& path) const;
+    // Takes the file at `path` as it is now for this process's own.
+    void SeeAgain(const std::string& path);
 
     biff::BookFile file_;
     // The last file written whole; kept for its memory.
     biff::Bytes fileBuffer_;
-    // The file the last save wrote, as laid out on disk, its stamp right
-    // after that save and its path. Its Workbook stream is Stream() except
-    // in changed_.
+    // The file the last save wrote, as laid out on disk, and its stamp
+    // right after that save. Its Workbook stream is Stream() except in
+    // changed_.
     std::optional<biff::CfbLayout> savedLayout_;
     std::optional<FileStamp> savedStamp_;
-    std::string savedPath_;
     biff::ByteRanges changed_;
+    std::optional<Seen> seen_;
 };
 
 }  // namespace kolumbra::sheet::detail

@@ -1,9 +1,11 @@
 #pragma once
 // The file below a workbook model. A container knows how the model's
-// content lies in the file, what the file the last save wrote was like,
-// and how a save puts the content there: whole, or by adding what changed
-// to that file. The model decides what the content is and when it is
-// saved; how the file stores it stays down here.
+// content lies in the file, what the file was like when this process last
+// read or wrote it, and how a save puts the content there: whole, or by
+// adding what changed to the file the last save wrote. Every save first
+// makes sure that no other program changed that file since: a change is
+// never written over. The model decides what the content is and when it
+// is saved; how the file stores it stays down here.
 
 #include <cstdint>
 #include <optional>
@@ -18,9 +20,10 @@ class WorkbookContainer {
 public:
     virtual ~WorkbookContainer() = default;
 
-    // Takes apart `file`, the bytes of a workbook file. A file that cannot
-    // be taken apart raises a RuntimeError whose description says why.
-    virtual void Load(const std::vector<std::uint8_t>& file) = 0;
+    // Takes apart `file`, the bytes read from the absolute `path` while the
+    // file had `identity`. A file that cannot be taken apart raises a
+    // RuntimeError whose description says why.
+    virtual void Load(const std::vector<std::uint8_t>& file, const std::string& path, const FileStamp& identity) = 0;
 
     // Whether a save to `path` can add to the file the last save wrote
     // there instead of writing it whole.
@@ -33,6 +36,9 @@ public:
     // Replaces the file at `path` with the whole file at once; a failure
     // raises a RuntimeError naming `path` and leaves the old file.
     virtual void SaveWhole(const std::string& path) = 0;
+    // Both saves raise FileChanged (atomic_file.h), with nothing written,
+    // when the file at the path this process last read or wrote is no
+    // longer what it was then.
     // Whether saves that added to the file left parts in it that nothing
     // uses any more, which writing it whole would drop.
     virtual bool HoldsUnusedParts() const = 0;
