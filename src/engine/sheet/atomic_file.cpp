@@ -83,13 +83,12 @@ std::optional<detail::FileStamp> UpdateFileInPlace(const std::string& path, cons
                                                    const biff::CfbUpdate& update) {
     const FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
     struct stat st {};
-    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1)
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
+        detail::StampOf(st) != expected || static_cast<std::uint64_t>(st.st_size) != update.appendAt)
         return std::nullopt;
     // Where timestamps are coarse, a change within the same tick keeps the
     // stamp; the header still tells most such files from the one saved.
-    if (detail::StampOf(st) != expected || HeaderOf(file.get(), update.previousHeader.size()) != update.previousHeader)
-        throw FileChanged(path);
-    if (static_cast<std::uint64_t>(st.st_size) != update.appendAt) return std::nullopt;
+    if (HeaderOf(file.get(), update.previousHeader.size()) != update.previousHeader) return std::nullopt;
     const auto end = static_cast<off_t>(update.appendAt);
     const auto view = [](const biff::Bytes& bytes) {
         return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());

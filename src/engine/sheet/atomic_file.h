@@ -41,12 +41,12 @@ detail::FileStamp WriteFileAtomically(const std::string& path, const std::vector
 // flushed again. The header sector is the commit: a crash before it leaves
 // the previous version, whose sectors the update never writes over.
 //
-// A file that is no longer the one of `expected`, by its stamp or its
-// header, raises FileChanged with nothing written. Nothing is written, and
-// nothing is returned, when the file gained a second link or cannot be
-// opened for writing: the caller then replaces the whole file. Otherwise
-// the file's new stamp. A failed write raises a RuntimeError naming `path`;
-// the file then holds one of the two versions.
+// Nothing is written, and nothing is returned, when the file is no longer
+// the one of `expected` (another writer replaced or changed it, or it gained
+// a second link) or cannot be opened for writing: the caller then writes the
+// whole file, or fails when another program changed it. Otherwise the
+// file's new stamp, taken before the final flush. A failed write raises a
+// RuntimeError naming `path`; the file then holds one of the two versions.
 std::optional<detail::FileStamp> UpdateFileInPlace(const std::string& path, const detail::FileStamp& expected,
                                                    const biff::CfbUpdate& update);
 

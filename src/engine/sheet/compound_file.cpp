@@ -126,7 +126,6 @@ bool CompoundFile::CanSaveChanges(const std::string& path) const {
 
 bool CompoundFile::SaveChanges(const std::string& path) {
     if (!savedStamp_ || !CanSaveChanges(path)) return false;
-    CheckUnchanged(path);
     std::optional<biff::CfbUpdate> update = biff::PlanUpdate(*savedLayout_, file_.Workbook(), changed_);
     if (!update) return false;
     // Where most of the stream is new, or most of the file unused, the
@@ -137,8 +136,6 @@ bool CompoundFile::SaveChanges(const std::string& path) {
     std::optional<FileStamp> stamp;
     try {
         stamp = UpdateFileInPlace(path, *savedStamp_, *update);
-    } catch (const FileChanged&) {
-        throw;
     } catch (const RuntimeError&) {
         // Either version may be on disk now, both this process's own; the
         // next save writes the file whole.
