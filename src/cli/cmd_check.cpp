@@ -7,8 +7,6 @@
 // database or the workbook cannot be read (with a message on stderr), 2
 // when the database lists no table, 64 for a wrong command line.
 
-#ifdef KOLUMBRA_HAVE_LAYOUTBOOK
-
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -18,6 +16,7 @@
 #include "catalog/connection.h"
 #include "catalog/table_catalogue.h"
 #include "cli/cli_session.h"
+#include "cli/command_line.h"
 #include "cli/command_registry.h"
 #include "common/profile.h"
 #include "common/runtime_error.h"
@@ -31,24 +30,6 @@ namespace kolumbra::cli {
 namespace {
 
 const char* const Usage = "(--dsn NAME | DATABASE) BOOK.xls [TABLE ...]";
-
-struct CheckArgs {
-    std::vector<std::string> database;  // "--dsn NAME" or the path
-    std::string book;
-    std::vector<std::string> tables;
-};
-
-std::optional<CheckArgs> parseArgs(std::vector<std::string> args) {
-    CheckArgs parsed;
-    const std::size_t databaseArgs = !args.empty() && args[0] == "--dsn" ? 2 : 1;
-    if (args.size() < databaseArgs + 1) return std::nullopt;
-    parsed.database.assign(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(databaseArgs));
-    parsed.book = args[databaseArgs];
-    parsed.tables.assign(args.begin() + static_cast<std::ptrdiff_t>(databaseArgs) + 1, args.end());
-    const auto isOption = [](const std::string& arg) { return arg.starts_with("--"); };
-    if (isOption(parsed.book) || std::any_of(parsed.tables.begin(), parsed.tables.end(), isOption)) return std::nullopt;
-    return parsed;
-}
 
 struct BookForms {
     std::vector<TableForms> forms;
@@ -75,9 +56,9 @@ std::optional<BookForms> readBookForms(const std::string& path) {
 
 // The tables to compare: those named, else the database's tables in list
 // order and then the tables whose forms outlived them, in workbook order.
-std::vector<std::string> tablesToCompare(const CheckArgs& args, const ConsoleWindow& window,
+std::vector<std::string> tablesToCompare(const std::vector<std::string>& named, const ConsoleWindow& window,
                                          const std::vector<TableForms>& forms) {
-    if (!args.tables.empty()) return args.tables;
+    if (!named.empty()) return named;
     std::vector<std::string> tables = window.listItems;
     for (const TableForms& table : forms) {
         if (std::find(tables.begin(), tables.end(), table.table) == tables.end()) tables.push_back(table.table);
@@ -99,16 +80,18 @@ void print(const FormDifference& d) {
                 d.database.c_str());
 }
 
-int run(const std::vector<std::string>& rawArgs) {
-    const auto args = parseArgs(rawArgs);
-    std::vector<std::string> databaseArgs = args ? args->database : std::vector<std::string>{};
-    CliSession cli;
-    if (!args || !TakeDatabaseArgument(databaseArgs, cli.window)) {
+int run(const std::vector<std::string>& arguments) {
+    auto line = ParseCommandLine(arguments, {option::Dsn});
+    const auto database = line ? TakeDatabase(*line) : std::nullopt;
+    if (!database || line->operands.empty()) {
         std::fprintf(stderr, "usage: kolumbra-cli check %s\n", Usage);
         return 64;
     }
+    CliSession cli;
+    database->ApplyTo(cli.window);
     if (const int status = ReadTables(cli); status != 0) return status;
-    const auto read = readBookForms(args->book);
+    const std::vector<std::string> named(line->operands.begin() + 1, line->operands.end());
+    const auto read = readBookForms(line->operands[0]);
     if (!read) return 1;
     const std::vector<TableForms>* forms = &read->forms;
 
@@ -118,7 +101,7 @@ int run(const std::vector<std::string>& rawArgs) {
     TableCatalogue catalogue(cli.session.gDb.get());
     bool differ = false;
     int status = 0;
-    for (const std::string& table : tablesToCompare(*args, cli.window, *forms)) {
+    for (const std::string& table : tablesToCompare(named, cli.window, *forms)) {
         const auto form = std::find_if(forms->begin(), forms->end(), [&](const TableForms& f) { return f.table == table; });
         const bool inDatabase = std::find(listed.begin(), listed.end(), table) != listed.end();
         if (!inDatabase && std::find(read->removed.begin(), read->removed.end(), table) != read->removed.end()) continue;
@@ -151,5 +134,3 @@ RegisterCommand reg({"check", Usage,
 }  // namespace
 
 }  // namespace kolumbra::cli
-
-#endif  // KOLUMBRA_HAVE_LAYOUTBOOK

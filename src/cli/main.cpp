@@ -27,6 +27,7 @@ constexpr const char* Options =
     "  --replace      replace a sheet of the same name in OUT.xls\n"
     "  --refresh      bring a table's sheets in OUT.xls up to date in place, keeping what\n"
     "                 was typed into them; changes go to the sheet 変更履歴\n"
+    "  --             end the options, which may stand anywhere before it\n"
     "  -h, --help     display this help and exit\n"
     "  --version      output version information and exit\n";
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "common/text.h"
 #include "engine/sheet/cell_value.h"
@@ -70,9 +71,9 @@ private:
 
 class TableRefresh {
 public:
-    TableRefresh(Session& session, ExportState& state, const TableForms& forms)
-        : session_(session), state_(state), forms_(forms), fields_(FieldsOfForms(forms)),
-          pages_(PageCount(state.FieldCount)), remarks_(session.gRemarks != 0) {
+    TableRefresh(ExportState& state, const PageHeading& heading, const ProgressCallback& progress, const TableForms& forms)
+        : state_(state), heading_(heading), progress_(progress), forms_(forms), fields_(FieldsOfForms(forms)),
+          pages_(PageCount(state.FieldCount)), remarks_(heading.remarks) {
         for (const PlacedField& placed : fields_) {
             if (typed_.count(placed.field->name)) continue;
             Typed& typed = typed_[placed.field->name];
@@ -138,9 +139,9 @@ private:
     }
 
     void writeHeader(PageWriter& writer, int page) {
-        writer.Put(form::TableName.row, form::TableName.column, session_.CurrentTable, false);
-        writer.Put(form::DatabaseName.row, form::DatabaseName.column, session_.DbName, false);
-        writer.Put(form::Author.row, form::Author.column, session_.gMkname, false);
+        writer.Put(form::TableName.row, form::TableName.column, heading_.table, false);
+        writer.Put(form::DatabaseName.row, form::DatabaseName.column, heading_.database, false);
+        writer.Put(form::Author.row, form::Author.column, heading_.author, false);
         writer.Put(form::PageNumber.row, form::PageNumber.column, pageNumberText(page), false);
         if (!remarks_) return;
         const auto lines = WrapLines(state_.TableRemarks, TitleLineWidth, form::TableRemarksRows);
@@ -198,11 +199,11 @@ private:
             writeTyped(writer, row, entry, hadField);
         }
         outcome_.changed = outcome_.changed || writer.Changed();
-        AdvanceProgress(session_.window, static_cast<std::int16_t>(state_.ProgressStep * 6));
+        AdvanceProgress(progress_, heading_.table, static_cast<std::int16_t>(state_.ProgressStep * 6));
     }
 
     std::string freeName(int page) {
-        const std::string name = SheetNameOf(session_.CurrentTable, static_cast<std::int16_t>(page), static_cast<std::int16_t>(pages_));
+        const std::string name = SheetNameOf(heading_.table, static_cast<std::int16_t>(page), static_cast<std::int16_t>(pages_));
         if (FindSheetIndex(state_, name) == 0) return name;
         for (int n = 2;; ++n) {
             const std::string suffix = "~" + std::to_string(n);
@@ -216,9 +217,9 @@ private:
         const std::string name = freeName(page);
         sheet::Worksheet added = state_.OutBook->GetSheets().Add(sheetNamed(after));
         added.SetName(name);
-        AdvanceProgress(session_.window, state_.ProgressStep);
+        AdvanceProgress(progress_, heading_.table, state_.ProgressStep);
         state_.OutSheet = added;
-        BuildSheetPage(session_, state_, static_cast<std::int16_t>(page), static_cast<std::int16_t>(pages_));
+        BuildSheetPage(state_, heading_, static_cast<std::int16_t>(page), static_cast<std::int16_t>(pages_), progress_);
         state_.OutSheet.reset();
         PageWriter writer(added, nullptr);
         for (int slot = 0; slot < FieldsPerPage; ++slot) {
@@ -260,8 +261,9 @@ private:
                                     typedLeft ? std::string(changed::PageKept) : "", "", ""});
     }
 
-    Session& session_;
     ExportState& state_;
+    const PageHeading& heading_;
+    const ProgressCallback& progress_;
     const TableForms& forms_;
     const std::vector<PlacedField> fields_;
     const int pages_;
@@ -273,30 +275,47 @@ private:
 
 }  // namespace
 
-RefreshOutcome RefreshTableForms(Session& session, ExportState& state, const TableForms& forms) {
-    return TableRefresh(session, state, forms).Run();
+RefreshOutcome RefreshTableForms(ExportState& state, const PageHeading& heading, const ProgressCallback& progress,
+                                 const TableForms& forms) {
+    return TableRefresh(state, heading, progress, forms).Run();
 }
 
-void RecordRemovedTables(Session& session) {
-    WindowServices& window = session.window;
-    if (!FileExists(window.Text2())) return;
+namespace {
+
+std::set<std::string> ordinaryTables(db::Database* database) {
+    std::set<std::string> names;
+    if (!database) return names;
+    const std::int16_t count = database->TableDefCount();
+    for (std::int16_t i = 0; i < count; ++i) {
+        const db::TableDef summary = database->TableDefSummary(i);
+        if (summary.Attributes == 0) names.insert(summary.Name);
+    }
+    return names;
+}
+
+}  // namespace
+
+void RecordRemovedTables(const layoutbook::LayoutRequest& request, TableReport& report) {
+    report.table = std::string(HistorySheetName);
+    if (!FileExists(request.output)) return;
     std::shared_ptr<sheet::Workbook> book;
     try {
-        book = sheet::GetWorkbook(window.Text2());
+        const std::set<std::string> tables = ordinaryTables(request.database);
+        book = sheet::GetWorkbook(request.output);
         std::vector<HistoryRow> rows;
         for (const TableForms& forms : ReadForms(*book)) {
-            bool listed = false;
-            for (int i = 0; i < window.ListCount() && !listed; ++i) listed = window.ListItem(i) == forms.table;
-            if (!listed && !HistoryRecordsRemoval(*book, forms.table))
+            if (!tables.contains(forms.table) && !HistoryRecordsRemoval(*book, forms.table))
                 rows.push_back({forms.table, "", changed::TableRemoved, forms.pages.front().sheetName, "", "", ""});
         }
         if (!rows.empty()) {
             AppendHistory(*book, rows, HistoryDate());
             book->Save();
+            report.sheets.push_back(std::string(HistorySheetName));
         }
         book->GetApplication().Quit();
     } catch (const RuntimeError& error) {
-        ReportSheetError(window, error);
+        report.outcome = TableOutcome::Failed;
+        report.error = error;
         if (book) book->GetApplication().Quit();
     }
 }

@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "catalog/session.h"
+#include "common/export_report.h"
 #include "layoutbook/change_history.h"
 #include "layoutbook/export_state.h"
 #include "layoutbook/form_reader.h"
+#include "layoutbook/layout_export.h"
+#include "layoutbook/sheet_page.h"
 
 namespace kolumbra {
 
@@ -19,15 +21,16 @@ struct RefreshOutcome {
     std::vector<HistoryRow> history;
 };
 
-// Brings `forms`, the pages of CurrentTable in OutBook, in line with the
-// field buffer: pages that are needed and missing are built after the
+// Brings `forms`, the pages of the heading's table in OutBook, in line with
+// the field buffer: pages that are needed and missing are built after the
 // table's last sheet, a surplus page goes only when nothing typed is left
 // on it. Nothing is saved. Engine failures pass to the caller.
-RefreshOutcome RefreshTableForms(Session& session, ExportState& state, const TableForms& forms);
+RefreshOutcome RefreshTableForms(ExportState& state, const PageHeading& heading, const ProgressCallback& progress,
+                                 const TableForms& forms);
 
-// Records in the history of the workbook named in Text2 each table that
-// has forms there but is no longer among the tables listed, once. The
-// forms stay as they are. Failures are reported; nothing else happens then.
-void RecordRemovedTables(Session& session);
+// Records in the history of the request's workbook each table that has
+// forms there but is no longer an ordinary table of the database, once;
+// the forms stay as they are. A failure goes into the report.
+void RecordRemovedTables(const layoutbook::LayoutRequest& request, TableReport& report);
 
 }  // namespace kolumbra
