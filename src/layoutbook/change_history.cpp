@@ -12,7 +12,7 @@ namespace {
 constexpr int Columns = 8;
 constexpr std::array<const char*, Columns> Headings = {"日付", "テーブル名", "項目名", "変更内容",
                                                        "変更前", "変更後", "項目ID", "摘要"};
-// Wide enough for most names, and together one landscape A4 page wide.
+// Wide enough for most names; the page is fitted to the paper's width.
 constexpr std::array<double, Columns> Widths = {11, 18, 18, 12, 14, 14, 12, 30};
 constexpr int Landscape = 2;
 // Rows searched for the last one in use.
@@ -41,8 +41,13 @@ sheet::Worksheet makeHistorySheet(sheet::Workbook& book) {
     auto headings = history.GetRange("A1:H1").Borders(sheet::xl::EdgeBottom);
     headings.SetLineStyle(sheet::xl::Continuous);
     headings.SetWeight(sheet::xl::Thin);
-    history.GetPageSetup().SetPaperSize(sheet::xl::PaperA4);
-    history.GetPageSetup().SetOrientation(Landscape);
+    auto page = history.GetPageSetup();
+    page.SetPaperSize(sheet::xl::PaperA4);
+    page.SetOrientation(Landscape);
+    // One page wide, as many pages long as the rows need.
+    page.SetZoom(false);
+    page.SetFitToPagesWide(1);
+    page.SetFitToPagesTall(0);
     return history;
 }
 

@@ -227,16 +227,22 @@ void Form1::SetProgressValue(float value) {
 }
 namespace {
 
-// A command runs without returning to the event loop. Paint events still
-// get through, so that a box closed just before, or a window uncovered,
-// is drawn again; clicks and keys wait until the command ends.
-void repaintWaitingWindows() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+// A command runs without returning to the event loop. Paints still get
+// through: the paint requests waiting in the queue, and the whole main
+// window drawn at once, so that where a box closed just before stood the
+// window shows again. Queued calls, clicks and keys wait until the command
+// ends.
+void repaintWaitingWindows(QWidget& mainWindow) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+    mainWindow.repaint();
+}
 
 }  // namespace
 
 void Form1::RefreshProgress() {
     progressBar1_->repaint();
-    repaintWaitingWindows();
+    repaintWaitingWindows(*this);
 }
 
 void Form1::SetStatusPanel(int panel, const std::string& text) {
@@ -244,7 +250,7 @@ void Form1::SetStatusPanel(int panel, const std::string& text) {
 }
 void Form1::RefreshStatus() {
     statusBar()->repaint();
-    repaintWaitingWindows();
+    repaintWaitingWindows(*this);
 }
 
 void Form1::SetHourglass(bool busy) {
@@ -256,7 +262,7 @@ void Form1::SetHourglass(bool busy) {
 // Sleeps on the UI thread: input that arrives meanwhile waits in the queue
 // until the command is done, as during the rest of the command.
 void Form1::Pause(int milliseconds) {
-    repaintWaitingWindows();
+    repaintWaitingWindows(*this);
     QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
