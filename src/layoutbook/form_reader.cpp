@@ -39,17 +39,18 @@ bool readPageNumber(const std::string& text, FormPage& page) {
     return true;
 }
 
-}  // namespace
-
-bool HasFormCaptions(const FormGrid& grid) {
+// Whether row 10 holds the form's column captions.
+bool hasFormCaptions(const FormGrid& grid) {
     if (grid.size() < static_cast<std::size_t>(form::LastRow)) return false;
     return std::all_of(form::ColumnCaptions.begin(), form::ColumnCaptions.end(), [&](const form::Caption& caption) {
         return at(grid, form::CaptionRow, caption.column) == caption.text;
     });
 }
 
+}  // namespace
+
 std::optional<FormPage> ReadFormPage(const FormGrid& grid) {
-    if (!HasFormCaptions(grid)) return std::nullopt;
+    if (!hasFormCaptions(grid)) return std::nullopt;
     FormPage page;
     page.table = at(grid, form::TableName.row, form::TableName.column);
     if (page.table.empty() || !readPageNumber(at(grid, form::PageNumber.row, form::PageNumber.column), page))
@@ -59,7 +60,6 @@ std::optional<FormPage> ReadFormPage(const FormGrid& grid) {
         field.row = row;
         field.name = at(grid, row, form::NameColumn);
         if (field.name.empty()) continue;
-        field.number = at(grid, row, form::NumberColumn);
         field.keyMark = at(grid, row, form::KeyColumn);
         field.indexMark = at(grid, row, form::IndexColumn);
         field.type = at(grid, row, form::TypeColumn);
@@ -84,7 +84,6 @@ void collectForms(sheet::Workbook& book, std::vector<TableForms>& tables, Wanted
         if (!wanted(worksheet)) continue;
         std::optional<FormPage> page = ReadFormPage(worksheet.GetRange("A1:AL44").Values());
         if (!page) continue;
-        page->sheetNumber = number;
         page->sheetName = worksheet.Name();
         auto table = std::find_if(tables.begin(), tables.end(), [&](const TableForms& t) { return t.table == page->table; });
         if (table == tables.end()) table = tables.insert(tables.end(), TableForms{page->table, {}});

@@ -13,7 +13,7 @@ namespace kolumbra {
 // One field row of a page as it reads.
 struct FormField {
     int row = 0;  // 11 to 44
-    std::string number, keyMark, indexMark, name, type, size;
+    std::string keyMark, indexMark, name, type, size;
     // What people typed into the field's ID (O:T) and remarks (AA:AL)
     // blocks, one text per column.
     std::vector<std::string> fieldId, remarks;
@@ -24,7 +24,6 @@ using FormGrid = std::vector<std::vector<std::string>>;
 
 // A sheet that is a page of a table's form.
 struct FormPage {
-    int sheetNumber = 0;  // 1-based tab position
     std::string sheetName;
     std::string table;  // T7
     int page = 0, pages = 0;  // AJ1
@@ -38,9 +37,6 @@ struct TableForms {
     std::string table;
     std::vector<FormPage> pages;
 };
-
-// Whether row 10 holds the form's column captions.
-bool HasFormCaptions(const FormGrid& grid);
 
 // The page the grid shows: a sheet with the form's captions, a table name
 // in T7 and "p/ n" in AJ1; nothing for any other sheet.
