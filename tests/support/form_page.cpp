@@ -3,11 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "catalog/session.h"
-#include "engine/db/database.h"
 #include "layoutbook/export_state.h"
 #include "layoutbook/sheet_page.h"
-#include "scripted_window.h"
 
 namespace kolumbra::testing {
 
@@ -35,17 +32,11 @@ void fillFields(ExportState& state, int page) {
 }  // namespace
 
 void DrawFormPage(sheet::Worksheet& sheet, int page, int pages) {
-    ScriptedWindow window;
-    const std::unique_ptr<db::DbEngine> engine = db::MakeDbEngine();
-    Session session(window, *engine);
-    session.DbName = "sample.mdb";
-    session.CurrentTable = "T_SAMPLE";
-    session.gMkname = "作成者";
-    session.gRemarks = 1;
     ExportState state;
     fillFields(state, page);
     state.OutSheet = sheet;
-    BuildSheetPage(session, state, static_cast<std::int16_t>(page), static_cast<std::int16_t>(pages));
+    const PageHeading heading{"T_SAMPLE", "sample.mdb", "作成者", true};
+    BuildSheetPage(state, heading, static_cast<std::int16_t>(page), static_cast<std::int16_t>(pages), {});
 }
 
 }  // namespace kolumbra::testing
