@@ -70,7 +70,7 @@ layoutbook::LayoutRequest LayoutRequestOf(Session& session, const std::vector<st
     request.odbc = IsOdbcMode(session.window.Text1());
     request.tables = tables;
     request.output = session.window.Text2();
-    request.options = {session.gJap, session.gMkname, session.gRemarks != 0};
+    request.options = {session.gJap, session.gMkname, session.gRemarks != 0, session.gRefresh != 0};
     return request;
 }
 

@@ -7,6 +7,7 @@
 #include "catalog/table_catalogue.h"
 #include "common/text.h"
 #include "engine/sheet/workbook.h"
+#include "layoutbook/form_refresh.h"
 #include "layoutbook/index_marks.h"
 #include "layoutbook/table_sheets.h"
 
@@ -79,6 +80,15 @@ ExportResult ExportLayoutBook(const LayoutRequest& request, const LayoutCallback
         if (callbacks.progress) callbacks.progress({ExportProgress::Kind::TableStarted, table});
         result.tables.push_back(exportTable(request, callbacks, catalogue, table, state));
         if (callbacks.progress) callbacks.progress({ExportProgress::Kind::TableFinished, table, 0, &result.tables.back()});
+    }
+    if (request.options.refresh) {
+        TableReport history;
+        RecordRemovedTables(request, history);
+        if (!history.sheets.empty() || history.error) {
+            result.tables.push_back(std::move(history));
+            if (callbacks.progress && result.tables.back().error)
+                callbacks.progress({ExportProgress::Kind::TableFinished, result.tables.back().table, 0, &result.tables.back()});
+        }
     }
     sheet::CompactSavedWorkbook();
     return result;

@@ -17,6 +17,9 @@ struct LayoutOptions {
     std::int16_t jap = 0;  // non-zero: Japanese field-type names
     std::string author;    // printed on every sheet
     bool remarks = false;  // descriptions go in the remarks boxes
+    // A table's existing forms are brought up to date in place; changes
+    // go to the change history.
+    bool refresh = false;
 };
 
 struct LayoutRequest {
