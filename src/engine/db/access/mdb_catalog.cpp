@@ -18,6 +18,13 @@ constexpr int LocalTable = 1;
 constexpr int OdbcLinkedTable = 4;
 constexpr int AccessLinkedTable = 6;
 
+// Room for one text value. The library sets this much aside for every text
+// property of the catalogue it parses (16 KiB by default, which a file with
+// tens of thousands of field descriptions does not fit in the reader's
+// memory). A value is at most 255 characters, 765 bytes of UTF-8; the
+// library's 1.0 release crashes with 1 KiB.
+constexpr std::size_t BindBytes = 4096;
+
 struct HandleCloser {
     void operator()(MdbHandle* h) const { mdb_close(h); }
 };
@@ -35,7 +42,7 @@ bool scanTable(MdbHandle* mdb, const char* name, const std::vector<const char*>&
                const std::function<void(const std::vector<std::string>&)>& row) {
     Table table(mdb_read_table_by_name(mdb, const_cast<gchar*>(name), MDB_TABLE));
     if (!table || !mdb_read_columns(table.get())) return false;
-    std::vector<std::vector<char>> buffers(columns.size(), std::vector<char>(MDB_BIND_SIZE));
+    std::vector<std::vector<char>> buffers(columns.size(), std::vector<char>(mdb->bind_size));
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (mdb_bind_column_by_name(table.get(), const_cast<gchar*>(columns[i]), buffers[i].data(), nullptr) < 0) {
             return false;
@@ -207,6 +214,7 @@ CatalogTable readTable(MdbCatalogEntry* entry, std::int32_t attributes, bool tex
 std::optional<std::vector<CatalogTable>> ReadCatalog(const std::string& absolutePath) {
     Handle mdb(mdb_open(absolutePath.c_str(), MDB_NOFLAGS));
     if (!mdb) return std::nullopt;
+    mdb_set_bind_size(mdb.get(), BindBytes);
     auto rawTypes = rawObjectTypes(mdb.get());
     if (rawTypes.empty()) return std::nullopt;  // no whole MSysObjects: the catalogue is corrupt
     auto relationships = relationshipKeys(mdb.get());
