@@ -69,7 +69,7 @@ std::string HolderOf(const std::vector<std::string>& fields) {
 }
 
 [[noreturn]] void Refuse(const std::string& path, const std::string& holder, const std::string& lockPath) {
-    throw RuntimeError(err::PermissionDenied, "ファイル '" + path + "' は" + (holder.empty() ? "他のプログラム" : holder) +
+    throw RuntimeError(err::FileAlreadyOpen, "ファイル '" + path + "' は" + (holder.empty() ? "他のプログラム" : holder) +
                                                   "が使用中です。ロックファイル: " + lockPath);
 }
 

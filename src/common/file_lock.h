@@ -19,7 +19,7 @@ namespace kolumbra {
 class FileLock {
 public:
     // Claims `path` for this process until destruction. Raises RuntimeError
-    // (permission denied) naming the holder, where the lock file tells it,
+    // (file already open) naming the holder, where the lock file tells it,
     // and the lock file's path when another program holds the file. A
     // folder where no lock file can be made (missing, read-only) is not
     // claimed: the write that follows reports that folder's fault itself.

@@ -35,7 +35,7 @@ std::string Refusal(const std::string& path) {
     try {
         FileLock lock(path);
     } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), err::PermissionDenied);
+        EXPECT_EQ(e.number(), err::FileAlreadyOpen);
         return e.description();
     }
     return "";
