@@ -117,5 +117,26 @@ TEST(CliHeldFile, AWritePastTheFileSizeLimitFailsWithItsMessage) {
     }
 }
 
+// Relative paths in a working folder that was deleted meanwhile: the path
+// fails with its message, nothing aborts.
+TEST(CliHeldFile, ADeletedWorkingFolderIsAPathFailure) {
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } relative[] = {
+        {{"csv", Nwind, "out.csv", "Orders"}, "書き込みできませんでした\n"},
+        {{"tables", "nwind.mdb"}, "DB接続失敗 DB=nwind.mdb\n"},
+    };
+    for (const auto& c : relative) {
+        TempDir dir;
+        std::filesystem::create_directory(dir.file("gone"));
+        std::vector<std::string> args{"-c", "cd gone && rmdir ../gone && exec \"$0\" \"$@\"", KOLUMBRA_CLI};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto result = RunProgramIn("/bin/sh", dir.path().string(), args);
+        EXPECT_EQ(result.status, 1) << c.args[0];
+        EXPECT_EQ(result.err, c.err) << c.args[0];
+    }
+}
+
 }  // namespace
 }  // namespace kolumbra::testing
