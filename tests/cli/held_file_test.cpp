@@ -125,6 +125,7 @@ TEST(CliHeldFile, ADeletedWorkingFolderIsAPathFailure) {
         std::string err;
     } relative[] = {
         {{"csv", Nwind, "out.csv", "Orders"}, "書き込みできませんでした\n"},
+        {{"xls", Nwind, "out.xls", "Orders"}, "ｴﾗｰが発生しました\n'out.xls' に保存できません。フォルダーが見つかりません。\n"},
         {{"tables", "nwind.mdb"}, "DB接続失敗 DB=nwind.mdb\n"},
     };
     for (const auto& c : relative) {
