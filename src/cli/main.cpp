@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/command_registry.h"
+#include "common/process_signals.h"
 #include "common/product.h"
 
 namespace kolumbra::cli {
@@ -59,6 +60,7 @@ const std::vector<CliCommand>& Commands() { return registry(); }
 
 int main(int argc, char** argv) {
     using namespace kolumbra;
+    IgnoreFileSizeSignal();
     if (argc < 2) {
         std::fputs("Usage: kolumbra-cli COMMAND [OPTION]... ARGUMENT...\nTry 'kolumbra-cli --help' for more information.\n",
                    stderr);
