@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "catalog/connection.h"
 #include "catalog/field_type_name.h"
@@ -108,9 +109,13 @@ void Command4_Click(Session& session, ExportState& state) {
         BusyPointer busy(window);
         TableCatalogue catalogue(session.gDb.get());
         const int count = window.ListCount();
+        std::vector<std::string> selected;
         for (int i = 0; i < count; ++i) {
-            if (!window.ListSelected(i)) continue;
-            session.CurrentTable = window.ListItem(i);
+            if (window.ListSelected(i)) selected.push_back(window.ListItem(i));
+        }
+        catalogue.ExpectDefinitionsOf(selected);
+        for (const std::string& table : selected) {
+            session.CurrentTable = table;
             writeTable(session, catalogue, state);
         }
         sheet::CompactSavedWorkbook();

@@ -4,7 +4,9 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
+#include <optional>
 #include <tuple>
 
 #include "common/runtime_error.h"
@@ -97,6 +99,48 @@ bool Fetch(const Handle& stmt) {
 
 SQLCHAR* Sql(const std::string& text) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())); }
 
+// The number of the result column named `name`; 0 when there is none.
+SQLUSMALLINT ResultColumnNamed(const Handle& stmt, const std::string& name) {
+    SQLSMALLINT count = 0;
+    if (!SQL_SUCCEEDED(SQLNumResultCols(stmt.get(), &count))) return 0;
+    for (SQLUSMALLINT column = 1; column <= count; ++column) {
+        SQLCHAR label[128] = {};
+        SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        if (SQL_SUCCEEDED(SQLDescribeCol(stmt.get(), column, label, sizeof label, &length, &type, &size, &digits,
+                                         &nullable)) &&
+            name == reinterpret_cast<char*>(label)) {
+            return column;
+        }
+    }
+    return 0;
+}
+
+// A data-source name, or a whole connection string (a data-source name
+// holds no "=").
+std::string ConnectionString(const std::string& source) {
+    return source.find('=') == std::string::npos ? "DSN=" + source + ";" : source;
+}
+
+// A driver over database files names the database by the file's path;
+// the form shows its file name, as for a file opened directly.
+std::string DisplayName(const std::string& name) {
+    if (name.find('/') == std::string::npos) return name;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(name, ec)) return name;
+    return std::filesystem::path(name).filename().string();
+}
+
+// A value read ahead, handed out once.
+template <typename T>
+std::optional<T> Take(std::map<std::int16_t, T>& ahead, std::int16_t index) {
+    auto found = ahead.find(index);
+    if (found == ahead.end()) return std::nullopt;
+    std::optional<T> value = std::move(found->second);
+    ahead.erase(found);
+    return value;
+}
+
 // A table as the list knows it: where it lives, the name the list shows.
 struct TableEntry {
     std::string catalog, schema, name;
@@ -108,15 +152,16 @@ std::int32_t AttributesOfTableType(const std::string& type) { return type == "TA
 
 class OdbcDatabase : public Database {
 public:
-    explicit OdbcDatabase(const std::string& dsn) : env_(MakeEnvironment()), dbc_(SQL_HANDLE_DBC, env_->get()) {
-        std::string in = "DSN=" + dsn + ";";
+    explicit OdbcDatabase(const std::string& source)
+        : env_(MakeEnvironment()), dbc_(SQL_HANDLE_DBC, env_->get()) {
+        std::string in = ConnectionString(source);
         SQLCHAR out[4096] = {};
         SQLSMALLINT outLength = 0;
         dbc_.check(SQLDriverConnect(dbc_.get(), nullptr, Sql(in), SQL_NTS, out, sizeof out, &outLength,
                                     SQL_DRIVER_NOPROMPT));
         connected_ = true;
         connect_ = "ODBC;" + std::string(reinterpret_cast<char*>(out));
-        name_ = DatabaseName();
+        name_ = DisplayName(DatabaseName());
         dbms_ = InfoText(SQL_DBMS_NAME);
         escape_ = InfoText(SQL_SEARCH_PATTERN_ESCAPE);
         ReadTableList();
@@ -132,17 +177,16 @@ public:
     TableDef TableDefItem(std::int16_t index) override {
         const TableEntry& entry = Entry(index);
         TableDef def = entry.summary;
-        def.Fields = ReadFields(entry);
-        def.Indexes = ReadIndexes(entry);
+        std::optional<std::vector<Field>> fields = Take(expectedFields_, index);
+        def.Fields = fields ? std::move(*fields) : ReadFields(entry);
+        std::optional<std::vector<Index>> indexes = Take(expectedIndexes_, index);
+        def.Indexes = indexes ? std::move(*indexes) : ReadIndexes(entry);
         return def;
     }
     std::vector<Field> TableDefFields(std::int16_t index) override {
         const TableEntry& entry = Entry(index);
-        auto expected = expectedFields_.find(index);
-        if (expected == expectedFields_.end()) return ReadFields(entry);
-        std::vector<Field> fields = std::move(expected->second);
-        expectedFields_.erase(expected);
-        return fields;
+        std::optional<std::vector<Field>> fields = Take(expectedFields_, index);
+        return fields ? std::move(*fields) : ReadFields(entry);
     }
 
     // Many tables of one schema: their columns in one request per schema
@@ -150,13 +194,20 @@ public:
     // in it the driver cannot describe) is left to the reads per table.
     void ExpectFieldReads(const std::vector<std::int16_t>& indexes) override {
         expectedFields_.clear();
+        expectedIndexes_.clear();
         if (indexes.size() < ManyTables) return;
-        std::map<std::pair<std::string, std::string>, std::map<std::string, std::int16_t>> bySchema;
-        for (std::int16_t index : indexes) {
-            const TableEntry& entry = Entry(index);
-            bySchema[{entry.catalog, entry.schema}][entry.name] = index;
+        for (const auto& [where, tables] : BySchema(indexes)) ReadSchemaFields(where.first, where.second, tables);
+    }
+
+    // The same for whole definitions: the keys and indexes of a schema in
+    // one query as well, where the server has one.
+    void ExpectDefinitionReads(const std::vector<std::int16_t>& indexes) override {
+        ExpectFieldReads(indexes);
+        const std::string query = SchemaIndexesQuery(dbms_);
+        if (indexes.size() < ManyTables || query.empty()) return;
+        for (const auto& [where, tables] : BySchema(indexes)) {
+            ReadSchemaIndexes(query, where.second.empty() ? where.first : where.second, tables);
         }
-        for (const auto& [where, tables] : bySchema) ReadSchemaFields(where.first, where.second, tables);
     }
     void Close() override { Disconnect(); }
 
@@ -168,6 +219,7 @@ private:
     std::vector<TableEntry> tables_;
     // Fields read ahead for TableDefFields, each handed out once.
     std::map<std::int16_t, std::vector<Field>> expectedFields_;
+    std::map<std::int16_t, std::vector<Index>> expectedIndexes_;
     static constexpr std::size_t ManyTables = 20;
     // Comments the driver does not report: schema, table, column (empty
     // for the table) to the comment.
@@ -176,6 +228,17 @@ private:
     void Disconnect() {
         if (connected_) SQLDisconnect(dbc_.get());
         connected_ = false;
+    }
+
+    // Tables by catalogue and schema, each by its name.
+    using SchemaTables = std::map<std::string, std::int16_t>;
+    std::map<std::pair<std::string, std::string>, SchemaTables> BySchema(const std::vector<std::int16_t>& indexes) {
+        std::map<std::pair<std::string, std::string>, SchemaTables> bySchema;
+        for (std::int16_t index : indexes) {
+            const TableEntry& entry = Entry(index);
+            bySchema[{entry.catalog, entry.schema}][entry.name] = index;
+        }
+        return bySchema;
     }
 
     const TableEntry& Entry(std::int16_t index) {
@@ -275,14 +338,26 @@ private:
 
     // One row of SQLColumns from column 4 on (the columns before it are
     // read already: drivers need not allow reading them out of order).
-    Field FieldOfRow(const Handle& stmt, const TableEntry& t) {
+    // `typmod`: the driver's own column of the declared length, or 0.
+    Field FieldOfRow(const Handle& stmt, const TableEntry& t, SQLUSMALLINT typmod) {
         Field field;
         field.Name = TextColumn(stmt, 4);
-        field.Type = EngineTypeOfSqlType(static_cast<std::int16_t>(IntegerColumn(stmt, 5)));
-        field.Size = EngineSizeOf(field.Type, IntegerColumn(stmt, 7));
+        ColumnDescription column;
+        column.sqlType = static_cast<std::int16_t>(IntegerColumn(stmt, 5));
+        column.typeName = TextColumn(stmt, 6);
+        column.columnSize = IntegerColumn(stmt, 7);
         field.Description = Comment(t, field.Name, TextColumn(stmt, 12));
+        if (typmod > 12) {
+            bool isNull = false;
+            const std::int64_t declared = IntegerColumn(stmt, typmod, &isNull);
+            if (!isNull) column.length = declared < 0 ? Length::Undeclared : Length::Declared;
+        }
+        const EngineType type = EngineTypeOfColumn(dbms_, column);
+        field.Type = type.type;
+        field.Size = type.size;
         return field;
     }
+    using Length = ColumnDescription::Length;
 
     std::vector<Field> ReadFields(const TableEntry& t) {
         const Target target = TargetOf(t);
@@ -290,6 +365,7 @@ private:
         stmt.check(SQLColumns(stmt.get(), Part(target.catalog), PartLength(target.catalog), Part(target.schema),
                               PartLength(target.schema), Sql(target.table), SQL_NTS, nullptr, 0));
         std::vector<Field> fields;
+        const SQLUSMALLINT typmod = ResultColumnNamed(stmt, "TYPMOD");
         while (Fetch(stmt)) {
             // Rows of another table count never, whatever the driver made of
             // the pattern.
@@ -298,19 +374,19 @@ private:
             if (TextColumn(stmt, 3) != t.name || schema != t.schema || (!catalog.empty() && catalog != t.catalog)) {
                 continue;
             }
-            fields.push_back(FieldOfRow(stmt, t));
+            fields.push_back(FieldOfRow(stmt, t, typmod));
         }
         return fields;
     }
 
-    void ReadSchemaFields(const std::string& catalog, const std::string& schema,
-                          const std::map<std::string, std::int16_t>& tables) {
+    void ReadSchemaFields(const std::string& catalog, const std::string& schema, const SchemaTables& tables) {
         const std::string schemaPattern = ExactPattern(schema, escape_);
         std::map<std::int16_t, std::vector<Field>> read;
         try {
             Handle stmt(SQL_HANDLE_STMT, dbc_.get());
             stmt.check(SQLColumns(stmt.get(), Part(catalog), PartLength(catalog), Part(schemaPattern),
                                   PartLength(schemaPattern), Sql("%"), SQL_NTS, nullptr, 0));
+            const SQLUSMALLINT typmod = ResultColumnNamed(stmt, "TYPMOD");
             while (Fetch(stmt)) {
                 std::string rowCatalog = TextColumn(stmt, 1);
                 std::string rowSchema = TextColumn(stmt, 2);
@@ -318,7 +394,8 @@ private:
                 if (table == tables.end() || rowSchema != schema || (!rowCatalog.empty() && rowCatalog != catalog)) {
                     continue;
                 }
-                read[table->second].push_back(FieldOfRow(stmt, tables_[static_cast<std::size_t>(table->second)]));
+                read[table->second].push_back(
+                    FieldOfRow(stmt, tables_[static_cast<std::size_t>(table->second)], typmod));
             }
         } catch (const RuntimeError&) {
             return;
@@ -326,6 +403,39 @@ private:
         // A table without a row in the answer is read alone later: a table
         // of no columns costs one request, a table the answer missed none.
         expectedFields_.merge(read);
+    }
+
+    // The indexes of the tables of one schema (`container`, the query's one
+    // parameter), as ReadIndexes gives them. A query the server refuses
+    // leaves every table to the driver's calls; so does a table without a
+    // row in the answer, for a table the server could not describe is
+    // left out of it, and the driver's call reports why.
+    void ReadSchemaIndexes(const std::string& query, const std::string& container, const SchemaTables& tables) {
+        std::map<std::int16_t, std::vector<Index>> read;
+        try {
+            Handle stmt(SQL_HANDLE_STMT, dbc_.get());
+            std::string parameter = container;
+            SQLLEN length = static_cast<SQLLEN>(parameter.size());
+            stmt.check(SQLPrepare(stmt.get(), Sql(query), SQL_NTS));
+            stmt.check(SQLBindParameter(stmt.get(), 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                        std::max<SQLULEN>(parameter.size(), 1), 0, parameter.data(), length,
+                                        &length));
+            stmt.check(SQLExecute(stmt.get()));
+            while (Fetch(stmt)) {
+                auto table = tables.find(TextColumn(stmt, 1));
+                const std::string name = TextColumn(stmt, 2);
+                const bool nonUnique = IntegerColumn(stmt, 3) != 0;
+                const bool primary = IntegerColumn(stmt, 4) != 0;
+                const std::string column = TextColumn(stmt, 5);
+                if (table == tables.end()) continue;
+                std::vector<Index>& indexes = read[table->second];
+                if (indexes.empty() || indexes.back().Name != name) indexes.push_back({name, !nonUnique, primary, {}});
+                indexes.back().Fields.push_back(column);
+            }
+        } catch (const RuntimeError&) {
+            return;
+        }
+        expectedIndexes_.merge(read);
     }
 
     std::vector<std::string> PrimaryKeyName(const TableEntry& t, std::vector<std::string>& keyFields) {
@@ -371,7 +481,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Database> OpenOdbcSource(const std::string& dsn) { return std::make_unique<OdbcDatabase>(dsn); }
+std::unique_ptr<Database> OpenOdbcSource(const std::string& source) {
+    return std::make_unique<OdbcDatabase>(source);
+}
 
 std::vector<DataSourceInfo> ListDataSources() {
     std::vector<DataSourceInfo> sources;

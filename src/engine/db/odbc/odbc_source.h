@@ -9,8 +9,9 @@
 
 namespace kolumbra::db {
 
-// Connects to the data source `dsn` ("DSN=name;").
-std::unique_ptr<Database> OpenOdbcSource(const std::string& dsn);
+// Connects to the data source named `source`, or through the connection
+// string `source` (one holding "=", which no data-source name holds).
+std::unique_ptr<Database> OpenOdbcSource(const std::string& source);
 
 struct DataSourceInfo {
     std::string Name;
