@@ -93,7 +93,8 @@ TEST_F(CopiedProgram, DatabaseArgumentIsAFileEvenWhenItsNameStartsWithOdbc) {
     }
     const auto missing = RunProgramIn(program, dir.path(), {"tables", "odbcMissing.mdb"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "DB接続失敗 DB=" + dir.file("odbcMissing.mdb") + "\n");
+    EXPECT_EQ(missing.err, "DB接続失敗 DB=" + dir.file("odbcMissing.mdb") + "\nファイル '" + dir.file("odbcMissing.mdb") +
+                               "' が見つかりません。\n");
 }
 
 TEST_F(CopiedProgram, KeepsItsSettingsBesideItAndEnglishOverridesThem) {
