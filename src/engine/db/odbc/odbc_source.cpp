@@ -1,7 +1,6 @@
 #include "engine/db/odbc/odbc_source.h"
 
-#include <sql.h>
-#include <sqlext.h>
+#include <odbcinst.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +10,7 @@
 
 #include "common/runtime_error.h"
 #include "engine/db/name_order.h"
+#include "engine/db/odbc/odbc_calls.h"
 #include "engine/db/odbc/odbc_names.h"
 #include "engine/db/odbc/odbc_types.h"
 
@@ -18,103 +18,7 @@ namespace kolumbra::db {
 
 namespace {
 
-constexpr const char* CallFailed = "ODBC--呼び出しが失敗しました。";
-
-// The driver's first diagnostic record for a handle, when it has one.
-std::string Diagnostic(SQLSMALLINT handleType, SQLHANDLE handle) {
-    SQLCHAR state[6] = {};
-    SQLCHAR message[512] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    if (handle == SQL_NULL_HANDLE ||
-        !SQL_SUCCEEDED(SQLGetDiagRec(handleType, handle, 1, state, &native, message, sizeof message, &length))) {
-        return "";
-    }
-    return std::string(reinterpret_cast<char*>(state)) + " " + reinterpret_cast<char*>(message);
-}
-
-void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle) {
-    if (SQL_SUCCEEDED(rc)) return;
-    std::string detail = rc == SQL_ERROR ? Diagnostic(handleType, handle) : "";
-    throw RuntimeError(dberr::OdbcCallFailed, detail.empty() ? CallFailed : std::string(CallFailed) + "\r" + detail);
-}
-
-// A handle freed when it goes out of scope.
-class Handle {
-public:
-    Handle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
-        SQLRETURN rc = SQLAllocHandle(type, parent, &handle_);
-        if (!SQL_SUCCEEDED(rc)) throw RuntimeError(dberr::OdbcCallFailed, CallFailed);
-    }
-    ~Handle() { SQLFreeHandle(type_, handle_); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    SQLHANDLE get() const { return handle_; }
-    void check(SQLRETURN rc) const { Check(rc, type_, handle_); }
-
-private:
-    SQLSMALLINT type_;
-    SQLHANDLE handle_ = SQL_NULL_HANDLE;
-};
-
-std::unique_ptr<Handle> MakeEnvironment() {
-    auto env = std::make_unique<Handle>(SQL_HANDLE_ENV, SQLHANDLE{});
-    env->check(SQLSetEnvAttr(env->get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0));
-    return env;
-}
-
-// Column `column` of the current row as text; empty when NULL.
-std::string TextColumn(const Handle& stmt, SQLUSMALLINT column) {
-    std::string value;
-    char buffer[1024];
-    SQLLEN indicator = 0;
-    for (;;) {
-        SQLRETURN rc = SQLGetData(stmt.get(), column, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
-        if (rc == SQL_NO_DATA) break;
-        stmt.check(rc);
-        if (indicator == SQL_NULL_DATA) break;
-        std::size_t got = indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof buffer)
-                              ? sizeof buffer - 1
-                              : static_cast<std::size_t>(indicator);
-        value.append(buffer, got);
-        if (rc == SQL_SUCCESS) break;
-    }
-    return value;
-}
-
-std::int64_t IntegerColumn(const Handle& stmt, SQLUSMALLINT column, bool* isNull = nullptr) {
-    SQLBIGINT value = 0;
-    SQLLEN indicator = 0;
-    stmt.check(SQLGetData(stmt.get(), column, SQL_C_SBIGINT, &value, 0, &indicator));
-    if (isNull) *isNull = indicator == SQL_NULL_DATA;
-    return indicator == SQL_NULL_DATA ? 0 : value;
-}
-
-bool Fetch(const Handle& stmt) {
-    SQLRETURN rc = SQLFetch(stmt.get());
-    if (rc == SQL_NO_DATA) return false;
-    stmt.check(rc);
-    return true;
-}
-
-SQLCHAR* Sql(const std::string& text) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())); }
-
-// The number of the result column named `name`; 0 when there is none.
-SQLUSMALLINT ResultColumnNamed(const Handle& stmt, const std::string& name) {
-    SQLSMALLINT count = 0;
-    if (!SQL_SUCCEEDED(SQLNumResultCols(stmt.get(), &count))) return 0;
-    for (SQLUSMALLINT column = 1; column <= count; ++column) {
-        SQLCHAR label[128] = {};
-        SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
-        SQLULEN size = 0;
-        if (SQL_SUCCEEDED(SQLDescribeCol(stmt.get(), column, label, sizeof label, &length, &type, &size, &digits,
-                                         &nullable)) &&
-            name == reinterpret_cast<char*>(label)) {
-            return column;
-        }
-    }
-    return 0;
-}
+using namespace odbc;
 
 // A data-source name, or a whole connection string (a data-source name
 // holds no "=").
@@ -485,16 +389,32 @@ std::unique_ptr<Database> OpenOdbcSource(const std::string& source) {
     return std::make_unique<OdbcDatabase>(source);
 }
 
+namespace {
+
+// SQLDataSources describes a source by its driver; the source's own
+// description is its Description key in odbc.ini.
+std::string DescriptionOf(const std::string& source) {
+    char description[512] = {};
+    if (SQLGetPrivateProfileString(source.c_str(), "Description", "", description, sizeof description, "odbc.ini") <=
+        0) {
+        return "";
+    }
+    return description;
+}
+
+}  // namespace
+
 std::vector<DataSourceInfo> ListDataSources() {
     std::vector<DataSourceInfo> sources;
     auto env = MakeEnvironment();
     SQLCHAR name[SQL_MAX_DSN_LENGTH + 1];
-    SQLCHAR description[512];
-    SQLSMALLINT nameLength = 0, descriptionLength = 0;
+    SQLCHAR driver[512];
+    SQLSMALLINT nameLength = 0, driverLength = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDataSources(env->get(), direction, name, sizeof name, &nameLength, description,
-                                        sizeof description, &descriptionLength))) {
-        sources.push_back({reinterpret_cast<char*>(name), reinterpret_cast<char*>(description)});
+    while (SQL_SUCCEEDED(SQLDataSources(env->get(), direction, name, sizeof name, &nameLength, driver, sizeof driver,
+                                        &driverLength))) {
+        const std::string source = reinterpret_cast<char*>(name);
+        sources.push_back({source, DescriptionOf(source)});
         direction = SQL_FETCH_NEXT;
     }
     return sources;

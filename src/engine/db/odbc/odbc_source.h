@@ -15,7 +15,7 @@ std::unique_ptr<Database> OpenOdbcSource(const std::string& source);
 
 struct DataSourceInfo {
     std::string Name;
-    std::string Description;
+    std::string Description;  // its Description in odbc.ini
 };
 
 // The user and system data sources the driver manager knows.

@@ -49,7 +49,8 @@ struct DataSources {
 
     DataSources() {
         CreateDatabase(database);
-        std::ofstream(dir.file("odbc.ini")) << "[" << TestDsn << "]\nDriver=" KOLUMBRA_SQLITE_ODBC_DRIVER "\n"
+        std::ofstream(dir.file("odbc.ini")) << "[" << TestDsn << "]\nDescription=" << TestDescription
+                                            << "\nDriver=" KOLUMBRA_SQLITE_ODBC_DRIVER "\n"
                                             << "Database=" << database << "\n\n"
                                             << "[" << RefusingDsn << "]\nDriver=" KOLUMBRA_SQLITE_ODBC_DRIVER "\n"
                                             << "Database=" << dir.file("missing.db") << "\nNoCreat=1\n\n"

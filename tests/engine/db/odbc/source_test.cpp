@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "../catalogue_text.h"
 #include "common/runtime_error.h"
@@ -102,12 +103,13 @@ TEST(OdbcSource, ReadingAfterCloseIsAnError) {
     source->Close();
 }
 
-TEST(OdbcSource, ListsTheDataSourcesOfTheIniFiles) {
+TEST(OdbcSource, ListsTheDataSourcesOfTheIniFilesWithTheirDescriptions) {
     TestDatabasePath();
-    std::vector<std::string> names;
-    for (const auto& source : db::ListDataSources()) names.push_back(source.Name);
-    EXPECT_NE(std::find(names.begin(), names.end(), TestDsn), names.end());
-    EXPECT_NE(std::find(names.begin(), names.end(), RefusingDsn), names.end());
+    std::map<std::string, std::string> sources;
+    for (const auto& source : db::ListDataSources()) sources[source.Name] = source.Description;
+    EXPECT_EQ(sources[TestDsn], TestDescription);
+    ASSERT_TRUE(sources.contains(RefusingDsn));
+    EXPECT_EQ(sources[RefusingDsn], "");
 }
 
 }  // namespace
