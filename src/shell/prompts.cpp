@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 namespace kolumbra::shell {
@@ -77,7 +78,11 @@ std::unique_ptr<QDialog> MakeDataSourceChooser(QWidget* parent, const QList<Data
         list->setRootIsDecorated(false);
         for (const DataSourceItem& source : sources) new QTreeWidgetItem(list, {source.name, source.description});
         list->resizeColumnToContents(0);
+        list->resizeColumnToContents(1);
         list->setCurrentItem(list->topLevelItem(0));
+        // Wide enough for the names and descriptions, up to half a screen.
+        const int width = list->columnWidth(0) + list->columnWidth(1) + 48;
+        dialog->resize(std::clamp(width, 360, 640), 280);
         QObject::connect(list, &QTreeWidget::itemDoubleClicked, dialog.get(), &QDialog::accept);
         layout->addWidget(list);
     }
