@@ -16,7 +16,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cli=${1:-$here/build/src/cli/kolumbra-cli}
 [ -x "$cli" ] || { echo "pg-catalogue-bench: no kolumbra-cli at $cli" >&2; exit 2; }
 servers=$here/tests/engine/db/servers/db-servers
-sqlite_driver=$(ls /usr/lib/*/odbc/libsqlite3odbc.so /usr/lib/odbc/libsqlite3odbc.so 2>/dev/null | head -n 1)
+sqlite_driver=$(ls /usr/lib/*/odbc/libsqlite3odbc.so /usr/lib/odbc/libsqlite3odbc.so 2>/dev/null | head -n 1 || true)
 [ -n "$sqlite_driver" ] || { echo "pg-catalogue-bench: needs the SQLite3 ODBC driver" >&2; exit 2; }
 state=$(mktemp -d)
 work=$(mktemp -d)
@@ -51,6 +51,7 @@ tables=$("$cli" tables --dsn pg | wc -l)
 # wall-clock seconds also go to $work/LABEL.
 timed() {
   label=$1; shift
+  rm -f "$work"/*.csv "$work"/*.xls
   /usr/bin/time -f "%e %U %S" -o "$work/time" "$cli" "$@" >/dev/null 2>"$work/stderr" ||
     { echo "pg-catalogue-bench: $label failed:" >&2; cat "$work/stderr" >&2; exit 1; }
   awk -v l="$label" '{ printf "%-24s %6.2f s (cpu %5.2f s)\n", l, $1, $2 + $3 }' "$work/time"
@@ -62,7 +63,7 @@ timed() {
 calls() {
   label=$1; shift
   printf '[ODBC]\nTrace=Yes\nTraceFile=%s\n' "$work/trace" >"$work/odbcinst.ini"
-  rm -f "$work/trace"
+  rm -f "$work/trace" "$work"/*.csv "$work"/*.xls
   "$cli" "$@" >/dev/null 2>&1 || true
   : >"$work/odbcinst.ini"
   printf '%-16s' "$label"
@@ -78,18 +79,18 @@ echo "$tables tables in each database"
 for dsn in pg sqlite; do
   timed "$dsn tables" tables --dsn $dsn
   timed "$dsn csv" csv --dsn $dsn "$work/$dsn.csv"
-  timed "$dsn xls" xls --replace --dsn $dsn "$work/$dsn.xls"
+  timed "$dsn xls" xls --dsn $dsn "$work/$dsn.xls"
 done
-awk '{ pg = $1 } END { getline sqlite <ARGV[2]; printf "xls pg / sqlite          %6.2f\n", pg / sqlite }' \
+awk 'NR == FNR { pg = $1; next } { printf "%-24s %6.2f\n", "xls pg / sqlite", pg / $1 }' \
   "$work/pg xls.seconds" "$work/sqlite xls.seconds"
 for dsn in pg sqlite; do
   calls "$dsn tables" tables --dsn $dsn
   calls "$dsn csv" csv --dsn $dsn "$work/$dsn.csv"
-  calls "$dsn xls" xls --replace --dsn $dsn "$work/$dsn.xls"
+  calls "$dsn xls" xls --dsn $dsn "$work/$dsn.xls"
 done
 
 if $hold; then
   echo "ODBCINI=$ODBCINI ODBCSYSINI=$ODBCSYSINI"
-  for dsn in pg sqlite; do echo "$cli xls --replace --dsn $dsn $work/$dsn.xls"; done
+  for dsn in pg sqlite; do echo "sh -c 'rm -f $work/$dsn.xls; exec $cli xls --dsn $dsn $work/$dsn.xls'"; done
   read -r -p "Enter stops the databases. " _
 fi

@@ -148,7 +148,9 @@ TEST_F(CliCsv, MissingArgumentsShowTheUsage) {
          {std::vector<std::string>{"csv"}, {"csv", Mdb + "nwind.mdb"}, {"csv", "--jap"}, {"csv", "--dsn"}}) {
         auto result = RunCli(args);
         EXPECT_EQ(result.status, 64) << args.back();
-        EXPECT_EQ(result.err, "usage: kolumbra-cli csv [--jap | --english] (--dsn NAME | DATABASE) OUT.csv [TABLE ...]\n");
+        EXPECT_EQ(result.err,
+                  "usage: kolumbra-cli csv [--jap | --english] (--dsn NAME | --connect STRING | DATABASE) OUT.csv "
+                  "[TABLE ...]\n");
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }

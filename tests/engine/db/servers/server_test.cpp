@@ -11,6 +11,7 @@
 
 #include "../catalogue_text.h"
 #include "catalog/connection.h"
+#include "cli_runner.h"
 #include "catalog/field_type_name.h"
 #include "common/cp932.h"
 #include "csvexport/csv_listing.h"
@@ -163,6 +164,26 @@ TEST_P(OnServer, AConnectionStringOpensTheDatabaseWithoutADataSource) {
     EXPECT_EQ(session.DbName, "shop");
     EXPECT_EQ(window.text1, "ODBC:.shop");
     EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_P(OnServer, TheCommandLineConnectsByConnectionString) {
+    const std::string connect = ConnectionStringOf(GetParam());
+    const std::vector<std::string> environment{"ODBCINI=/nonexistent/odbc.ini", "ODBCSYSINI=/nonexistent"};
+    const CliResult tables = RunCli({"tables", "--connect", connect}, environment);
+    EXPECT_EQ(tables.status, 0) << tables.err;
+    std::string listed;
+    for (const std::string& table : GetParam().tables) listed += table + "\n";
+    EXPECT_EQ(tables.out, listed);
+    const CliResult xls = RunCli({"xls", "--connect", connect, dir.file("out.xls"), "商品マスタ"}, environment);
+    EXPECT_EQ(xls.status, 0) << xls.err;
+    const auto sheets = ProbeWorkbook(dir.file("out.xls"));
+    ASSERT_EQ(sheets.size(), 2u);
+    EXPECT_EQ(sheets[1].value("A7"), "shop");
+    // A driver that is not there: the reason on the line after the first.
+    const CliResult driverless = RunCli({"tables", "--connect", "Driver=/nonexistent/driver.so;Database=shop"});
+    EXPECT_EQ(driverless.status, 1);
+    EXPECT_EQ(driverless.err, "DB接続失敗 DB=\n01000 [unixODBC][Driver Manager]Can't open lib '/nonexistent/driver.so' : "
+                              "file not found\n");
 }
 
 // The definitions of every table, as TableDefItem gives them.
