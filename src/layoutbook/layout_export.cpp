@@ -84,6 +84,7 @@ ExportResult ExportLayoutBook(const LayoutRequest& request, const LayoutCallback
         return result;
     }
     TableCatalogue catalogue(request.database);
+    catalogue.ExpectDefinitionsOf(request.tables);
     for (const std::string& table : request.tables) {
         if (callbacks.progress) callbacks.progress({ExportProgress::Kind::TableStarted, table});
         result.tables.push_back(exportTable(request, callbacks, catalogue, table, state));

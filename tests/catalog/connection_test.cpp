@@ -71,7 +71,10 @@ FakeDatabase OdbcShop(const std::string& connect) {
 
 const RecordedMessage NoTable{"ﾃｰﾌﾞﾙが見つかりませんでした(ﾘﾝｸﾃｰﾌﾞﾙはｶｳﾝﾄされません)", Buttons::Ok, Icon::Exclamation, "確認"};
 
-RecordedMessage Failure(const std::string& text) { return {"DB接続失敗 DB=" + text, Buttons::Ok, Icon::None, ""}; }
+// The failure message: the text as it was, then the engine's reason.
+RecordedMessage Failure(const std::string& text, const std::string& reason) {
+    return {"DB接続失敗 DB=" + text + "\r" + reason, Buttons::Ok, Icon::None, ""};
+}
 
 struct ConnectionTest : ::testing::Test {
     ScriptedWindow window;
@@ -148,7 +151,7 @@ TEST_F(ConnectionTest, OdbcPrefixesEmptyText1ButMixedCaseIsAPath) {
     window.text1 = "Odbc";
     Command1_Click(session);
     EXPECT_EQ(engine.opened.back(), "Odbc");
-    EXPECT_EQ(window.messages.back(), Failure("Odbc"));
+    EXPECT_EQ(window.messages.back(), Failure("Odbc", "not found"));
 }
 
 TEST_F(ConnectionTest, FailedOdbcReadReportsTextBeforeEmptying) {
@@ -158,7 +161,7 @@ TEST_F(ConnectionTest, FailedOdbcReadReportsTextBeforeEmptying) {
     window.text1 = "ODBC:Sales.shop";
     window.dataSourceChoice.reset();
     Command1_Click(session);
-    EXPECT_EQ(window.messages, (std::vector<RecordedMessage>{Failure("ODBC:Sales.shop")}));
+    EXPECT_EQ(window.messages, (std::vector<RecordedMessage>{Failure("ODBC:Sales.shop", "cancelled")}));
     EXPECT_EQ(window.text1, "");
     EXPECT_TRUE(window.list.empty());
     EXPECT_FALSE(session.gDb);

@@ -73,10 +73,16 @@ public:
     // does not: each field read still stands alone.
     virtual void ExpectFieldReads(const std::vector<std::int16_t>& /*indexes*/) {}
 
+    // The same for TableDefItem: fields, keys and indexes may come in
+    // fewer requests.
+    virtual void ExpectDefinitionReads(const std::vector<std::int16_t>& /*indexes*/) {}
+
     virtual void Close() = 0;
 };
 
-// Asks the user for an ODBC data source; nothing when the choice is cancelled.
+// Asks the user for an ODBC data source: its name, or a whole connection
+// string (which holds "=", as no name does); nothing when the choice is
+// cancelled.
 using DataSourceChooser = std::function<std::optional<std::string>()>;
 
 class DbEngine {
