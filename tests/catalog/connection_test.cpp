@@ -170,13 +170,13 @@ TEST_F(ConnectionTest, FailedOdbcReadReportsTextBeforeEmptying) {
     EXPECT_TRUE(window.command3Enabled);
 }
 
-TEST_F(ConnectionTest, OnlyAFileBeyondTheReadersLimitsSaysWhy) {
+TEST_F(ConnectionTest, AFileBeyondTheReadersLimitsNamesTheLimit) {
     for (const char* name : {"missing.mdb", "huge.mdb"}) {
         window.text1 = name;
         Command1_Click(session);
     }
-    EXPECT_EQ(window.messages, (std::vector<RecordedMessage>{Failure("missing.mdb"),
-                                                             Failure("huge.mdb\rメモリの上限に達しました。")}));
+    EXPECT_EQ(window.messages, (std::vector<RecordedMessage>{Failure("missing.mdb", "not found"),
+                                                             Failure("huge.mdb", "メモリの上限に達しました。")}));
 }
 
 TEST_F(ConnectionTest, NoOrdinaryTableWarnsAndKeepsDatabaseOpen) {
