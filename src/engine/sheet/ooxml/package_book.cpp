@@ -20,6 +20,8 @@ namespace {
 constexpr const char* kXmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
 constexpr const char* kMacroWorkbookType = "application/vnd.ms-excel.sheet.macroEnabled.main+xml";
 
+constexpr const char* kTableType = "application/vnd.openxmlformats-officedocument.spreadsheetml.table+xml";
+
 // Content types of the parts whose formulas or sources may name a sheet.
 const std::set<std::string, std::less<>> kReferringTypes = {
     contenttype::Worksheet,
@@ -29,7 +31,7 @@ const std::set<std::string, std::less<>> kReferringTypes = {
     "application/vnd.openxmlformats-officedocument.spreadsheetml.dialogsheet+xml",
     "application/vnd.openxmlformats-officedocument.drawingml.chart+xml",
     "application/vnd.openxmlformats-officedocument.spreadsheetml.pivotCacheDefinition+xml",
-    "application/vnd.openxmlformats-officedocument.spreadsheetml.table+xml",
+    kTableType,
 };
 
 std::string Lower(std::string_view text) {
@@ -228,14 +230,29 @@ void PackageBook::Rename(std::size_t position, const std::string& name) {
 
 std::string PackageBook::ReferrerOf(std::size_t position) const {
     const PackageSheet& sheet = sheets_[position];
+    const bool stored = !sheet.part.empty() && package_.Has(sheet.part);
+    const std::set<std::string> owned =
+        stored ? PartsOwnedBy(ReadRelationshipGraph(package_), sheet.part) : std::set<std::string>{};
+    std::vector<std::string> tables;
+    for (const std::string& part : package_.Names()) {
+        if (!owned.count(Lower(part)) || ContentTypeOf(contentTypes_, part) != kTableType) continue;
+        XmlPart table;
+        LoadPart(package_, table, part);
+        for (const char* attribute : {"name", "displayName"})
+            tables.push_back(table.doc.document_element().attribute(attribute).value());
+    }
     for (const DefinedName& name : DefinedNames(workbook_))
-        if (name.localSheet != static_cast<int>(position) && FormulaRefersTo(name.formula, sheet.name))
+        if (name.localSheet != static_cast<int>(position) &&
+            (FormulaRefersTo(name.formula, sheet.name) ||
+             std::any_of(tables.begin(), tables.end(),
+                         [&](const std::string& t) { return FormulaRefersToTable(name.formula, t); })))
             return "名前 '" + name.name + "'";
-    if (sheet.part.empty() || !package_.Has(sheet.part)) return {};
-    const std::set<std::string> owned = PartsOwnedBy(ReadRelationshipGraph(package_), sheet.part);
     for (const std::string& part : package_.Names()) {
         if (owned.count(Lower(part)) || !kReferringTypes.count(ContentTypeOf(contentTypes_, part))) continue;
-        const std::string found = ReferenceIn(part, package_.Read(part), sheet.name);
+        std::string label = "'" + part + "'";
+        for (const PackageSheet& other : sheets_)
+            if (Lower(other.part) == Lower(part)) label = "シート '" + other.name + "'";
+        const std::string found = ReferenceIn(part, label, package_.Read(part), sheet.name, tables);
         if (!found.empty()) return found;
     }
     return {};

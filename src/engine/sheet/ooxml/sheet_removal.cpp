@@ -99,7 +99,23 @@ bool FormulaRefersTo(std::string_view formula, const std::string& name) {
     return false;
 }
 
-std::string ReferenceIn(const std::string& part, std::string_view xml, const std::string& name) {
+bool FormulaRefersToTable(std::string_view formula, const std::string& name) {
+    const std::string text = Lower(formula);
+    const std::string reference = Lower(name) + "[";
+    for (std::size_t at = text.find(reference); at != std::string::npos; at = text.find(reference, at + 1))
+        if (at == 0 || !NamePart(text[at - 1])) return true;
+    return false;
+}
+
+std::string ReferenceIn(const std::string& part, const std::string& label, std::string_view xml, const std::string& name,
+                        const std::vector<std::string>& tables) {
+    auto refersToTable = [&](std::string_view formula) {
+        return std::any_of(tables.begin(), tables.end(),
+                           [&](const std::string& t) { return FormulaRefersToTable(formula, t); });
+    };
+    auto isTable = [&](std::string_view source) {
+        return std::any_of(tables.begin(), tables.end(), [&](const std::string& t) { return Lower(t) == Lower(source); });
+    };
     XmlPart parsed;
     parsed.name = part;
     ParseXml(parsed, xml);
@@ -108,11 +124,12 @@ std::string ReferenceIn(const std::string& part, std::string_view xml, const std
         const pugi::xml_node node = work.back();
         work.pop_back();
         const std::string_view local = LocalName(node);
-        if (ReferringElement(local) && FormulaRefersTo(node.text().get(), name))
+        if (ReferringElement(local) && (FormulaRefersTo(node.text().get(), name) || refersToTable(node.text().get())))
             return local == "definedName" ? "名前 '" + std::string(node.attribute("name").value()) + "'"
-                                          : "'" + part + "' の数式";
-        if (local == "worksheetSource" && Lower(node.attribute("sheet").value()) == Lower(name))
-            return "ピボットテーブルのキャッシュ '" + part + "'";
+                                          : label + " の数式";
+        if (local == "worksheetSource" &&
+            (Lower(node.attribute("sheet").value()) == Lower(name) || isTable(node.attribute("name").value())))
+            return "ピボットテーブルのキャッシュ " + label;
         for (const pugi::xml_node child : node.children())
             if (child.type() == pugi::node_element) work.push_back(child);
     }

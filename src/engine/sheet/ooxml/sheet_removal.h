@@ -25,9 +25,14 @@ std::set<std::string> PartsOwnedBy(const RelationshipGraph& graph, const std::st
 // Whether `formula` refers to the sheet `name` ('My Sheet'!A1, Data!B2).
 bool FormulaRefersTo(std::string_view formula, const std::string& name);
 
-// What in `part` refers to the sheet `name`, described for the user; ""
-// when nothing does. Looks at formulas, chart series, pivot cache sources.
-std::string ReferenceIn(const std::string& part, std::string_view xml, const std::string& name);
+// Whether `formula` has a structured reference to the table `name`.
+bool FormulaRefersToTable(std::string_view formula, const std::string& name);
+
+// What in `part` refers to the sheet `name` or to one of its `tables`,
+// described for the user with `label` naming the part; "" when nothing
+// does. Looks at formulas, chart series and pivot cache sources.
+std::string ReferenceIn(const std::string& part, const std::string& label, std::string_view xml, const std::string& name,
+                        const std::vector<std::string>& tables);
 
 // Removes the calculation-chain entries of sheet `sheetId`; false when no
 // entry is left.

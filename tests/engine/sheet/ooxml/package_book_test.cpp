@@ -11,6 +11,7 @@
 #include "engine/sheet/ooxml/package_book.h"
 #include "engine/sheet/ooxml/package_file.h"
 #include "engine/sheet/ooxml/refusal.h"
+#include "engine/sheet/ooxml/zip_archive.h"
 #include "readers.h"
 #include "temp_dir.h"
 
@@ -78,6 +79,124 @@ INSTANTIATE_TEST_SUITE_P(Xlsx, EveryFixture,
                          ::testing::Values("gsheets-names-dv.xlsx", "mac2011-dialog-macro-sheets.xlsm",
                                            "xl2007-ja-16sheets.xlsx", "xl2013-28sheets-pivots.xlsx",
                                            "xl2013-stress-chartsheet-extlink.xlsx", "xl365-kitchen-sink.xlsx"));
+
+
+// A fixture's bytes with one part's content changed by `edit`.
+std::string WithPart(const std::string& fixture, const std::string& part,
+                     const std::function<std::string(std::string)>& edit) {
+    Package package(kolumbra::testing::ReadBytes(kFixtures + fixture));
+    package.Write(part, edit(package.Has(part) ? package.Read(part) : std::string()));
+    std::vector<ZipEntry> placed;
+    return package.WholeFile(placed);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// The bytes of a fixture with the data of `part` overwritten in the middle.
+std::string WithDamagedData(const std::string& fixture, const std::string& part) {
+    std::string file = kolumbra::testing::ReadBytes(kFixtures + fixture);
+    for (const ZipEntry& entry : ReadZipDirectory(file).entries)
+        if (entry.name == part)
+            for (std::size_t i = 0; i < 8; ++i) file[entry.dataOffset + entry.compressedSize / 2 + i] ^= 0x5A;
+    return file;
+}
+
+struct RefusalCase {
+    const char* what;
+    std::function<std::string()> file;
+    std::string description;
+};
+
+TEST(PackageRefusals, EachSaysWhy) {
+    const std::string ja = "xl2007-ja-16sheets.xlsx";
+    std::string compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    compound.resize(1024, '\0');
+    for (char c : std::string("EncryptionInfo")) compound += std::string{c, '\0'};
+    const std::vector<RefusalCase> cases = {
+        {"encrypted", [&] { return compound; }, kEncrypted},
+        {"compound file without encryption", [&] { return compound.substr(0, 1024); }, kNotPackage},
+        {"not an archive", [] { return std::string("name,type\r\n"); }, kNotPackage},
+        {"cut archive", [&] { return kolumbra::testing::ReadBytes(kFixtures + ja).substr(0, 20000); }, kArchiveDamaged},
+        {"signed", [&] { return WithPart(ja, "_xmlsignatures/sig1.xml", [](std::string) { return "<Signature/>"; }); },
+         kSigned},
+        {"strict",
+         [&] {
+             return WithPart(ja, "xl/workbook.xml", [](std::string xml) {
+                 return Replaced(xml, "http://schemas.openxmlformats.org/spreadsheetml/2006/main",
+                                 "http://purl.oclc.org/ooxml/spreadsheetml/main");
+             });
+         },
+         kStrict},
+        {"damaged workbook part", [&] { return WithDamagedData(ja, "xl/workbook.xml"); },
+         PartDamaged("xl/workbook.xml")},
+        {"workbook part not XML", [&] { return WithPart(ja, "xl/workbook.xml", [](std::string xml) { return xml.substr(0, 300); }); },
+         PartDamaged("xl/workbook.xml")},
+        {"no content types", [&] {
+             Package package(kolumbra::testing::ReadBytes(kFixtures + ja));
+             package.Remove("[Content_Types].xml");
+             std::vector<ZipEntry> placed;
+             return package.WholeFile(placed);
+         },
+         PartMissing("[Content_Types].xml")},
+    };
+    for (const RefusalCase& c : cases) {
+        try {
+            PackageBook::FromBytes(c.file());
+            ADD_FAILURE() << c.what << " was bound";
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.number(), err::ApplicationDefined) << c.what;
+            EXPECT_EQ(error.description(), c.description) << c.what;
+        }
+    }
+}
+
+struct ReplaceCase {
+    const char* sheet;
+    std::string refusal;          // "" when the sheet may go
+    std::vector<std::string> gone;  // parts that go with it
+};
+
+// Deleting a sheet of a workbook full of references: what others refer to
+// stays, what only the deleted sheet used goes with it.
+TEST(PackageReplace, DeletesOnlyWhatNothingElseNeeds) {
+    const std::string fixture = "xl2013-28sheets-pivots.xlsx";
+    const std::vector<ReplaceCase> cases = {
+        {"StressedYieldCurvesFull", SheetReferenced("StressedYieldCurvesFull", "シート 'StressedYieldCurvePivot' の数式"), {}},
+        {"Input", SheetReferenced("Input", "名前 'assets_effective_date'"), {}},
+        {"StressedAssets", SheetReferenced("StressedAssets", "ピボットテーブルのキャッシュ 'xl/pivotCache/pivotCacheDefinition1.xml'"), {}},
+        {"Checks", "", {"xl/worksheets/sheet28.xml", "xl/worksheets/_rels/sheet28.xml.rels",
+                        "xl/printerSettings/printerSettings15.bin"}},
+        {"AssetsDetail", "", {"xl/worksheets/sheet10.xml", "xl/tables/table5.xml"}},
+    };
+    for (const ReplaceCase& c : cases) {
+        kolumbra::testing::TempDir dir;
+        const std::string path = dir.file(fixture);
+        kolumbra::testing::WriteBytes(path, kolumbra::testing::ReadBytes(kFixtures + fixture));
+        auto book = Open(path);
+        const std::size_t sheets = book->Sheets().size();
+        try {
+            book->Delete(PositionOf(*book, c.sheet));
+            EXPECT_EQ(c.refusal, "") << c.sheet << " was deleted";
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.description(), c.refusal) << c.sheet;
+            EXPECT_EQ(book->Sheets().size(), sheets);
+            continue;
+        }
+        book->Save(path);
+        const std::string file = kolumbra::testing::ReadBytes(path);
+        for (const std::string& part : c.gone) EXPECT_FALSE(Package(file).Has(part)) << part;
+        const std::string names = sheet::testing::RunCommand(
+            "/usr/bin/python3 -c \"import openpyxl,sys; b=openpyxl.load_workbook(sys.argv[1]); "
+            "print(len(b.sheetnames), sorted((d.name, d.localSheetId) for d in b.defined_names.definedName "
+            "if d.localSheetId is not None))\" '" + path + "'");
+        EXPECT_EQ(names.substr(0, 3), "27 ") << c.sheet;
+        EXPECT_EQ(names.find("None"), std::string::npos);
+    }
+}
 
 }  // namespace
 }  // namespace kolumbra::sheet::ooxml
