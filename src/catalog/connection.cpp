@@ -76,10 +76,10 @@ void CloseDatabase(Session& session) {
     session.gDb.reset();
 }
 
-void Command1_Click(Session& session) {
+ReadOutcome ReadTableList(Session& session) {
     WindowServices& window = session.window;
     window.ClearList();
-    if (ConnectDatabase(session) != 0) return;
+    if (ConnectDatabase(session) != 0) return ReadOutcome::NotOpened;
     try {
         ListOrdinaryTables(session);
         NameDatabase(session);
@@ -89,15 +89,18 @@ void Command1_Click(Session& session) {
         window.ClearList();
         window.MsgBox("カタログの読み込みに失敗しました。\r" + std::to_string(error.number()) + " " + error.description(),
                       Buttons::Ok, Icon::Critical, "");
-        return;
+        return ReadOutcome::CatalogueFailed;
     }
     if (window.ListCount() == 0) {
         window.MsgBox("ﾃｰﾌﾞﾙが見つかりませんでした(ﾘﾝｸﾃｰﾌﾞﾙはｶｳﾝﾄされません)", Buttons::Ok, Icon::Exclamation, "確認");
-        return;
+        return ReadOutcome::NoTables;
     }
     window.SetCommand3Enabled(true);
     window.SetCommand4Enabled(true);
     window.SetListCurrent(0);
+    return ReadOutcome::Listed;
 }
+
+void Command1_Click(Session& session) { ReadTableList(session); }
 
 }  // namespace kolumbra

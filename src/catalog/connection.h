@@ -21,7 +21,13 @@ std::int16_t ConnectDatabase(Session& session);
 // Closes and releases gDb; never reports an error.
 void CloseDatabase(Session& session);
 
-// The read command: opens the database and lists its ordinary tables.
+enum class ReadOutcome { Listed, NoTables, CatalogueFailed, NotOpened };
+
+// Opens the database and lists its ordinary tables, showing the read
+// command's messages; says how far it came.
+ReadOutcome ReadTableList(Session& session);
+
+// The read command.
 void Command1_Click(Session& session);
 
 }  // namespace kolumbra

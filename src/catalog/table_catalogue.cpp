@@ -53,6 +53,14 @@ std::vector<db::Field> TableCatalogue::FieldsOfAll(const std::string& name) {
     return found;
 }
 
+bool TableCatalogue::Lists(const std::string& name) {
+    const std::size_t count = Count();
+    for (std::size_t j = 0; j < count; ++j) {
+        if (Named(j, name)) return true;
+    }
+    return false;
+}
+
 void TableCatalogue::ExpectFieldsOf(const std::vector<std::string>& names) {
     std::vector<std::int16_t> indexes;
     const std::size_t count = Count();

@@ -29,6 +29,9 @@ public:
     // order, one after the other. Engine failures pass to the caller as in Find.
     std::vector<db::Field> FieldsOfAll(const std::string& name);
 
+    // Whether any definition is named exactly `name`; reads no fields.
+    bool Lists(const std::string& name);
+
     // Announces that FieldsOfAll follows for each of `names`, so that the
     // engine may read the fields of many tables at once.
     void ExpectFieldsOf(const std::vector<std::string>& names);

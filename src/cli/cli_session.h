@@ -19,10 +19,6 @@ struct CliSession {
     Session session;
 };
 
-// Splits "--dsn NAME" or a database path off the front of the arguments:
-// sets the path box or the data source. False when neither is given.
-bool TakeDatabaseArgument(std::vector<std::string>& args, ConsoleWindow& window);
-
 // The path box's text for a DATABASE argument. The argument always names a
 // file (data sources come through --dsn), so it is made absolute: a relative
 // name that starts with "odbc" must not take the read command's ODBC road.

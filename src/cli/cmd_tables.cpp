@@ -3,30 +3,32 @@
 #include <cstdio>
 
 #include "cli/cli_session.h"
+#include "cli/command_line.h"
 #include "cli/command_registry.h"
 
 namespace kolumbra::cli {
 
 namespace {
 
+constexpr const char* Usage = "[--dsn NAME | DATABASE]";
+
 int runTables(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
+    auto line = ParseCommandLine(arguments, {option::Dsn});
+    const auto database = line ? TakeDatabase(*line) : std::nullopt;
+    if (!line || !line->operands.empty()) {
+        std::fprintf(stderr, "usage: kolumbra-cli tables %s\n", Usage);
+        return 64;
+    }
     CliSession cli;
-    if (!args.empty() && !TakeDatabaseArgument(args, cli.window)) {
-        std::fprintf(stderr, "usage: kolumbra-cli tables [--dsn NAME | DATABASE]\n");
-        return 64;
-    }
-    if (!args.empty()) {
-        std::fprintf(stderr, "usage: kolumbra-cli tables [--dsn NAME | DATABASE]\n");
-        return 64;
-    }
+    // Without either, the read command takes the ODBC road and the console
+    // has no data source to choose.
+    if (database) database->ApplyTo(cli.window);
     int status = ReadTables(cli);
     for (const auto& name : cli.window.listItems) std::printf("%s\n", name.c_str());
     return status;
 }
 
-const RegisterCommand reg({"tables", "[--dsn NAME | DATABASE]",
-                           "lists the ordinary tables of an Access file or ODBC data source", &runTables});
+const RegisterCommand reg({"tables", Usage, "lists the ordinary tables of an Access file or ODBC data source", &runTables});
 
 }  // namespace
 

@@ -22,6 +22,14 @@ std::vector<std::string> ConsoleWindow::SelectTables(const std::vector<std::stri
     return unknown;
 }
 
+std::vector<std::string> ConsoleWindow::SelectedTables() const {
+    std::vector<std::string> selected;
+    for (std::size_t i = 0; i < listItems.size(); ++i) {
+        if (listSelected[i]) selected.push_back(listItems[i]);
+    }
+    return selected;
+}
+
 Answer ConsoleWindow::MsgBox(const std::string& prompt, Buttons buttons, Icon, const std::string&) {
     if (progressShown_) {
         std::fputs("\n", stderr);

@@ -30,6 +30,8 @@ public:
     // Selects the entries named; every entry when `names` is empty. Returns
     // the names that are not in the list.
     std::vector<std::string> SelectTables(const std::vector<std::string>& names);
+    // The selected entries, in list order.
+    std::vector<std::string> SelectedTables() const;
 
     Answer MsgBox(const std::string& prompt, Buttons buttons, Icon icon, const std::string& title) override;
     std::string Text1() const override { return text1; }

@@ -25,6 +25,7 @@ constexpr const char* Options =
     "  --author NAME  print NAME as the author, instead of kl01.ini's\n"
     "  --remarks      print the fields' descriptions in the remarks box of each sheet\n"
     "  --replace      replace a sheet of the same name in OUT.xls\n"
+    "  --             end the options, which may stand anywhere before it\n"
     "  -h, --help     display this help and exit\n"
     "  --version      output version information and exit\n";
 

@@ -1,62 +1,49 @@
 #include "csvexport/csv_listing.h"
 
-#include <exception>
-
-#include "catalog/table_catalogue.h"
-#include "common/runtime_error.h"
-#include "common/text.h"
-#include "csvexport/listing_text.h"
+#include <vector>
 
 namespace kolumbra {
 
 namespace {
 
-using csvexport::BlockEndLines;
-using csvexport::FieldLine;
-using csvexport::TableHeadLines;
-
-bool HasCsvExtension(const std::string& trimmed) {
-    const std::string last4 = text::RightChars(trimmed, 4);
-    return last4 == ".CSV" || last4 == ".csv";
-}
-
-// The fields of every table definition named exactly `name`; several
-// definitions of one name all contribute.
-std::string FieldLines(TableCatalogue& catalogue, const std::string& name, std::int16_t jap) {
-    std::string lines;
-    for (const db::Field& field : catalogue.FieldsOfAll(name)) lines += FieldLine(field, jap);
-    return lines;
-}
-
-// A table whose fields the engine cannot read (a view over a dropped table,
-// a lost connection) gets no block: a block without fields would pass for
-// an empty table. Its failure is shown and the other tables go on.
-void AppendSelectedBlocks(Session& session, std::string& out) {
-    WindowServices& window = session.window;
-    TableCatalogue catalogue(session.gDb.get());
-    std::vector<std::string> selected;
+std::vector<std::string> selectedTables(WindowServices& window) {
+    std::vector<std::string> tables;
     for (int i = 0; i < window.ListCount(); ++i) {
-        if (window.ListSelected(i)) selected.push_back(window.ListItem(i));
+        if (window.ListSelected(i)) tables.push_back(window.ListItem(i));
     }
-    catalogue.ExpectFieldsOf(selected);
-    for (int i = 0; i < window.ListCount(); ++i) {
-        if (!window.ListSelected(i)) continue;
-        session.CurrentTable = window.ListItem(i);
-        if (!session.gDb) throw RuntimeError(err::ObjectNotSet);
-        std::string fields;
-        try {
-            fields = FieldLines(catalogue, session.CurrentTable, session.gJap);
-        } catch (const RuntimeError& error) {
-            window.MsgBox("書き込みできませんでした\r" + session.CurrentTable + "\r" + std::to_string(error.number()) +
-                              " " + error.description(),
-                          Buttons::Ok, Icon::None, "完了");
-            continue;
-        }
-        out += TableHeadLines(session.CurrentTable) + fields + BlockEndLines();
-    }
+    return tables;
 }
 
 }  // namespace
+
+void ShowListingFault(WindowServices& window, csvexport::RequestFault fault) {
+    switch (fault) {
+        case csvexport::RequestFault::None:
+            break;
+        case csvexport::RequestFault::NoFileName:
+            window.MsgBox("出力ﾌｧｲﾙ名を入力してください。", Buttons::Ok, Icon::None, "確認");
+            break;
+        case csvexport::RequestFault::NotCsvPath:
+            window.MsgBox("CSVﾌｧｲﾙを指定してください。", Buttons::Ok, Icon::None, "確認");
+            break;
+    }
+}
+
+void ShowListingStep(WindowServices& window, const ExportProgress& step) {
+    if (step.kind != ExportProgress::Kind::TableFinished || !step.report->error) return;
+    const RuntimeError& error = *step.report->error;
+    window.MsgBox("書き込みできませんでした\r" + step.table + "\r" + std::to_string(error.number()) + " " +
+                      error.description(),
+                  Buttons::Ok, Icon::None, "完了");
+}
+
+void ShowListingDone(WindowServices& window, const std::string& path, const ExportResult& result) {
+    if (result.fileError) {
+        window.MsgBox("書き込みできませんでした", Buttons::Ok, Icon::None, "完了");
+        return;
+    }
+    window.MsgBox(path + "を確認して下さい", Buttons::Ok, Icon::None, "完了");
+}
 
 void Command3_Click(Session& session) {
     csvexport::DiskListingStore disk;
@@ -65,27 +52,16 @@ void Command3_Click(Session& session) {
 
 void Command3_Click(Session& session, csvexport::ListingStore& store) {
     WindowServices& window = session.window;
-    const std::string typed = window.Text3();
-    const std::string trimmed = text::TrimBlanks(typed);
-    if (trimmed.empty()) {
-        window.MsgBox("出力ﾌｧｲﾙ名を入力してください。", Buttons::Ok, Icon::None, "確認");
+    const csvexport::ListingRequest request{session.gDb.get(), selectedTables(window), window.Text3(), session.gJap};
+    if (const auto fault = csvexport::CheckListingRequest(request); fault != csvexport::RequestFault::None) {
+        ShowListingFault(window, fault);
         return;
     }
-    if (!HasCsvExtension(trimmed)) {
-        window.MsgBox("CSVﾌｧｲﾙを指定してください。", Buttons::Ok, Icon::None, "確認");
-        return;
-    }
-    // Everything is composed before the file is touched, so a failure on
-    // the way (the engine, the disk) leaves the old file as it was.
-    try {
-        std::string out = csvexport::KeptOldLines(store.ReadOld(typed));
-        AppendSelectedBlocks(session, out);
-        store.Replace(typed, out);
-    } catch (const std::exception&) {
-        window.MsgBox("書き込みできませんでした", Buttons::Ok, Icon::None, "完了");
-        return;
-    }
-    window.MsgBox(typed + "を確認して下さい", Buttons::Ok, Icon::None, "完了");
+    const ExportResult result = csvexport::WriteListing(request, store, [&](const ExportProgress& step) {
+        if (step.kind == ExportProgress::Kind::TableStarted) session.CurrentTable = step.table;
+        ShowListingStep(window, step);
+    });
+    ShowListingDone(window, request.path, result);
 }
 
 }  // namespace kolumbra

@@ -1,30 +1,20 @@
 #include "layoutbook/export_driver.h"
 
-#include <optional>
 #include <string>
+#include <vector>
 
 #include "catalog/connection.h"
-#include "catalog/field_type_name.h"
-#include "catalog/table_catalogue.h"
-#include "common/runtime_error.h"
-#include "common/text.h"
-#include "layoutbook/index_marks.h"
-#include "layoutbook/table_sheets.h"
 
 namespace kolumbra {
 
 namespace {
 
-bool anyTableSelected(WindowServices& window) {
+std::vector<std::string> selectedTables(WindowServices& window) {
+    std::vector<std::string> tables;
     for (int i = 0; i < window.ListCount(); ++i) {
-        if (window.ListSelected(i)) return true;
+        if (window.ListSelected(i)) tables.push_back(window.ListItem(i));
     }
-    return false;
-}
-
-bool isWorkbookPath(const std::string& path) {
-    const std::string extension = text::RightChars(path, 4);
-    return extension == ".xls" || extension == ".XLS";
+    return tables;
 }
 
 // Puts the pointer back even when the database
@@ -40,62 +30,88 @@ private:
     WindowServices& window_;
 };
 
-// Fills the field buffer from the definition of CurrentTable: names, type
-// names, sizes and the index marks. An unknown table leaves it empty.
-void readTableFields(Session& session, TableCatalogue& catalogue, ExportState& state) {
-    ClearFieldBuffer(state);
-    state.FieldCount = 0;
-    const std::optional<db::TableDef> definition = catalogue.Find(session.CurrentTable);
-    if (!definition) return;
-
-    state.FieldCount = static_cast<std::int16_t>(definition->Fields.size());
-    ReserveFieldBuffer(state, definition->Fields.size());
-    for (std::size_t k = 0; k < definition->Fields.size(); ++k) {
-        const db::Field& field = definition->Fields[k];
-        FieldEntry& entry = state.FieldBuffer[k];
-        entry.FieldName = field.Name;
-        entry.TypeText = FieldTypeName(field.Type, session.gJap);
-        entry.SizeText = std::to_string(field.Size);
-        if (session.gRemarks != 0) entry.Remarks = field.Description;
-    }
-    if (session.gRemarks != 0) state.TableRemarks = definition->Description;
-    const bool odbc = IsOdbcMode(session.window.Text1());
-    for (const db::Index& index : definition->Indexes) MarkIndex(state, index, odbc);
-}
-
-// A database failure while the definition is read (a lost connection, a
-// damaged catalogue) is reported like a failure while writing; the table
-// then gets no sheet, as a form with part of its fields would pass for the
-// whole definition.
-bool readFieldsReported(Session& session, TableCatalogue& catalogue, ExportState& state) {
-    try {
-        readTableFields(session, catalogue, state);
-        return true;
-    } catch (const RuntimeError& error) {
-        ReportSheetError(session.window, error);
-        return false;
-    }
-}
-
-void writeTable(Session& session, TableCatalogue& catalogue, ExportState& state) {
+void showStep(Session& session, const ExportProgress& step) {
     WindowServices& window = session.window;
-    window.SetStatusPanel(2, session.CurrentTable);
-    window.RefreshStatus();
-    if (readFieldsReported(session, catalogue, state)) WriteTableSheets(session, state);
-    window.SetStatusPanel(2, "");
-    window.RefreshStatus();
+    switch (step.kind) {
+        case ExportProgress::Kind::TableStarted:
+            session.CurrentTable = step.table;
+            window.SetStatusPanel(2, step.table);
+            window.RefreshStatus();
+            break;
+        case ExportProgress::Kind::BarStarted:
+            window.SetProgressMax(step.amount);
+            window.SetProgressValue(0);
+            window.RefreshProgress();
+            break;
+        case ExportProgress::Kind::BarAdvanced:
+            window.SetProgressValue(window.ProgressValue() + static_cast<float>(step.amount));
+            window.RefreshProgress();
+            break;
+        case ExportProgress::Kind::PageAdded:
+            window.Pause(400);
+            break;
+        case ExportProgress::Kind::BarCleared:
+            window.SetProgressValue(0);
+            break;
+        case ExportProgress::Kind::TableFinished:
+            if (step.report->error) ReportSheetError(window, *step.report->error);
+            window.SetStatusPanel(2, "");
+            window.RefreshStatus();
+            break;
+    }
 }
 
 }  // namespace
 
+layoutbook::LayoutRequest LayoutRequestOf(Session& session, const std::vector<std::string>& tables) {
+    layoutbook::LayoutRequest request;
+    request.database = session.gDb.get();
+    request.databaseName = session.DbName;
+    request.odbc = IsOdbcMode(session.window.Text1());
+    request.tables = tables;
+    request.output = session.window.Text2();
+    request.options = {session.gJap, session.gMkname, session.gRemarks != 0};
+    return request;
+}
+
+void ShowRequestFault(WindowServices& window, layoutbook::RequestFault fault) {
+    switch (fault) {
+        case layoutbook::RequestFault::None:
+            break;
+        case layoutbook::RequestFault::NoTable:
+            window.MsgBox("書き出すﾃｰﾌﾞﾙを選択してください。", Buttons::Ok, Icon::Exclamation, "確認");
+            break;
+        case layoutbook::RequestFault::NotWorkbookPath:
+            window.MsgBox("Out_xlsはｴｸｾﾙｼｰﾄを指定してください", Buttons::Ok, Icon::Exclamation, "確認");
+            break;
+    }
+}
+
+layoutbook::SameName AskSameName(WindowServices& window, const std::string& sheetName) {
+    const Answer answer = window.MsgBox(
+        "ｼｰﾄ作成時に同一名ｼｰﾄを検出しました｡ " + sheetName + "\r" + "上書きします、よろしいですか？",
+        Buttons::OkCancel, Icon::Exclamation, "確認");
+    return answer == Answer::Ok ? layoutbook::SameName::Replace : layoutbook::SameName::Keep;
+}
+
+void ReportSheetError(WindowServices& window, const RuntimeError& error) {
+    window.MsgBox("ｴﾗｰが発生しました" + std::string("\r") + error.description(), Buttons::Ok, Icon::Critical, "ｴﾗｰ");
+}
+
+ProgressCallback WindowProgress(Session& session) {
+    return [&session](const ExportProgress& step) { showStep(session, step); };
+}
+
+void ShowCompletion(WindowServices& window, const std::string& output, const ExportResult& result) {
+    if (result.SheetsSaved().empty()) return;
+    window.MsgBox(FileNameOfPath(output) + "が作成されました", Buttons::Ok, Icon::None, "完了");
+}
+
 void Command4_Click(Session& session, ExportState& state) {
     WindowServices& window = session.window;
-    if (!anyTableSelected(window)) {
-        window.MsgBox("書き出すﾃｰﾌﾞﾙを選択してください。", Buttons::Ok, Icon::Exclamation, "確認");
-        return;
-    }
-    if (!isWorkbookPath(window.Text2())) {
-        window.MsgBox("Out_xlsはｴｸｾﾙｼｰﾄを指定してください", Buttons::Ok, Icon::Exclamation, "確認");
+    const layoutbook::LayoutRequest request = LayoutRequestOf(session, selectedTables(window));
+    if (const auto fault = layoutbook::CheckLayoutRequest(request); fault != layoutbook::RequestFault::None) {
+        ShowRequestFault(window, fault);
         return;
     }
     const Answer answer = window.MsgBox(
@@ -103,21 +119,14 @@ void Command4_Click(Session& session, ExportState& state) {
         Buttons::OkCancel, Icon::Exclamation, "確認");
     if (answer != Answer::Ok) return;
 
-    state.SheetsSaved.clear();
+    ExportResult result;
     {
         BusyPointer busy(window);
-        TableCatalogue catalogue(session.gDb.get());
-        const int count = window.ListCount();
-        for (int i = 0; i < count; ++i) {
-            if (!window.ListSelected(i)) continue;
-            session.CurrentTable = window.ListItem(i);
-            writeTable(session, catalogue, state);
-        }
-        sheet::CompactSavedWorkbook();
+        const layoutbook::LayoutCallbacks callbacks{
+            WindowProgress(session), [&window](const std::string& name) { return AskSameName(window, name); }};
+        result = layoutbook::ExportLayoutBook(request, callbacks, state);
     }
-    // Where nothing was saved, the errors already shown are the whole report.
-    if (state.SheetsSaved.empty()) return;
-    window.MsgBox(FileNameOfPath(window.Text2()) + "が作成されました", Buttons::Ok, Icon::None, "完了");
+    ShowCompletion(window, request.output, result);
 }
 
 }  // namespace kolumbra

@@ -184,13 +184,13 @@ void writeFieldRemarks(Worksheet& sheet, int row, const std::string& description
 // The page's values: names, author, page number and its share of the fields.
 // Names and texts go in as text, so that a name like "0001" or "2019" is
 // shown as it is; the running numbers and byte counts go in as numbers.
-void fillPage(Session& session, ExportState& state, Worksheet& sheet, std::int16_t page, std::int16_t pages) {
-    sheet.Cells(7, 20).SetText(session.CurrentTable);
-    sheet.Cells(7, 1).SetText(session.DbName);
-    sheet.Cells(5, 29).SetText(session.gMkname);
+void fillPage(ExportState& state, const PageHeading& heading, Worksheet& sheet, std::int16_t page, std::int16_t pages) {
+    sheet.Cells(7, 20).SetText(heading.table);
+    sheet.Cells(7, 1).SetText(heading.database);
+    sheet.Cells(5, 29).SetText(heading.author);
     sheet.GetRange("E11:W44").SetHorizontalAlignment(xl::HAlignLeft);
     fitNamesAndTypes(sheet);
-    const bool remarks = session.gRemarks != 0;
+    const bool remarks = heading.remarks;
     if (remarks) {
         prepareRemarkBoxes(sheet);
         writeTableRemarks(sheet, state.TableRemarks);
@@ -211,34 +211,35 @@ void fillPage(Session& session, ExportState& state, Worksheet& sheet, std::int16
         if (entry.UniqueFlag == -1) sheet.Cells(row, 3).SetText(sheet.Cells(row, 3).Value() + "U");
         if (remarks && !entry.Remarks.empty()) writeFieldRemarks(sheet, row, entry.Remarks);
     }
-    AdvanceProgress(session.window, state.ProgressStep);
 }
 
 }  // namespace
 
-void AdvanceProgress(WindowServices& window, std::int16_t step) {
-    window.SetProgressValue(window.ProgressValue() + static_cast<float>(step));
-    window.RefreshProgress();
+void AdvanceProgress(const ProgressCallback& progress, const std::string& table, std::int16_t step) {
+    if (progress) progress({ExportProgress::Kind::BarAdvanced, table, step});
 }
 
-void BuildSheetPage(Session& session, ExportState& state, std::int16_t page, std::int16_t pages) {
+void BuildSheetPage(ExportState& state, const PageHeading& heading, std::int16_t page, std::int16_t pages,
+                    const ProgressCallback& progress) {
+    const auto advance = [&] { AdvanceProgress(progress, heading.table, state.ProgressStep); };
     if (!state.OutSheet) throw RuntimeError(err::ObjectNotSet);
     Worksheet& sheet = *state.OutSheet;
     drawGrid(sheet);
     setUpPage(sheet);
     drawFrame(sheet);
     drawFieldAreaLines(sheet);
-    AdvanceProgress(session.window, state.ProgressStep);
+    advance();
     drawHeaderRules(sheet);
     drawVerticalRules(sheet);
-    AdvanceProgress(session.window, state.ProgressStep);
+    advance();
     mergeEachRow(sheet, "X", "Y");
-    AdvanceProgress(session.window, state.ProgressStep);
+    advance();
     mergeBlocks(sheet);
-    AdvanceProgress(session.window, state.ProgressStep);
+    advance();
     writeHeaderCaptions(sheet);
     writeColumnHeaders(sheet);
-    fillPage(session, state, sheet, page, pages);
+    fillPage(state, heading, sheet, page, pages);
+    advance();
 }
 
 }  // namespace kolumbra

@@ -4,9 +4,9 @@
 // and 34 field rows, all inside a ruled frame.
 
 #include <cstdint>
+#include <string>
 
-#include "catalog/session.h"
-#include "common/window_services.h"
+#include "common/export_report.h"
 #include "layoutbook/export_state.h"
 
 namespace kolumbra {
@@ -15,12 +15,22 @@ namespace kolumbra {
 inline constexpr int FieldsPerPage = 34;
 inline constexpr int FirstFieldRow = 11;
 
-// Draws the form on OutSheet and fills in page `page` of `pages` of the
-// current table. Engine failures pass to the caller as RuntimeError; the
-// sheet keeps what was done before the failing step.
-void BuildSheetPage(Session& session, ExportState& state, std::int16_t page, std::int16_t pages);
+// The values every page of a table shows in its header.
+struct PageHeading {
+    std::string table;
+    std::string database;  // the database's display name
+    std::string author;
+    bool remarks = false;  // descriptions go in the remarks boxes
+};
 
-// Adds the progress increment to the bar and repaints it.
-void AdvanceProgress(WindowServices& window, std::int16_t step);
+// Draws the form on OutSheet and fills in page `page` of `pages` of the
+// table in the field buffer, moving the bar on by ProgressStep five times.
+// Engine failures pass to the caller as RuntimeError; the sheet keeps what
+// was done before the failing step.
+void BuildSheetPage(ExportState& state, const PageHeading& heading, std::int16_t page, std::int16_t pages,
+                    const ProgressCallback& progress);
+
+// Moves the bar of `table` on by `step`.
+void AdvanceProgress(const ProgressCallback& progress, const std::string& table, std::int16_t step);
 
 }  // namespace kolumbra

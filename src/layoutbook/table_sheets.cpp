@@ -16,6 +16,8 @@
 
 namespace kolumbra {
 
+using layoutbook::LayoutOptions;
+
 namespace {
 
 constexpr std::size_t MaxSheetNameLength = 31;
@@ -115,15 +117,13 @@ std::string unusedSheetName(const ExportState& state, const std::string& table, 
     }
 }
 
-// The position of a sheet of the same name that the user agreed to replace,
-// 0 when there is none, nothing when the user declined.
-std::optional<std::int16_t> sheetToReplace(Session& session, ExportState& state, const std::string& name) {
+// The position of a sheet of the same name that may be replaced, 0 when
+// there is none, nothing when it is kept.
+std::optional<std::int16_t> sheetToReplace(const layoutbook::LayoutCallbacks& callbacks, ExportState& state,
+                                           const std::string& name) {
     const std::int16_t position = FindSheetIndex(state, name);
     if (position == 0) return position;
-    const Answer answer = session.window.MsgBox(
-        "ｼｰﾄ作成時に同一名ｼｰﾄを検出しました｡ " + name + "\r" + "上書きします、よろしいですか？",
-        Buttons::OkCancel, Icon::Exclamation, "確認");
-    if (answer != Answer::Ok) return std::nullopt;
+    if (!callbacks.sameName || callbacks.sameName(name) != layoutbook::SameName::Replace) return std::nullopt;
     return position;
 }
 
@@ -134,11 +134,24 @@ void deleteSheet(ExportState& state, std::int16_t position) {
     application.SetDisplayAlerts(true);
 }
 
-// Adds and builds page `page`, then saves; false when the user declined to
-// replace a sheet of the same name.
-bool writePage(Session& session, ExportState& state, std::int16_t page, std::int16_t pages) {
-    const std::string name = unusedSheetName(state, session.CurrentTable, page, pages);
-    const std::optional<std::int16_t> replaced = sheetToReplace(session, state, name);
+void progress(const layoutbook::LayoutCallbacks& callbacks, ExportProgress::Kind kind, const std::string& table,
+              int amount = 0) {
+    if (callbacks.progress) callbacks.progress({kind, table, amount});
+}
+
+struct TableJob {
+    const layoutbook::LayoutRequest& request;
+    const layoutbook::LayoutCallbacks& callbacks;
+    PageHeading heading;
+    TableReport& report;
+};
+
+// Adds and builds page `page`, then saves; false when a sheet of the same
+// name was kept.
+bool writePage(TableJob& job, ExportState& state, std::int16_t page, std::int16_t pages) {
+    const std::string& table = job.heading.table;
+    const std::string name = unusedSheetName(state, table, page, pages);
+    const std::optional<std::int16_t> replaced = sheetToReplace(job.callbacks, state, name);
     if (!replaced) return false;
 
     // The new sheet is added before the old one is deleted, so that even the
@@ -148,11 +161,11 @@ bool writePage(Session& session, ExportState& state, std::int16_t page, std::int
     if (*replaced != 0) deleteSheet(state, *replaced);
     added.SetName(name);
 
-    AdvanceProgress(session.window, state.ProgressStep);
-    session.window.Pause(400);
+    AdvanceProgress(job.callbacks.progress, table, state.ProgressStep);
+    progress(job.callbacks, ExportProgress::Kind::PageAdded, table);
 
     state.OutSheet = added;
-    BuildSheetPage(session, state, page, pages);
+    BuildSheetPage(state, job.heading, page, pages, job.callbacks.progress);
 
     auto window = state.OutBook->Windows(1);
     window.SetVisible(true);
@@ -160,30 +173,30 @@ bool writePage(Session& session, ExportState& state, std::int16_t page, std::int
     state.OutBook->Save();
     state.OutSheet.reset();
     state.SheetsSaved.push_back(name);
+    job.report.sheets.push_back(name);
     return true;
 }
 
-void writeAllPages(Session& session, ExportState& state) {
+void writeAllPages(TableJob& job, ExportState& state) {
     state.OutBook.reset();
     setStandardFont(state);
-    openOrCreate(state, session.window.Text2());
+    openOrCreate(state, job.request.output);
 
     const std::int16_t pages = PageCount(state.FieldCount);
     state.ProgressStep = ProgressStepFor(pages);
     // A step that rounds to 0 would make a maximum of 0, which the window
     // shows as a busy bar that never ends.
-    session.window.SetProgressMax(std::max(1, pages * 6 * state.ProgressStep));
-    session.window.SetProgressValue(0);
-    session.window.RefreshProgress();
+    progress(job.callbacks, ExportProgress::Kind::BarStarted, job.heading.table, std::max(1, pages * 6 * state.ProgressStep));
 
     for (std::int16_t page = 1; page <= pages; ++page) {
-        if (!writePage(session, state, page, pages)) {
+        if (!writePage(job, state, page, pages)) {
+            job.report.outcome = TableOutcome::NotReplaced;
             releaseBook(state);
             return;
         }
     }
     releaseBook(state);
-    session.window.SetProgressValue(0);
+    progress(job.callbacks, ExportProgress::Kind::BarCleared, job.heading.table);
 }
 
 }  // namespace
@@ -203,7 +216,7 @@ std::int16_t FindSheetIndex(ExportState& state, const std::string& name) {
     auto sheets = state.OutBook->GetSheets();
     const int count = sheets.Count();
     for (int number = 1; number <= count; ++number) {
-        if (sheets.Item(number).Name() == name) return static_cast<std::int16_t>(number);
+        if (sheet::SameSheetName(sheets.Item(number).Name(), name)) return static_cast<std::int16_t>(number);
     }
     return 0;
 }
@@ -215,15 +228,15 @@ bool FileExists(const std::string& path) {
     return file.is_open();
 }
 
-void ReportSheetError(WindowServices& window, const RuntimeError& error) {
-    window.MsgBox("ｴﾗｰが発生しました" + std::string("\r") + error.description(), Buttons::Ok, Icon::Critical, "ｴﾗｰ");
-}
-
-void WriteTableSheets(Session& session, ExportState& state) {
+void WriteTableSheets(const layoutbook::LayoutRequest& request, const layoutbook::LayoutCallbacks& callbacks,
+                      ExportState& state, TableReport& report) {
+    const LayoutOptions& options = request.options;
+    TableJob job{request, callbacks, {report.table, request.databaseName, options.author, options.remarks}, report};
     try {
-        writeAllPages(session, state);
+        writeAllPages(job, state);
     } catch (const RuntimeError& error) {
-        ReportSheetError(session.window, error);
+        report.outcome = TableOutcome::Failed;
+        report.error = error;
         releaseAfterError(state);
     }
 }

@@ -1,12 +1,12 @@
 #pragma once
-// Writing the current table's pages into the workbook named in Text2.
+// Writing one table's pages into the output workbook.
 
 #include <cstdint>
 #include <string>
 
-#include "catalog/session.h"
-#include "common/runtime_error.h"
+#include "common/export_report.h"
 #include "layoutbook/export_state.h"
+#include "layoutbook/layout_export.h"
 
 namespace kolumbra {
 
@@ -22,19 +22,18 @@ std::int16_t ProgressStepFor(std::int16_t pages);
 // one-page table, else its first 26 characters, "_" and the page number.
 std::string SheetNameOf(const std::string& table, std::int16_t page, std::int16_t pages);
 
-// The 1-based tab position of the first sheet named exactly `name`, or 0.
+// The 1-based tab position of the first sheet whose name the workbook takes
+// for `name` (letter case ignored, as it refuses a second such name), or 0.
 std::int16_t FindSheetIndex(ExportState& state, const std::string& name);
 
 // True when `path` is a file that can be opened for reading.
 bool FileExists(const std::string& path);
 
-// The error report of the sheet writer: "ｴﾗｰが発生しました", CR and the
-// error's description, with the critical icon.
-void ReportSheetError(WindowServices& window, const RuntimeError& error);
-
-// Writes the pages of CurrentTable, one worksheet each, after the sheets the
-// workbook already has, saving after every page. Failures are reported to
-// the user here; the caller goes on with the next table.
-void WriteTableSheets(Session& session, ExportState& state);
+// Writes the pages of the table in the field buffer, `report.table`, one
+// worksheet each, after the sheets the workbook already has, saving after
+// every page. The saved sheets, a kept sheet of the same name or the
+// failure go into `report`; the caller goes on with the next table.
+void WriteTableSheets(const layoutbook::LayoutRequest& request, const layoutbook::LayoutCallbacks& callbacks,
+                      ExportState& state, TableReport& report);
 
 }  // namespace kolumbra

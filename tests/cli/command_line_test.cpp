@@ -11,6 +11,7 @@
 #include <set>
 
 #include "cli_runner.h"
+#include "common/cp932.h"
 #include "temp_dir.h"
 
 namespace kolumbra::testing {
@@ -66,6 +67,42 @@ TEST(CliCommandLine, TheManualPageNamesWhatHelpNames) {
         EXPECT_THAT(man, HasSubstr(std::string(".B kolumbra-cli ") + command + "\n"));
     }
     EXPECT_THAT(man, HasSubstr("\"Kolumbra 1.03\""));
+}
+
+// csv and xls read one command-line form: options anywhere, "--" ends them.
+// xls prints only what it shows, never the window's confirmation.
+TEST(CliCommandLine, OptionsStandAnywhereAndDoubleDashEndsThem) {
+    TempDir dir;
+    const std::string nwind = Mdb + "nwind.mdb";
+    const std::string csv = dir.file("out.csv");
+    const std::string xls = dir.file("out.xls");
+    struct Row {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+        const char* written = "";  // a line the CSV file must hold
+    };
+    const Row rows[] = {
+        {{"csv", nwind, csv, "Shippers", "--jap"}, 0, csv + "を確認して下さい\n", "ShipperID,長整数型,4\r\n"},
+        {{"csv", "--english", nwind, "--jap", csv, "Shippers"}, 0, csv + "を確認して下さい\n", "ShipperID,Long,4\r\n"},
+        {{"csv", nwind, csv, "--", "--jap"}, 3, "kolumbra-cli: no table named '--jap'\n"},
+        {{"xls", nwind, xls, "Shippers", "--author", "X"}, 0, "out.xlsが作成されました\n"},
+        {{"xls", nwind, "--", xls, "Shippers", "--replace"}, 1, "kolumbra-cli: no table named '--replace'\nout.xlsが作成されました\n"},
+        {{"csv", nwind, csv, "Shippers", "--dsn"}, 64, ""},
+        {{"xls", nwind, xls, "--sheet", "Shippers"}, 64, ""},
+    };
+    for (const Row& row : rows) {
+        std::filesystem::remove(csv);
+        std::filesystem::remove(xls);
+        const auto result = RunCli(row.args);
+        EXPECT_EQ(result.status, row.status) << row.args[3] << " " << result.err;
+        if (row.status != 64) {
+            EXPECT_EQ(result.err, row.err) << row.args[3];
+        }
+        if (*row.written) {
+            EXPECT_THAT(ReadBytes(csv), HasSubstr(cp932::FromUtf8(row.written))) << row.args[3];
+        }
+    }
 }
 
 class CopiedProgram : public ::testing::Test {

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "common/runtime_error.h"
+#include "csvexport/csv_export.h"
 #include "csvexport/listing_store.h"
 #include "listing_fixture.h"
 
@@ -186,6 +188,57 @@ TEST_F(ListingFailure, ReplacingKeepsModeAndLinks) {
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir.file("link.csv"))));
     EXPECT_EQ(fs::status(out).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_NE(ReadBytes(out).find("a,Long,4\r\n"), std::string::npos);
+}
+
+// The listing without a window, judged by its result: each table's fate,
+// the error of a table without a block, and a failure of the file itself.
+TEST_F(ListingFailure, TheResultNamesWhatBecameOfEachTable) {
+    struct Expected {
+        std::string table;
+        TableOutcome outcome;
+        bool found = true;
+    };
+    struct Row {
+        std::vector<std::string> tables;
+        std::optional<int> failAtItem;
+        bool pathIsFolder = false;
+        std::vector<Expected> expected;
+    };
+    const Row rows[] = {
+        {{"A", "C"}, {}, false, {{"A", TableOutcome::Written}, {"C", TableOutcome::Written}}},
+        {{"Gone", "A"}, {}, false, {{"Gone", TableOutcome::Written, false}, {"A", TableOutcome::Written}}},
+        {{"A", "B"}, 1, false, {{"A", TableOutcome::Written}, {"B", TableOutcome::Failed}}},
+        {{"A"}, {}, true, {}},
+    };
+    for (const Row& row : rows) {
+        database->failAtItem = row.failAtItem;
+        const std::string path = row.pathIsFolder ? dir.file("folder.csv") : out;
+        if (row.pathIsFolder) fs::create_directory(path);
+        csvexport::DiskListingStore disk;
+        std::vector<std::string> started;
+        const ExportResult result = csvexport::WriteListing({session.gDb.get(), row.tables, path, 0}, disk,
+                                                            [&](const ExportProgress& step) {
+                                                                if (step.kind == ExportProgress::Kind::TableStarted) {
+                                                                    started.push_back(step.table);
+                                                                }
+                                                            });
+        const std::string label = row.tables.back();
+        EXPECT_EQ(result.fileError.has_value(), row.pathIsFolder) << label;
+        ASSERT_EQ(result.tables.size(), row.expected.size()) << label;
+        for (std::size_t i = 0; i < row.expected.size(); ++i) {
+            const TableReport& got = result.tables[i];
+            EXPECT_EQ(got.table, row.expected[i].table) << label;
+            EXPECT_EQ(got.outcome, row.expected[i].outcome) << label;
+            EXPECT_EQ(got.found, row.expected[i].found) << label;
+            EXPECT_EQ(got.error.has_value(), got.outcome == TableOutcome::Failed) << label;
+        }
+        if (row.failAtItem) {
+            EXPECT_EQ(result.tables[1].error->number(), db::dberr::OdbcCallFailed);
+        }
+        const bool allWritten = !row.pathIsFolder && !row.failAtItem;
+        EXPECT_EQ(result.AllWritten(), allWritten) << label;
+        EXPECT_EQ(started, row.pathIsFolder ? std::vector<std::string>{} : row.tables) << label;
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <utility>
 
@@ -21,19 +22,6 @@ namespace {
 using ::testing::ElementsAre;
 
 RecordedMessage completion(const std::string& file) { return {file + "が作成されました", Buttons::Ok, Icon::None, "完了"}; }
-
-// A workbook holding sheets of the given names, as another program left it.
-void writeWorkbookWithSheets(const std::string& path, const std::vector<std::string>& names) {
-    auto book = sheet::CreateWorkbook();
-    auto sheets = book->GetSheets();
-    sheets.Item(1).SetName(names.at(0));
-    for (std::size_t i = 1; i < names.size(); ++i) {
-        sheets.Add(sheets.Item(sheets.Count()));
-        sheets.Item(sheets.Count()).SetName(names[i]);
-    }
-    book->SaveAs(path);
-    book->GetApplication().Quit();
-}
 
 std::string number(const SheetView& sheet, int row) { return text::TrimBlanks(sheet.value("A" + std::to_string(row))); }
 
@@ -213,32 +201,32 @@ TEST_F(LayoutTest, CancelStopsThatTableAndTheNextGoesOn) {
     EXPECT_EQ(state.OutBook, nullptr);
 }
 
-TEST_F(LayoutTest, ANameDifferingOnlyInCaseIsRefusedByTheEngine) {
-    writeWorkbookWithSheets(window.text2, {"Sheet1", "orders"});
-    Export({TableWithFields("Orders", 1), TableWithFields("Next", 1)});
-    ASSERT_EQ(window.messages.size(), 3u);
-    EXPECT_TRUE(window.messages[1].prompt.starts_with("ｴﾗｰが発生しました\r")) << window.messages[1].prompt;
-    EXPECT_GT(window.messages[1].prompt.size(), std::string("ｴﾗｰが発生しました\r").size());
-    EXPECT_EQ(window.messages[1].icon, Icon::Critical);
-    EXPECT_EQ(window.messages[1].title, "ｴﾗｰ");
-    EXPECT_EQ(window.messages[1].buttons, Buttons::Ok);
-    EXPECT_EQ(window.messages[2], completion("out.xls"));
-    EXPECT_THAT(SheetNames(), ElementsAre("Sheet1", "orders", "Next"));
-    EXPECT_EQ(state.OutBook, nullptr);
-}
-
-TEST_F(LayoutTest, FailureOnALaterPageKeepsTheEarlierPagesSaved) {
-    writeWorkbookWithSheets(window.text2, {"Sheet1", "long_ 2"});
-    Export({TableWithFields("Long", 40), TableWithFields("Next", 1)});
-    ASSERT_EQ(window.messages.size(), 3u);
-    EXPECT_TRUE(window.messages[1].prompt.starts_with("ｴﾗｰが発生しました\r"));
-    const auto sheets = Sheets();
-    ASSERT_EQ(sheets.size(), 4u);
-    EXPECT_EQ(sheets[2].name, "Long_ 1");
-    EXPECT_EQ(sheets[2].value("E44"), "F34");
-    EXPECT_EQ(sheets[3].name, "Next");
-    EXPECT_EQ(state.OutBook, nullptr);
-    EXPECT_FALSE(state.OutSheet.has_value());
+// The workbook holds no two names that differ only in letter case: such a
+// sheet is the same name, asked about and replaced or kept like any other.
+TEST(LayoutSameName, ANameDifferingOnlyInCaseIsTheSameName) {
+    struct Case {
+        std::vector<std::string> existing;
+        db::TableDef first;
+        std::deque<Answer> answers;  // the confirmation, then the same-name question
+        const char* asked;
+        std::vector<std::string> sheets;
+    };
+    const Case cases[] = {
+        {{"Sheet1", "orders"}, TableWithFields("Orders", 1), {Answer::Ok, Answer::Ok}, "Orders", {"Sheet1", "Orders", "Next"}},
+        // Kept on page 2: page 1 stays saved and the next table goes on.
+        {{"Sheet1", "long_ 2"}, TableWithFields("Long", 40), {Answer::Ok, Answer::Cancel}, "Long_ 2",
+         {"Sheet1", "long_ 2", "Long_ 1", "Next"}},
+    };
+    for (const Case& c : cases) {
+        ExportRig rig;
+        writeWorkbookWithSheets(rig.window.text2, c.existing);
+        rig.window.answers = c.answers;
+        rig.Export({c.first, TableWithFields("Next", 1)});
+        const std::string question = "ｼｰﾄ作成時に同一名ｼｰﾄを検出しました｡ " + std::string(c.asked) + "\r上書きします、よろしいですか？";
+        EXPECT_THAT(rig.Prompts(), ElementsAre(Confirmation, question, completion("out.xls").prompt)) << c.asked;
+        EXPECT_EQ(rig.SheetNames(), c.sheets) << c.asked;
+        EXPECT_EQ(rig.state.OutBook, nullptr);
+    }
 }
 
 // Where no page was saved, the error is the whole report. Whatever is at the

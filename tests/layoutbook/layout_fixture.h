@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalog/session.h"
+#include "engine/sheet/workbook.h"
 #include "fake_database.h"
 #include "layoutbook/export_driver.h"
 #include "scripted_window.h"
@@ -57,6 +58,19 @@ public:
     Session session;
     ExportState state;
 };
+
+// A workbook holding sheets of the given names, as another program left it.
+inline void writeWorkbookWithSheets(const std::string& path, const std::vector<std::string>& names) {
+    auto book = sheet::CreateWorkbook();
+    auto sheets = book->GetSheets();
+    sheets.Item(1).SetName(names.at(0));
+    for (std::size_t i = 1; i < names.size(); ++i) {
+        sheets.Add(sheets.Item(sheets.Count()));
+        sheets.Item(sheets.Count()).SetName(names[i]);
+    }
+    book->SaveAs(path);
+    book->GetApplication().Quit();
+}
 
 class LayoutTest : public ::testing::Test, public ExportRig {};
 

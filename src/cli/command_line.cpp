@@ -1,0 +1,55 @@
+#include "cli/command_line.h"
+
+#include <algorithm>
+
+#include "cli/cli_session.h"
+
+namespace kolumbra::cli {
+
+std::optional<std::string> CommandLine::Value(const OptionSpec& option) const {
+    const auto found = values.find(option.name);
+    if (found == values.end()) return std::nullopt;
+    return found->second;
+}
+
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            const std::vector<OptionSpec>& accepted) {
+    CommandLine line;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || !arg.starts_with("--")) {
+            line.operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const auto spec = std::find_if(accepted.begin(), accepted.end(), [&](const OptionSpec& s) { return s.name == arg; });
+        if (spec == accepted.end()) return std::nullopt;
+        if (!spec->takesValue) {
+            line.flags.insert(arg);
+        } else if (i + 1 < args.size()) {
+            line.values[arg] = args[++i];
+        } else {
+            return std::nullopt;
+        }
+    }
+    return line;
+}
+
+void DatabaseChoice::ApplyTo(ConsoleWindow& window) const {
+    window.dataSource = dataSource;
+    window.text1 = dataSource ? std::string() : DatabasePathBox(file);
+}
+
+std::optional<DatabaseChoice> TakeDatabase(CommandLine& line) {
+    if (auto dsn = line.Value(option::Dsn)) return DatabaseChoice{std::move(dsn), {}};
+    if (line.operands.empty()) return std::nullopt;
+    DatabaseChoice choice{std::nullopt, line.operands.front()};
+    line.operands.erase(line.operands.begin());
+    return choice;
+}
+
+}  // namespace kolumbra::cli
