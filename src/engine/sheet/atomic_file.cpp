@@ -38,20 +38,45 @@ std::string Reason(int error) {
     }
 }
 
-[[noreturn]] void Fail(const std::string& path, int error) {
-    throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + Reason(error));
-}
+[[noreturn]] void Fail(const std::string& path, int error) { throw SaveFailure(path, Reason(error)); }
 
 }  // namespace
 
-void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                         const std::function<void()>& beforeCommit) {
+biff::Bytes HeaderOf(int fd, std::size_t size) {
+    biff::Bytes header(size);
+    const ssize_t read = ::pread(fd, header.data(), size, 0);
+    header.resize(read > 0 ? static_cast<std::size_t>(read) : 0);
+    return header;
+}
+
+RuntimeError SaveFailure(const std::string& path, const std::string& why) {
+    return RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + why);
+}
+
+RuntimeError SaveFailure(const std::string& path, int error) { return SaveFailure(path, Reason(error)); }
+
+FileChanged::FileChanged(const std::string& path)
+    : RuntimeError(SaveFailure(path, "このブックを開いたか保存した後に、ほかのプログラムがファイルを変更しました。"
+                                     "その変更を上書きしないよう、保存を中止しました。")) {}
+
+detail::FileStamp WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                                      const std::function<void()>& beforeCommit) {
     const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    detail::FileStamp stamp;
+    // The stamp is taken before the file is flushed and renamed: a write
+    // of another program that lands afterwards changes it.
+    const auto writeAndStamp = [&stamp](int fd, std::string_view all) {
+        WriteAll(fd, all);
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) throw std::system_error(errno, std::generic_category());
+        stamp = detail::StampOf(st);
+    };
     try {
-        ReplaceFileAtomically(path, content, {.write = {}, .beforeCommit = beforeCommit});
+        ReplaceFileAtomically(path, content, {.write = writeAndStamp, .beforeCommit = beforeCommit});
     } catch (const std::system_error& error) {
         Fail(path, error.code().value());
     }
+    return stamp;
 }
 
 std::optional<detail::FileStamp> UpdateFileInPlace(const std::string& path, const detail::FileStamp& expected,
@@ -63,10 +88,7 @@ std::optional<detail::FileStamp> UpdateFileInPlace(const std::string& path, cons
         return std::nullopt;
     // Where timestamps are coarse, a change within the same tick keeps the
     // stamp; the header still tells most such files from the one saved.
-    biff::Bytes header(update.previousHeader.size());
-    if (::pread(file.get(), header.data(), header.size(), 0) != static_cast<ssize_t>(header.size()) ||
-        header != update.previousHeader)
-        return std::nullopt;
+    if (HeaderOf(file.get(), update.previousHeader.size()) != update.previousHeader) return std::nullopt;
     const auto end = static_cast<off_t>(update.appendAt);
     const auto view = [](const biff::Bytes& bytes) {
         return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -84,7 +106,9 @@ std::optional<detail::FileStamp> UpdateFileInPlace(const std::string& path, cons
     } catch (const std::system_error& error) {
         Fail(path, error.code().value());
     }
-    if (::fdatasync(file.get()) != 0 || ::fstat(file.get(), &st) != 0) Fail(path, errno);
+    // The stamp is taken before the last flush: a write of another program
+    // that lands during it changes the stamp.
+    if (::fstat(file.get(), &st) != 0 || ::fdatasync(file.get()) != 0) Fail(path, errno);
     return detail::StampOf(st);
 }
 

@@ -1,12 +1,17 @@
 #include "engine/sheet/book.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <mutex>
+#include <optional>
+#include <system_error>
 
+#include "common/file_io.h"
 #include "common/runtime_error.h"
 #include "common/text.h"
 #include "engine/sheet/atomic_file.h"
@@ -25,13 +30,9 @@ namespace kolumbra::sheet::detail {
 
 namespace {
 
-// The stream is padded so that it never goes into the mini-stream.
-constexpr std::size_t MinStreamSize = 4096;
-constexpr std::size_t SectorSize = 512;
 constexpr std::size_t RecordHeaderSize = 4;
-// A file saved in place that grew beyond twice what it holds, plus this
-// many sectors, is written anew.
-constexpr std::size_t UnusedSectorAllowance = 2048;
+// The least room left behind the globals.
+constexpr std::size_t LeastRoom = 16384;
 constexpr std::int32_t DisconnectedError = -2147417848;
 constexpr std::int32_t DeletedObjectError = -2147221080;
 
@@ -42,20 +43,38 @@ StandardFontSetting standardFont{"ＭＳ Ｐゴシック", 11};
     throw RuntimeError(err::ApplicationDefined, "'" + path + "' をブックとして開けません。" + why);
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) RefuseFile(path, "フォルダーです。");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw RuntimeError(err::ApplicationDefined, "'" + path + "' が見つからないか、読み込めません。");
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw RuntimeError(err::ApplicationDefined, "'" + path + "' を読み込めません。");
-    return bytes;
+[[noreturn]] void NotFound(const std::string& path) {
+    throw RuntimeError(err::ApplicationDefined, "'" + path + "' が見つからないか、読み込めません。");
 }
 
-// The class id of a workbook root storage:
-// 00020820-0000-0000-C000-000000000046, in its stored byte order.
-constexpr biff::ClassId WorkbookClassId = {0x20, 0x08, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                           0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+// `path` made absolute; none when it is relative and the working folder
+// is gone.
+std::optional<std::string> AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (ec) return std::nullopt;
+    return absolute.string();
+}
+
+struct FileRead {
+    std::vector<std::uint8_t> bytes;
+    // Taken before the bytes were read: a write during the read changes it.
+    FileStamp stamp;
+};
+
+FileRead ReadWholeFile(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) RefuseFile(path, "フォルダーです。");
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0) NotFound(path);
+    try {
+        const std::string bytes = ReadAll(file.get());
+        return FileRead{std::vector<std::uint8_t>(bytes.begin(), bytes.end()), StampOf(st)};
+    } catch (const std::system_error&) {
+        throw RuntimeError(err::ApplicationDefined, "'" + path + "' を読み込めません。");
+    }
+}
 
 bool HasRecord(const biff::RecordList& records, std::uint16_t type) {
     return std::any_of(records.begin(), records.end(), [type](const biff::Record& r) { return r.type == type; });
@@ -110,9 +129,6 @@ std::shared_ptr<Book> Book::Create() {
     const auto twips = static_cast<std::uint16_t>(std::lround(font.points * 20));
     book->globals_ = biff::Globals::CreateNew(text::ToUtf16(font.name), twips);
     book->window_ = book->globals_.Window();
-    book->container_.root.classId = WorkbookClassId;
-    book->container_.root.children.push_back(biff::CfbEntry{"Workbook", false, {}, {}, {}});
-    book->container_.workbookIndex = 0;
     book->sheets_.push_back(NewModelledSheet("Sheet1", 1));
     book->maxDigitWidth_ = MaxDigitWidth(twips);
     book->defaultRowTwips_ = DefaultRowTwips(twips);
@@ -121,26 +137,30 @@ std::shared_ptr<Book> Book::Create() {
 }
 
 std::shared_ptr<Book> Book::Bind(const std::string& path) {
+    const std::optional<std::string> absolute = AbsolutePath(path);
+    if (!absolute) NotFound(path);
     // A workbook this process saved and quit is taken back as it was, as
     // long as nobody changed the file since.
-    if (std::shared_ptr<Book> kept = TakeSavedBook(std::filesystem::absolute(path).string())) {
+    if (std::shared_ptr<Book> kept = TakeSavedBook(*absolute)) {
         kept->instance_->book = kept;
         return kept;
     }
-    return FromBytes(ReadWholeFile(path), path);
+    const FileRead read = ReadWholeFile(path);
+    return FromFile(read.bytes, read.stamp, path, *absolute);
 }
 
-std::shared_ptr<Book> Book::FromBytes(const std::vector<std::uint8_t>& file, const std::string& path) {
+std::shared_ptr<Book> Book::FromFile(const std::vector<std::uint8_t>& file, const FileStamp& stamp,
+                                     const std::string& path, const std::string& absolute) {
     std::shared_ptr<Book> book(new Book());
     biff::BookStream stream;
     try {
-        book->container_ = biff::ReadBookFile(file);
-        stream = biff::ReadBookStream(book->container_.Workbook());
+        book->container_.Load(file, absolute, stamp);
+        const biff::Bytes stored = book->container_.TakeStream();
+        stream = biff::ReadBookStream(stored);
+        book->storedLength_ = stored.size() - stream.tail.size();
     } catch (const RuntimeError& e) {
         RefuseFile(path, e.description());
     }
-    book->storedLength_ = book->container_.Workbook().size() - stream.tail.size();
-    std::vector<std::uint8_t>().swap(book->container_.Workbook());
     book->ownWorkbook_ = stream.globals.WrittenByThisEngine();
     book->activeChanged_ = false;
     book->tail_ = std::move(stream.tail);
@@ -168,7 +188,7 @@ std::shared_ptr<Book> Book::FromBytes(const std::vector<std::uint8_t>& file, con
     book->active_ = std::min<std::size_t>(book->window_.activeSheet, book->sheets_.size() - 1);
     book->maxDigitWidth_ = MaxDigitWidth(twips);
     book->defaultRowTwips_ = DefaultRowTwips(twips);
-    book->path_ = std::filesystem::absolute(path).string();
+    book->path_ = absolute;
     book->instance_->book = book;
     return book;
 }
@@ -187,7 +207,7 @@ void Book::CheckSheet(const SheetEntry& sheet) const {
 void Book::KeepIfSaved() {
     if (SavedAndUnchanged()) {
         const std::string path = path_;
-        const FileStamp stamp = *savedStamp_;
+        const FileStamp stamp = *container_.SavedIdentity();
         KeepSavedBook(path, stamp, MoveToNewInstance());
     }
 }
@@ -204,9 +224,8 @@ void Book::Quit() {
         biff::Bytes().swap(sheet->encoded);
     }
     sheets_.clear();
-    std::vector<std::uint8_t>().swap(fileBuffer_);
     globals_ = biff::Globals();
-    container_ = biff::BookFile();
+    container_.Release();
 }
 
 std::shared_ptr<Book> Book::MoveToNewInstance() {
@@ -265,7 +284,7 @@ void Book::DeleteSheet(SheetEntry& sheet) {
     const auto visible = std::count_if(sheets_.begin(), sheets_.end(), [](const auto& s) { return IsVisible(*s); });
     if (IsVisible(sheet) && visible <= 1)
         throw RuntimeError(err::ApplicationDefined, "ブックには少なくとも 1 つの表示されたシートが必要です。");
-    if (HasVbaProject() && HasRecord(sheet.records, biff::rt::CodeName))
+    if (container_.HasVbaProject() && HasRecord(sheet.records, biff::rt::CodeName))
         throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name + "' " + biff::kVbaSheet);
     RemoveReferencesTo(sheet);
     const std::size_t position = PositionOf(sheet);
@@ -401,17 +420,12 @@ void AppendRoom(biff::Bytes& head, std::size_t bytes) {
         biff::AppendRecord(head, biff::Record{biff::rt::Room, biff::Bytes(*body, 0)});
 }
 
-// The room left behind the globals: enough for the globals of hundreds
-// more sheets, so that the sheets seldom have to move.
-std::size_t RoomyStart(std::size_t globalsEnd) {
-    const std::size_t end = globalsEnd + std::max<std::size_t>(4 * MinStreamSize, globalsEnd);
-    return (end + SectorSize - 1) / SectorSize * SectorSize;
-}
-
 }  // namespace
 
-void Book::MarkUnsaved(std::size_t from, std::size_t to) {
-    if (from < to) unsavedRanges_.emplace_back(from, to);
+// The room left behind the globals: enough for the globals of hundreds
+// more sheets, so that the sheets seldom have to move.
+std::size_t Book::RoomyStart(std::size_t globalsEnd) const {
+    return container_.NextBoundary(globalsEnd + std::max(LeastRoom, globalsEnd));
 }
 
 void Book::BuildWorkbookStream(bool leaveRoom) {
@@ -442,15 +456,13 @@ void Book::BuildWorkbookStream(bool leaveRoom) {
     // are, so the sheets are laid out anew, without room, every time.
     const bool padded = std::all_of(tail_.begin(), tail_.end(), [](std::uint8_t b) { return b == 0; });
     const std::size_t globalsEnd = emitted.stream.size();
-    std::vector<std::uint8_t>& stream = container_.Workbook();
     const bool fits = globalsEnd == sheetsStart_ || globalsEnd + RecordHeaderSize <= sheetsStart_;
-    const bool keepPlaces = leaveRoom && padded && roomLeft_ && fits && stream.size() >= sheetsStart_;
+    const bool keepPlaces = leaveRoom && padded && roomLeft_ && fits && container_.Stream().size() >= sheetsStart_;
     if (!keepPlaces) {
         roomLeft_ = leaveRoom && padded;
         sheetsStart_ = roomLeft_ ? RoomyStart(globalsEnd) : globalsEnd;
-        stream.clear();
+        container_.ClearStream();
         for (const auto& sheet : sheets_) sheet->streamAt = std::string::npos;
-        MarkUnsaved(0, SIZE_MAX);
     }
     std::size_t offset = sheetsStart_;
     for (std::size_t i = 0; i < sheets_.size(); ++i) {
@@ -462,17 +474,10 @@ void Book::BuildWorkbookStream(bool leaveRoom) {
     // Padding is laid out anew when the records grew or shrank; anything
     // else after the last substream stays.
     if (!keepPlaces && (!padded || end == storedLength_)) {
-        stream.insert(stream.end(), tail_.begin(), tail_.end());
-        end = stream.size();
+        container_.PutStream(end, tail_);
+        end += tail_.size();
     }
-    // Bytes cut off here may come back later: until saved, they count as
-    // changed, whatever they are then.
-    MarkUnsaved(end, stream.size());
-    stream.resize(end);
-    if (end < MinStreamSize) {
-        stream.resize(MinStreamSize, 0);
-        MarkUnsaved(end, MinStreamSize);
-    }
+    container_.EndStream(end);
 }
 
 void Book::PutStreamHead(const biff::Bytes& globals) {
@@ -481,27 +486,7 @@ void Book::PutStreamHead(const biff::Bytes& globals) {
     biff::Bytes head(globals.begin(), globals.end() - RecordHeaderSize);
     AppendRoom(head, sheetsStart_ - globals.size());
     head.insert(head.end(), globals.end() - RecordHeaderSize, globals.end());
-    PutBytes(0, head);
-}
-
-// Only the sectors that differ are new: when a sheet is added, the active
-// sheet's number near the start of the globals and the directory entries
-// at their end change, and the selected flag of the sheet active before.
-void Book::PutBytes(std::size_t offset, const biff::Bytes& bytes) {
-    std::vector<std::uint8_t>& stream = container_.Workbook();
-    const std::size_t end = offset + bytes.size();
-    if (stream.size() < end) stream.resize(end, 0);
-    for (std::size_t from = offset; from < end;) {
-        const std::size_t to = std::min((from / SectorSize + 1) * SectorSize, end);
-        const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(from - offset);
-        const auto last = bytes.begin() + static_cast<std::ptrdiff_t>(to - offset);
-        const auto at = stream.begin() + static_cast<std::ptrdiff_t>(from);
-        if (!std::equal(first, last, at)) {
-            std::copy(first, last, at);
-            MarkUnsaved(from, to);
-        }
-        from = to;
-    }
+    container_.PutStream(0, head);
 }
 
 std::size_t Book::PutSheets() {
@@ -510,7 +495,7 @@ std::size_t Book::PutSheets() {
         SheetEntry& sheet = *entry;
         PlaceSheet(sheet, offset);
         if (sheet.streamAt != offset) {
-            PutBytes(offset, sheet.encoded);
+            container_.PutStream(offset, sheet.encoded);
             sheet.streamAt = offset;
         }
         offset += sheet.encoded.size();
@@ -543,11 +528,6 @@ void Book::RemoveReferencesTo(const SheetEntry& sheet) {
     }
 }
 
-bool Book::HasVbaProject() const {
-    return std::any_of(container_.root.children.begin(), container_.root.children.end(),
-                       [](const biff::CfbEntry& e) { return e.isStorage && e.name == "_VBA_PROJECT_CUR"; });
-}
-
 // PHONETICINFO of new sheets names font 5, which a workbook of another
 // application may lack.
 std::uint16_t Book::PhoneticFont() const { return globals_.FontCount() >= 5 ? 5 : 0; }
@@ -555,7 +535,7 @@ std::uint16_t Book::PhoneticFont() const { return globals_.FontCount() >= 5 ? 5 
 std::vector<std::uint8_t> Book::FileBytes() {
     CheckRunning();
     BuildWorkbookStream(false);
-    return biff::WriteBookFile(container_);
+    return container_.FileBytes();
 }
 
 namespace {
@@ -566,60 +546,26 @@ void SaveStep(const std::string& path, Step&& step) {
     try {
         step();
     } catch (const RuntimeError& e) {
-        throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + e.description());
+        throw SaveFailure(path, e.description());
     } catch (const biff::FormatError&) {
-        throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + biff::kRecordsDamaged);
+        throw SaveFailure(path, biff::kRecordsDamaged);
     }
 }
 
 }  // namespace
 
 void Book::Write(const std::string& path, bool whole) {
-    const bool again = !whole && savedLayout_ && path == path_;
+    const bool again = !whole && container_.CanSaveChanges(path);
     SaveStep(path, [&] {
         CheckRunning();
         BuildWorkbookStream(again);
     });
-    if (again && UpdateSavedFile(path)) return;
-    SaveStep(path, [&] { biff::WriteBookFile(container_, fileBuffer_); });
-    savedStamp_.reset();
-    savedLayout_.reset();
-    WriteFileAtomically(path, fileBuffer_);
-    savedStamp_ = StampOf(path);
+    if (!again || !container_.SaveChanges(path)) container_.SaveWhole(path);
     savedChanges_ = changes_;
-    savedLayout_ = biff::ReadLayout(fileBuffer_, text::ToUtf16(container_.root.children.at(container_.workbookIndex).name));
-    unsavedRanges_.clear();
-}
-
-bool Book::UpdateSavedFile(const std::string& path) {
-    if (!savedStamp_) return false;
-    std::optional<biff::CfbUpdate> update = biff::PlanUpdate(*savedLayout_, container_.Workbook(), unsavedRanges_);
-    if (!update) return false;
-    // Where most of the stream is new, or most of the file unused, the
-    // file is written whole.
-    if (update->newStreamSectors * 2 > update->layout.workbookChain.size() ||
-        update->layout.sectorCount > 2 * update->layout.UsedSectors() + UnusedSectorAllowance)
-        return false;
-    std::optional<FileStamp> stamp;
-    try {
-        stamp = UpdateFileInPlace(path, *savedStamp_, *update);
-    } catch (const RuntimeError&) {
-        // Either version may be on disk now; the next save writes it whole.
-        savedStamp_.reset();
-        savedLayout_.reset();
-        throw;
-    }
-    if (!stamp) return false;
-    savedStamp_ = stamp;
-    savedChanges_ = changes_;
-    savedLayout_ = std::move(update->layout);
-    unsavedRanges_.clear();
-    return true;
 }
 
 void Book::Compact() {
-    const bool grown = savedLayout_ && savedLayout_->sectorCount != savedLayout_->UsedSectors();
-    if (!SavedAndUnchanged() || (!roomLeft_ && !grown)) return;
+    if (!SavedAndUnchanged() || (!roomLeft_ && !container_.HoldsUnusedParts())) return;
     try {
         Write(path_, true);
     } catch (const RuntimeError&) {
@@ -630,9 +576,10 @@ void Book::Compact() {
 void Book::SaveAs(const std::string& path) {
     CheckRunning();
     if (path.empty()) throw RuntimeError(err::ApplicationDefined, "保存先のファイル名が指定されていません。");
-    const std::string absolute = std::filesystem::absolute(path).string();
-    Write(absolute);
-    path_ = absolute;
+    const std::optional<std::string> absolute = AbsolutePath(path);
+    if (!absolute) throw SaveFailure(path, ENOENT);
+    Write(*absolute);
+    path_ = *absolute;
 }
 
 void Book::Save() {

@@ -1,16 +1,15 @@
 #pragma once
 // The engine's inner model of one workbook: its globals, its sheets (stored
-// ones kept as records, new ones modelled), the compound file around it and
-// the engine instance holding it.
+// ones kept as records, new ones modelled), how they are laid out in the
+// Workbook stream, and the engine instance holding it. The file around the
+// stream is the container's (compound_file.h).
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/sheet/biff/globals.h"
-#include "engine/sheet/biff/book_file.h"
-#include "engine/sheet/biff/cfb_update.h"
+#include "engine/sheet/compound_file.h"
 #include "engine/sheet/saved_books.h"
 #include "engine/sheet/sheet_model.h"
 #include "engine/sheet/workbook.h"
@@ -50,15 +49,14 @@ struct SheetEntry {
     std::uint32_t stringRefs = 0;
     Rect selection;
     bool alive = true;
-    // `records` as the last save wrote them, while they have not changed
-    // since; then also the active state and selection they carry, and
-    // where the INDEX body lies in them (npos: none).
+    // `records` as the last save put them into the stream, while they have
+    // not changed since; then also the active state and selection they
+    // carry, and where the INDEX body lies in them (npos: none).
     biff::Bytes encoded;
     bool encodedActive = false;
     Rect encodedSelection;
     std::size_t encodedIndexAt = 0;
-    // Where the workbook's stream buffer holds `encoded`; npos when it
-    // does not.
+    // Where the container's stream holds `encoded`; npos when it does not.
     std::size_t streamAt = std::string::npos;
 };
 
@@ -68,9 +66,6 @@ public:
     static std::shared_ptr<Book> Create();
     // The workbook stored at `path`, in a new engine instance.
     static std::shared_ptr<Book> Bind(const std::string& path);
-    // The same from the file's bytes; `path` names the file in errors and
-    // is where Save writes.
-    static std::shared_ptr<Book> FromBytes(const std::vector<std::uint8_t>& file, const std::string& path);
 
     Instance& GetInstance() { return *instance_; }
     // Raises the error of a disconnected object once the instance ended.
@@ -114,27 +109,25 @@ public:
 
 private:
     Book();
-    // Brings the Workbook stream in container_.Workbook() up to date and
-    // adds the ranges it changed to unsavedRanges_. With `leaveRoom` the
-    // sheets start after free room behind the globals, so that adding a
-    // sheet leaves the sheets before it where they are in the stream.
+    // The same from the file's bytes, read while it had `stamp`; `path`
+    // names the file in errors, and Save writes to its `absolute` form.
+    static std::shared_ptr<Book> FromFile(const std::vector<std::uint8_t>& file, const FileStamp& stamp,
+                                          const std::string& path, const std::string& absolute);
+    // Brings the container's Workbook stream up to date. With `leaveRoom`
+    // the sheets start after free room behind the globals, so that adding
+    // a sheet leaves the sheets before it where they are in the stream.
     void BuildWorkbookStream(bool leaveRoom);
     // Writes the globals, then the room, into the head of the stream.
     void PutStreamHead(const biff::Bytes& globals);
     // Puts every sheet after the head and returns the stream length.
     std::size_t PutSheets();
-    // Copies `bytes` into the stream at `offset`, marking the sectors that
-    // change as unsaved.
-    void PutBytes(std::size_t offset, const biff::Bytes& bytes);
-    void MarkUnsaved(std::size_t from, std::size_t to);
-    // Saves by adding what changed to the file the last save wrote; false
-    // when the whole file is to be written instead.
-    bool UpdateSavedFile(const std::string& path);
+    // Where the sheets start when room is left behind globals ending at
+    // `globalsEnd`.
+    std::size_t RoomyStart(std::size_t globalsEnd) const;
     // Brings `sheet`'s records and their encoded bytes up to date for a
     // save that puts them at stream offset `offset`.
     void EncodeSheet(SheetEntry& sheet, bool active);
     std::uint16_t PhoneticFont() const;
-    bool HasVbaProject() const;
     std::size_t VisibleSheetNear(std::size_t position) const;
     void RemoveReferencesTo(const SheetEntry& sheet);
     // Saves to `path`; a save that follows one to the same path adds what
@@ -142,7 +135,9 @@ private:
     void Write(const std::string& path, bool whole = false);
     void Touch() { ++changes_; }
     // Whether the file at path_ holds exactly what this workbook holds.
-    bool SavedAndUnchanged() const { return savedStamp_ && savedChanges_ == changes_ && !path_.empty(); }
+    bool SavedAndUnchanged() const {
+        return container_.SavedIdentity() && savedChanges_ == changes_ && !path_.empty();
+    }
     // The workbook's state moved into a new engine instance, ready to be
     // bound again; this one keeps nothing.
     std::shared_ptr<Book> MoveToNewInstance();
@@ -160,7 +155,7 @@ private:
     biff::Bytes tail_;
     std::size_t storedLength_ = 0;
     biff::Globals globals_;
-    biff::BookFile container_;
+    CompoundFile container_;
     std::vector<std::shared_ptr<SheetEntry>> sheets_;
     std::size_t active_ = 0;
     biff::BookWindow window_;
@@ -168,16 +163,9 @@ private:
     int maxDigitWidth_ = 7;
     std::uint16_t defaultRowTwips_ = 270;
     // Changes made through the object model, and their count at the last
-    // save, whose file then had `savedStamp_`.
+    // save.
     std::uint64_t changes_ = 0;
     std::uint64_t savedChanges_ = 0;
-    std::optional<FileStamp> savedStamp_;
-    // The last file written whole; kept for its memory.
-    std::vector<std::uint8_t> fileBuffer_;
-    // The file the last save wrote, as laid out on disk. Its Workbook
-    // stream is container_.Workbook() except in unsavedRanges_.
-    std::optional<biff::CfbLayout> savedLayout_;
-    biff::ByteRanges unsavedRanges_;
     // Where the sheets start in the stream, and whether room was left
     // between the globals and them.
     std::size_t sheetsStart_ = 0;

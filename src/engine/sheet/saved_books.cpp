@@ -1,7 +1,5 @@
 #include "engine/sheet/saved_books.h"
 
-#include <sys/stat.h>
-
 #include <mutex>
 #include <utility>
 
@@ -19,18 +17,6 @@ std::mutex keptMutex;
 Kept kept;
 
 }  // namespace
-
-std::optional<FileStamp> StampOf(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    return StampOf(st);
-}
-
-FileStamp StampOf(const struct stat& st) {
-    return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-                     static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
-                     static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
-}
 
 void KeepSavedBook(const std::string& path, const FileStamp& stamp, std::shared_ptr<Book> book) {
     Kept replaced;

@@ -3,31 +3,15 @@
 // it again does not parse the whole file anew. It is handed back only while
 // the file on disk is the one that save wrote.
 
-#include <sys/stat.h>
-
-#include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
+
+#include "engine/sheet/file_stamp.h"
 
 namespace kolumbra::sheet::detail {
 
 class Book;
-
-// What tells one version of a file from another without reading it.
-struct FileStamp {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::int64_t size = 0;
-    std::int64_t mtimeSeconds = 0;
-    std::int64_t mtimeNanoseconds = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-
-// Nothing when the path cannot be examined or is no regular file.
-std::optional<FileStamp> StampOf(const std::string& path);
-FileStamp StampOf(const struct stat& st);
 
 // Keeps `book`, which holds what was saved at the absolute `path` when the
 // file had `stamp`, in place of any workbook kept before.

@@ -215,13 +215,6 @@ public:
 private:
     friend std::shared_ptr<Workbook> CreateWorkbook();
     friend std::shared_ptr<Workbook> GetWorkbook(const std::string& path);
-
-// Saves after the first to the same file add what changed to it in place.
-// This writes the workbook this process last saved and quit anew in one
-// piece, with nothing of it changed, if such saves left unused parts in the
-// file; a command that saved page by page calls it when done. A failure
-// leaves the file as the last save wrote it.
-void CompactSavedWorkbook();
     explicit Workbook(std::shared_ptr<detail::Book> book);
     std::shared_ptr<detail::Book> book_;
 };

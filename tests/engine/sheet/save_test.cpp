@@ -147,6 +147,35 @@ TEST(Save, AProcessKilledWhileSavingLeavesAWorkbookThatBinds) {
     testing::ExpectSoundStream(testing::WorkbookStreamOf(path));
 }
 
+// With the working folder deleted, a relative path is one that cannot be
+// found, for saving and binding alike (in a child: the folder is the
+// process's).
+TEST(Save, ARelativePathInADeletedWorkingFolderIsAPathError) {
+    TempDir dir;
+    const std::filesystem::path gone = dir.path() / "gone";
+    std::filesystem::create_directory(gone);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool deleted = ::chdir(gone.c_str()) == 0 && ::rmdir(gone.c_str()) == 0;
+        auto book = CreateWorkbook();
+        const std::string saving = SaveError([&] { book->SaveAs("book.xls"); });
+        std::string binding;
+        try {
+            GetWorkbook("book.xls");
+        } catch (const RuntimeError& e) {
+            binding = e.description();
+        }
+        ::_exit(deleted && saving == "'book.xls' に保存できません。フォルダーが見つかりません。" &&
+                        binding == "'book.xls' が見つからないか、読み込めません。"
+                    ? 0
+                    : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 // A damaged file that still carries this engine's mark is refused or read
 // with RuntimeErrors only: never a crash, never another exception.
 TEST(Bind, DamagedOwnWorkbooksRaiseRuntimeErrorsOnly) {

@@ -55,7 +55,8 @@ Globals ParseGlobals(RecordList records) {
 
 RecordList ReadSheet(const Bytes& stream, const BoundSheet& entry, std::size_t globalsEnd) {
     const std::string name = text::FromUtf16(entry.name);
-    if (entry.offset < globalsEnd || entry.offset + 4 > stream.size() || GetU16(stream, entry.offset) != rt::Bof)
+    if (entry.offset < globalsEnd || entry.offset >= stream.size() || stream.size() - entry.offset < 4 ||
+        GetU16(stream, entry.offset) != rt::Bof)
         Refuse(SheetMisplaced(name));
     RecordList sheet;
     try {

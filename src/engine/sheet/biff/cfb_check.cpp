@@ -12,7 +12,7 @@ namespace {
 
 using namespace cfb;
 
-unsigned SectorShift(const Bytes& file) {
+unsigned ValidSectorShift(const Bytes& file) {
     const unsigned shift = GetU16(file, SectorShiftAt);
     return shift == 9 || shift == 12 ? shift : 0;
 }
@@ -97,7 +97,7 @@ bool NameEndsInNul(const Bytes& file, std::size_t entry) {
 }  // namespace
 
 bool DirectoryNamesEndInNul(const Bytes& file) {
-    const unsigned shift = SectorShift(file);
+    const unsigned shift = ValidSectorShift(file);
     if (shift == 0) return true;
     bool allEnd = true;
     ForEachEntry(file, SectorChains(file, shift), [&](std::size_t entry, std::size_t index) {
@@ -108,7 +108,7 @@ bool DirectoryNamesEndInNul(const Bytes& file) {
 }
 
 std::optional<std::size_t> WholeSectorLength(const Bytes& file) {
-    const unsigned shift = SectorShift(file);
+    const unsigned shift = ValidSectorShift(file);
     if (shift == 0) return file.size();
     const std::size_t size = std::size_t{1} << shift;
     const std::size_t whole = file.size() / size * size;

@@ -1,6 +1,6 @@
 #pragma once
-// Where things lie in a compound file: the special sector numbers, the
-// header's fields and a directory entry's fields.
+// Where things lie in a compound file: the sector size, the special sector
+// numbers, the header's fields and a directory entry's fields.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +8,15 @@
 namespace kolumbra::sheet::biff::cfb {
 
 inline constexpr std::uint8_t Signature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+
+// The sectors of the files this engine writes and updates in place (the
+// format's version 3), and the header, which fills the first of them.
+inline constexpr unsigned SectorShift = 9;
+inline constexpr std::size_t SectorSize = std::size_t{1} << SectorShift;
+inline constexpr std::size_t HeaderSize = SectorSize;
+// Streams shorter than this lie in the mini-stream, not in sectors of
+// their own.
+inline constexpr std::size_t MiniStreamCutoff = 4096;
 
 inline constexpr std::uint32_t MaxRegularSector = 0xFFFFFFFA;
 inline constexpr std::uint32_t DifatSector = 0xFFFFFFFC;

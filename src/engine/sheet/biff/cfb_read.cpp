@@ -67,7 +67,7 @@ template <typename T>
 using Owned = std::unique_ptr<T, Unref>;
 
 bool HasCompoundSignature(const Bytes& file) {
-    return file.size() >= 512 && std::equal(std::begin(cfb::Signature), std::end(cfb::Signature), file.begin());
+    return file.size() >= cfb::HeaderSize && std::equal(std::begin(cfb::Signature), std::end(cfb::Signature), file.begin());
 }
 
 // A stream can never be longer than the file that holds it.

@@ -11,13 +11,11 @@ namespace {
 
 using namespace cfb;
 
-constexpr std::size_t Sector = 512;
-constexpr std::size_t PerFat = Sector / 4;
+constexpr std::size_t PerFat = SectorSize / 4;
 constexpr std::size_t PerDifat = PerFat - 1;
-constexpr std::size_t MiniCutoff = 4096;
 
-std::size_t SectorsFor(std::size_t bytes) { return (bytes + Sector - 1) / Sector; }
-std::size_t OffsetOf(std::uint32_t sector) { return (std::size_t{sector} + 1) * Sector; }
+std::size_t SectorsFor(std::size_t bytes) { return (bytes + SectorSize - 1) / SectorSize; }
+std::size_t OffsetOf(std::uint32_t sector) { return (std::size_t{sector} + 1) * SectorSize; }
 
 // Reads the allocation table and the chains of a file; every sector it
 // hands out lies inside the file.
@@ -128,12 +126,12 @@ public:
         const std::size_t oldSize = next.workbookSize;
         const ByteRanges merged = Merged(changed);
         const auto unchangedStream = [&](std::size_t i) {
-            const std::size_t from = i * Sector;
-            const std::size_t to = std::min(from + Sector, stream.size());
-            return std::min(from + Sector, oldSize) == to && !Overlaps(merged, from, to);
+            const std::size_t from = i * SectorSize;
+            const std::size_t to = std::min(from + SectorSize, stream.size());
+            return std::min(from + SectorSize, oldSize) == to && !Overlaps(merged, from, to);
         };
         next.workbookChain = Rechain(next.workbookChain, stream, unchangedStream);
-        update_.newStreamSectors = update_.appended.size() / Sector;
+        update_.newStreamSectors = update_.appended.size() / SectorSize;
         next.workbookSize = stream.size();
 
         Bytes directory = next.directory;
@@ -141,9 +139,9 @@ public:
         PutU32(directory, entry + StartAt, next.workbookChain.front());
         PutU32(directory, entry + SizeAt, static_cast<std::uint32_t>(stream.size()));
         const auto unchangedDirectory = [&](std::size_t i) {
-            return std::equal(directory.begin() + static_cast<std::ptrdiff_t>(i * Sector),
-                              directory.begin() + static_cast<std::ptrdiff_t>((i + 1) * Sector),
-                              next.directory.begin() + static_cast<std::ptrdiff_t>(i * Sector));
+            return std::equal(directory.begin() + static_cast<std::ptrdiff_t>(i * SectorSize),
+                              directory.begin() + static_cast<std::ptrdiff_t>((i + 1) * SectorSize),
+                              next.directory.begin() + static_cast<std::ptrdiff_t>(i * SectorSize));
         };
         next.directoryChain = Rechain(next.directoryChain, directory, unchangedDirectory);
         next.directory = std::move(directory);
@@ -158,12 +156,12 @@ private:
     std::uint32_t Allocate() {
         CfbLayout& next = update_.layout;
         const std::uint32_t sector = next.sectorCount++;
-        update_.appended.resize(update_.appended.size() + Sector, 0);
+        update_.appended.resize(update_.appended.size() + SectorSize, 0);
         if (next.fat.size() <= sector) next.fat.resize(sector + 1, FreeSector);
         return sector;
     }
 
-    std::uint8_t* Data(std::uint32_t sector) { return update_.appended.data() + (sector - first_) * Sector; }
+    std::uint8_t* Data(std::uint32_t sector) { return update_.appended.data() + (sector - first_) * SectorSize; }
 
     void Set(std::uint32_t sector, std::uint32_t value) {
         std::vector<std::uint32_t>& fat = update_.layout.fat;
@@ -188,8 +186,8 @@ private:
                 continue;
             }
             chain[i] = Allocate();
-            const std::size_t from = i * Sector;
-            std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(from), std::min(Sector, bytes.size() - from),
+            const std::size_t from = i * SectorSize;
+            std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(from), std::min(SectorSize, bytes.size() - from),
                         Data(chain[i]));
         }
         for (std::size_t j = 0; j < old.size(); ++j)
@@ -247,7 +245,7 @@ private:
     void WriteTables() {
         const CfbLayout& next = update_.layout;
         for (std::size_t k : replaced_) {
-            Bytes part(Sector);
+            Bytes part(SectorSize);
             for (std::size_t i = 0; i < PerFat; ++i) {
                 const std::size_t entry = k * PerFat + i;
                 PutU32(part, 4 * i, entry < next.fat.size() ? next.fat[entry] : FreeSector);
@@ -256,7 +254,7 @@ private:
         }
         if (!difatRewritten_) return;
         for (std::size_t j = 0; j < next.difatSectors.size(); ++j) {
-            Bytes part(Sector);
+            Bytes part(SectorSize);
             for (std::size_t i = 0; i < PerDifat; ++i) {
                 const std::size_t k = HeaderFatSectors + j * PerDifat + i;
                 PutU32(part, 4 * i, k < next.fatSectors.size() ? next.fatSectors[k] : FreeSector);
@@ -292,12 +290,12 @@ std::size_t CfbLayout::UsedSectors() const {
 }
 
 std::optional<CfbLayout> ReadLayout(const Bytes& file, std::u16string_view workbookName) {
-    if (file.size() < 2 * Sector || file.size() % Sector != 0 ||
-        !std::equal(std::begin(Signature), std::end(Signature), file.begin()) || GetU16(file, SectorShiftAt) != 9)
+    if (file.size() < 2 * SectorSize || file.size() % SectorSize != 0 ||
+        !std::equal(std::begin(Signature), std::end(Signature), file.begin()) || GetU16(file, SectorShiftAt) != SectorShift)
         return std::nullopt;
     CfbLayout layout;
-    layout.header.assign(file.begin(), file.begin() + Sector);
-    layout.sectorCount = static_cast<std::uint32_t>(file.size() / Sector - 1);
+    layout.header.assign(file.begin(), file.begin() + HeaderSize);
+    layout.sectorCount = static_cast<std::uint32_t>(file.size() / SectorSize - 1);
     LayoutReader reader(file, layout);
     if (!reader.ReadTable()) return std::nullopt;
     const auto directory = reader.Chain(GetU32(file, DirectoryStartAt), std::nullopt);
@@ -305,13 +303,13 @@ std::optional<CfbLayout> ReadLayout(const Bytes& file, std::u16string_view workb
     layout.directoryChain = *directory;
     for (std::uint32_t sector : layout.directoryChain)
         layout.directory.insert(layout.directory.end(), file.begin() + static_cast<std::ptrdiff_t>(OffsetOf(sector)),
-                                file.begin() + static_cast<std::ptrdiff_t>(OffsetOf(sector) + Sector));
+                                file.begin() + static_cast<std::ptrdiff_t>(OffsetOf(sector) + SectorSize));
     const std::optional<std::size_t> entry = FindRootStream(layout.directory, workbookName);
     if (!entry) return std::nullopt;
     const std::size_t at = *entry * EntrySize;
     layout.workbookEntry = *entry;
     layout.workbookSize = GetU32(layout.directory, at + SizeAt);
-    if (layout.workbookSize < MiniCutoff || GetU32(layout.directory, at + SizeAt + 4) != 0) return std::nullopt;
+    if (layout.workbookSize < MiniStreamCutoff || GetU32(layout.directory, at + SizeAt + 4) != 0) return std::nullopt;
     const auto workbook = reader.Chain(GetU32(layout.directory, at + StartAt), SectorsFor(layout.workbookSize));
     if (!workbook) return std::nullopt;
     layout.workbookChain = *workbook;
@@ -319,7 +317,7 @@ std::optional<CfbLayout> ReadLayout(const Bytes& file, std::u16string_view workb
 }
 
 std::optional<CfbUpdate> PlanUpdate(const CfbLayout& layout, const Bytes& stream, const ByteRanges& changed) {
-    if (stream.size() < MiniCutoff || stream.size() > UINT32_MAX) return std::nullopt;
+    if (stream.size() < MiniStreamCutoff || stream.size() > UINT32_MAX) return std::nullopt;
     return Planner(layout).Plan(stream, changed);
 }
 

@@ -71,6 +71,19 @@ RecordList BuiltInStyles() {
     return records;
 }
 
+// Globals without any FONT record, as some exports write them, get the
+// fonts readers assume then: the application font, Arial 10 pt, for the
+// indices 0 to 3 that cell formats refer to (4 is never stored). They go
+// where FONT records belong, before the number formats and cell formats.
+void AddAssumedFonts(RecordList& records) {
+    if (std::any_of(records.begin(), records.end(), [](const Record& r) { return r.type == rt::Font; })) return;
+    static constexpr std::uint16_t after[] = {rt::Format, rt::Xf, rt::Style, rt::BoundSheet, rt::Eof};
+    const auto at = std::find_if(records.begin() + 1, records.end(), [](const Record& r) {
+        return std::find(std::begin(after), std::end(after), r.type) != std::end(after);
+    });
+    records.insert(at, 4, Make(rt::Font, FontBody(u"Arial", 200)));
+}
+
 }  // namespace
 
 Globals Globals::CreateNew(const std::u16string& fontName, std::uint16_t twips) {
@@ -118,16 +131,17 @@ Globals Globals::Parse(RecordList records) {
         throw FormatError("not BIFF8 workbook globals");
     Globals globals;
     std::erase_if(records, [](const Record& r) { return r.type == rt::Room; });
-    globals.records_ = std::move(records);
-    globals.Index();
     std::size_t offset = 0;
-    for (const Record& record : globals.records_) {
+    for (const Record& record : records) {
         if (record.type == rt::Sst) {
             globals.storedSstOffset_ = offset;
             break;
         }
         offset += StreamSize(record);
     }
+    AddAssumedFonts(records);
+    globals.records_ = std::move(records);
+    globals.Index();
     return globals;
 }
 

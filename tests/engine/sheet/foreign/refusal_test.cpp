@@ -149,9 +149,10 @@ TEST(Refusal, DamagedWorkbookStreamsSayWhatIsWrong) {
     damaged.emplace_back(Bytes(5000, 1), biff::kNoBookBof);
     damaged.emplace_back(Bytes(stream.begin(), stream.begin() + 3000), biff::kGlobalsCut);
     damaged.emplace_back(Bytes(stream.begin(), stream.end() - 30), biff::SheetCut("Sheet3"));
-    Bytes noFonts;
-    biff::Writer(noFonts).U16(rt::Bof).U16(16).Raw(biff::BofBody(rt::BofGlobals)).U16(rt::Eof).U16(0);
-    damaged.emplace_back(noFonts, biff::kGlobalsDamaged);
+    Bytes fontCut;
+    biff::Writer(fontCut).U16(rt::Bof).U16(16).Raw(biff::BofBody(rt::BofGlobals)).U16(rt::Font).U16(2).U16(200);
+    biff::Writer(fontCut).U16(rt::Eof).U16(0);
+    damaged.emplace_back(fontCut, biff::kGlobalsDamaged);
     Bytes noSheets;
     for (const PlacedRecord& r : StreamRecords(OwnWorkbookStream(dir)))
         if (r.record.type != rt::BoundSheet) biff::AppendRecord(noSheets, r.record);
@@ -162,6 +163,9 @@ TEST(Refusal, DamagedWorkbookStreamsSayWhatIsWrong) {
     Bytes pastEnd = stream;
     biff::PutU32(pastEnd, sheets[2], static_cast<std::uint32_t>(stream.size() + 100));
     damaged.emplace_back(pastEnd, biff::SheetMisplaced("Sheet3"));
+    Bytes atTheEndOfTheRange = stream;
+    biff::PutU32(atTheEndOfTheRange, sheets[2], 0xFFFFFFFC);
+    damaged.emplace_back(atTheEndOfTheRange, biff::SheetMisplaced("Sheet3"));
     Bytes betweenRecords = stream;
     biff::PutU32(betweenRecords, sheets[0], biff::GetU32(stream, sheets[0]) + 2);
     damaged.emplace_back(betweenRecords, biff::SheetMisplaced("Sheet1"));

@@ -155,11 +155,11 @@ void ExpectOffsetsSound(const Bytes& stream, std::size_t sheetCount) {
 
 // Two table pages after the last sheet, as the export writes a table of
 // 35 to 68 fields; saved after each page when `saveEach`.
-void AppendTablePages(Workbook& book, bool saveEach) {
+void AppendTablePages(Workbook& book, bool saveEach, const std::string& table = "T_売上明細") {
     Sheets sheets = book.GetSheets();
     for (int page = 1; page <= 2; ++page) {
         Worksheet sheet = sheets.Add(sheets.Item(sheets.Count()));
-        sheet.SetName("T_売上明細_ " + std::to_string(page));
+        sheet.SetName(table + "_ " + std::to_string(page));
         bench::BuildTablePage(sheet, page);
         if (saveEach) book.Save();
     }
@@ -282,6 +282,57 @@ TEST(RoundTrip, AppendedTableSheetsLeaveEverythingElseAsItWas) {
         ASSERT_TRUE(lastPage != loAfter.values.end());
         EXPECT_EQ(lastPage->second, "35");
     }
+}
+
+// The stream with the globals' FONT records taken out and every stream
+// offset behind them moved back: the sheets' positions, EXTSST and INDEX.
+Bytes WithoutFontRecords(const Bytes& stream) {
+    Bytes out;
+    std::uint32_t removed = 0;
+    bool inGlobals = true;
+    for (const PlacedRecord& placed : StreamRecords(stream)) {
+        biff::Record r = placed.record;
+        if (inGlobals && r.type == rt::Font) {
+            removed += static_cast<std::uint32_t>(4 + r.data.size());
+            continue;
+        }
+        const auto moveBack = [&](std::size_t at) { biff::PutU32(r.data, at, GetU32(r.data, at) - removed); };
+        if (r.type == rt::BoundSheet) moveBack(0);
+        for (std::size_t p = 2; r.type == rt::ExtSst && p + 8 <= r.data.size(); p += 8) moveBack(p);
+        for (std::size_t p = 12; r.type == rt::Index && p + 4 <= r.data.size(); p += 4) moveBack(p);
+        inGlobals = inGlobals && r.type != rt::Eof;
+        biff::AppendRecord(out, r);
+    }
+    return out;
+}
+
+// Globals without a single FONT record, whose XFs still name fonts 0 to 2,
+// as a host system's export writes them: two tables are appended, and
+// the stored cells read as before, in the fonts readers assume.
+TEST(RoundTrip, AWorkbookWithoutFontRecordsTakesTableSheets) {
+    kolumbra::testing::TempDir dir;
+    const std::string source = KOLUMBRA_FIXTURES "/xls/jp-jma-areaforecast-3sheets.xls", path = dir.file("nofont.xls");
+    const Bytes file = ReadFile(source);
+    const Bytes stream = WithoutFontRecords(biff::ReadBookFile(file).Workbook());
+    ASSERT_TRUE(Typed(SplitStream(file).globals.Records(), rt::Font).size() > 3);
+    WriteFile(path, WithWorkbookStream(file, stream));
+    const Facts before = ReadFacts(path);
+    for (const std::string table : {"T_受注", "T_出荷"}) {
+        auto book = GetWorkbook(path);
+        AppendTablePages(*book, true, table);
+        book->GetApplication().Quit();
+    }
+    ExpectOffsetsSound(biff::ReadBookFile(ReadFile(path)).Workbook(), before.sheets.size() + 4);
+    const Facts after = ReadFacts(path);
+    ASSERT_EQ(after.sheets.size(), before.sheets.size() + 4);
+    EXPECT_EQ(after.sheets.back(), "T_出荷_ 2");
+    for (const std::string& sheet : before.sheets) EXPECT_EQ(after.CellsOf(sheet), before.CellsOf(sheet)) << sheet;
+    const XlrdBook fonts = ReadWithXlrd(path);
+    EXPECT_EQ(std::make_pair(fonts.font0, fonts.font0Twips), std::make_pair(std::string("Arial"), 200));
+    const LibreOfficeBook lo = ReadWithLibreOffice(path, dir.file(""));
+    EXPECT_TRUE(lo.warnings.empty()) << lo.warnings.front();
+    EXPECT_EQ(lo.sheets.size(), after.sheets.size());
+    EXPECT_EQ(lo.values.at({static_cast<int>(before.sheets.size()) + 3, "A11"}), "35");
 }
 
 // Which original sheet each fixture loses, and whether a VBA module keeps it.
