@@ -30,7 +30,7 @@ TEST_F(LayoutTest, RequestChecksComeBeforeTheConfirmation) {
     session.gDb = std::make_unique<FakeDatabase>(std::vector<db::TableDef>{TableWithFields("Orders", 1)});
     Command4_Click(session, state);
     window.list[0].selected = true;
-    for (const char* path : {"out.Xls", "out.xlsx", "xls", ""}) {
+    for (const char* path : {"out.Xls", "out.Xlsx", "xls", ""}) {
         window.text2 = dir.file(path);
         if (std::string(path).size() < 4) window.text2 = path;
         Command4_Click(session, state);

@@ -95,7 +95,6 @@ std::unique_ptr<PackageBook> PackageBook::Create(const std::string& font, double
     std::unique_ptr<PackageBook> book(new PackageBook());
     book->package_ = NewPackage(font, points);
     book->Load();
-    book->AppendWorksheet("Sheet1");
     return book;
 }
 
@@ -192,26 +191,27 @@ std::string PackageBook::NewSheetPartName() const {
     }
 }
 
-SheetModel& PackageBook::AppendWorksheet(const std::string& name) {
+void PackageBook::AppendWorksheet(const std::string& name, const SheetModel* model) {
     PackageSheet sheet;
     sheet.name = name;
     sheet.part = NewSheetPartName();
     sheet.contentType = contenttype::Worksheet;
-    sheet.model = std::make_unique<SheetModel>();
+    sheet.model = model;
     sheet.modelChanged = true;
     if (!appPart_.empty()) AddWorksheetTitle(Part(app_, appPart_), WorksheetNames(), name);
     sheet.relationshipId = AddRelationship(workbookRels_, workbookPart_, reltype::Worksheet, sheet.part);
     AddOverride(contentTypes_, sheet.part, contenttype::Worksheet);
     sheet.sheetId = AppendSheet(workbook_, name, sheet.relationshipId);
     sheets_.push_back(std::move(sheet));
-    return *sheets_.back().model;
 }
 
-SheetModel& PackageBook::Edit(std::size_t position) {
-    PackageSheet& sheet = sheets_.at(position);
-    if (!sheet.model) throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name + "' は編集できません。");
-    sheet.modelChanged = true;
-    return *sheet.model;
+void PackageBook::MarkChanged(std::size_t position) {
+    sheets_.at(position).modelChanged = true;
+}
+
+void PackageBook::ForgetSavedModels() {
+    for (PackageSheet& sheet : sheets_)
+        if (!sheet.modelChanged) sheet.model = nullptr;
 }
 
 void PackageBook::Rename(std::size_t position, const std::string& name) {
@@ -327,29 +327,26 @@ std::string PackageBook::FileBytes() {
     return package_.WholeFile(placed);
 }
 
-void PackageBook::Save(const std::string& path) {
+bool PackageBook::SaveChanges(const std::string& path) {
+    if (!savedVersion_ || savedPath_ != path) return false;
     FlushParts();
     std::vector<ZipEntry> placed;
-    if (savedVersion_ && savedPath_ == path) {
-        const std::string tail = package_.Tail(placed);
-        if (tail.empty()) return;
-        if (const std::optional<FileVersion> version = AppendToFile(path, *savedVersion_, tail)) {
-            package_.Committed(tail, false, std::move(placed));
-            savedVersion_ = version;
-            return;
-        }
-    }
-    const std::string whole = package_.WholeFile(placed);
-    savedVersion_ = WriteWholeFile(path, whole);
-    savedPath_ = path;
-    package_.Committed(whole, true, std::move(placed));
+    const std::string tail = package_.Tail(placed);
+    if (tail.empty()) return true;
+    const std::optional<FileVersion> version = AppendToFile(path, *savedVersion_, tail);
+    if (!version) return false;
+    package_.Committed(tail, false, std::move(placed));
+    savedVersion_ = version;
+    return true;
 }
 
-void PackageBook::Compact(const std::string& path) {
-    if (!package_.HasUnusedBytes() || savedPath_ != path || CurrentVersion(path) != savedVersion_) return;
+void PackageBook::SaveWhole(const std::string& path) {
+    FlushParts();
     std::vector<ZipEntry> placed;
     const std::string whole = package_.WholeFile(placed);
+    savedVersion_.reset();
     savedVersion_ = WriteWholeFile(path, whole);
+    savedPath_ = path;
     package_.Committed(whole, true, std::move(placed));
 }
 

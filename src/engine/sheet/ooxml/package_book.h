@@ -26,14 +26,15 @@ struct PackageSheet {
     std::string contentType;  // worksheet, chartsheet, macro or dialog sheet
     bool hidden = false;
     unsigned sheetId = 0;
-    // A worksheet this engine writes; null for one kept as stored.
-    std::unique_ptr<SheetModel> model;
+    // A worksheet this engine writes (its owner's); null for one kept as
+    // stored or already saved.
+    const SheetModel* model = nullptr;
     bool modelChanged = false;
 };
 
 class PackageBook {
 public:
-    // A new workbook with one empty worksheet "Sheet1".
+    // A new workbook without sheets, whose standard font is `font`.
     static std::unique_ptr<PackageBook> Create(const std::string& font, double points);
     // The package in `file`; refuses (error 1004) an encrypted, signed,
     // strict or damaged one.
@@ -47,20 +48,33 @@ public:
     void SetMetrics(int maxDigitWidth, double defaultRowPoints);
 
     const std::vector<PackageSheet>& Sheets() const { return sheets_; }
-    // A new, modelled worksheet after the last sheet.
-    SheetModel& AppendWorksheet(const std::string& name);
-    SheetModel& Edit(std::size_t position);
+    // A new worksheet after the last sheet, written from `model`, which
+    // must stay until the sheet is saved.
+    void AppendWorksheet(const std::string& name, const SheetModel* model);
+    // The model of a new sheet changed; the next save writes it again.
+    void MarkChanged(std::size_t position);
     void Rename(std::size_t position, const std::string& name);
     // Deletes the sheet with the parts only it uses; refuses (error 1004,
     // nothing changed) when anything else in the workbook refers to it.
     void Delete(std::size_t position);
 
-    // Saves to `path`: appended in place when the file is still the one the
-    // last save here wrote, otherwise written whole.
-    void Save(const std::string& path);
-    // Writes the file whole when saves appended to it; a failure leaves it
-    // as the last save wrote it.
-    void Compact(const std::string& path);
+    // Appends what changed to the file the last save wrote at `path`;
+    // false, with nothing written, when the file is to be written whole.
+    bool SaveChanges(const std::string& path);
+    void SaveWhole(const std::string& path);
+    // Saves to `path`, appending when it can.
+    void Save(const std::string& path) {
+        if (!SaveChanges(path)) SaveWhole(path);
+    }
+    // Whether appended saves left bytes in the file that nothing uses.
+    bool HoldsUnusedParts() const { return package_.HasUnusedBytes(); }
+    // Writes the file whole when saves appended to it.
+    void Compact(const std::string& path) {
+        if (HoldsUnusedParts()) SaveWhole(path);
+    }
+    // Lets go of the models of the sheets saved: they are stored sheets
+    // from now on.
+    void ForgetSavedModels();
     // The archive as a whole save would write it now.
     std::string FileBytes();
 

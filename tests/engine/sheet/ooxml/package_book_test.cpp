@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
 
 #include "common/runtime_error.h"
@@ -59,11 +60,13 @@ TEST_P(EveryFixture, KeepsEverythingThroughAppendAndReplace) {
     const std::string path = dir.file(GetParam());
     kolumbra::testing::WriteBytes(path, kolumbra::testing::ReadBytes(original));
     const std::vector<std::string> tables = {"T_ORDERS", "T_日本語"};
+    std::deque<SheetModel> models;
     for (int round = 0; round < 2; ++round) {
         auto book = Open(path);
         for (const std::string& table : tables) {
             if (const std::size_t at = PositionOf(*book, table); at != std::string::npos) book->Delete(at);
-            FillPage(book->AppendWorksheet(table), table + std::to_string(round));
+            FillPage(models.emplace_back(), table + std::to_string(round));
+            book->AppendWorksheet(table, &models.back());
             book->Save(path);
         }
         book->Compact(path);
