@@ -13,6 +13,8 @@
 #include "engine/sheet/ooxml/package_file.h"
 #include "engine/sheet/ooxml/refusal.h"
 #include "engine/sheet/ooxml/zip_archive.h"
+#include "engine/sheet/workbook.h"
+#include "table_page.h"
 #include "readers.h"
 #include "temp_dir.h"
 
@@ -199,6 +201,39 @@ TEST(PackageReplace, DeletesOnlyWhatNothingElseNeeds) {
         EXPECT_EQ(names.substr(0, 3), "27 ") << c.sheet;
         EXPECT_EQ(names.find("None"), std::string::npos);
     }
+}
+
+// The table page drawn through the engine into a new workbook of `path`,
+// two pages saved one by one, as the export writes them.
+void WriteTwoPages(const std::string& path) {
+    auto setup = CreateWorkbook();
+    setup->GetApplication().SetStandardFont("ＭＳ 明朝");
+    setup->GetApplication().SetStandardFontSize(10);
+    setup->GetApplication().Quit();
+    auto created = CreateWorkbook();
+    created->SaveAs(path);
+    created->GetApplication().Quit();
+    auto book = GetWorkbook(path);
+    for (int page = 1; page <= 2; ++page) {
+        Sheets sheets = book->GetSheets();
+        Worksheet sheet = sheets.Add(sheets.Item(sheets.Count()));
+        sheet.SetName("T_SAMPLE_ " + std::to_string(page));
+        bench::BuildTablePage(sheet, page);
+        book->Save();
+    }
+    book->GetApplication().Quit();
+    CompactSavedWorkbook();
+}
+
+TEST(PackageForm, IsTheXlsFormCellForCell) {
+    kolumbra::testing::TempDir dir;
+    WriteTwoPages(dir.file("form.xls"));
+    WriteTwoPages(dir.file("form.xlsx"));
+    EXPECT_EQ(sheet::testing::RunCommand("/usr/bin/python3 " + kCheck + " form '" + dir.file("form.xls") + "' '" +
+                                         dir.file("form.xlsx") + "'"),
+              "");
+    const std::string styles = Package(kolumbra::testing::ReadBytes(dir.file("form.xlsx"))).Read("xl/styles.xml");
+    EXPECT_NE(styles.find("<sz val=\"10\"/><name val=\"ＭＳ 明朝\"/>"), std::string::npos);
 }
 
 }  // namespace
