@@ -78,6 +78,7 @@ Package::Package(std::string file) : file_(std::move(file)) {
     if (IsCompoundFile(file_)) Refuse(HasEncryptionInfo(file_) ? kEncrypted : kNotPackage);
     if (!file_.starts_with("PK")) Refuse(kNotPackage);
     ZipDirectory directory = ReadZipDirectory(file_);
+    file_.resize(directory.end);
     CheckWithLibzip(file_, directory.entries.size());
     for (ZipEntry& entry : directory.entries) parts_.push_back(Part{std::move(entry), {}, true});
     Index();

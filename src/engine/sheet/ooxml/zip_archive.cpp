@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -50,13 +51,22 @@ void Put(std::string& out, std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
 }
 
+// The end record: the one the file ends with (after its comment), else
+// the last one whose directory lies right before it. A save that appends
+// writes its end record last, so a save cut short leaves the previous
+// version followed by an unfinished tail, which the second search skips.
 std::size_t FindEnd(std::string_view file) {
     if (file.size() < EndSize) Refuse(kArchiveDamaged);
-    // The end record is followed only by its comment of at most 64 KiB.
-    const std::size_t lowest = file.size() > EndSize + 0xFFFF ? file.size() - EndSize - 0xFFFF : 0;
     const Cursor in(file);
+    const std::size_t lowest = file.size() > EndSize + 0xFFFF ? file.size() - EndSize - 0xFFFF : 0;
     for (std::size_t at = file.size() - EndSize + 1; at-- > lowest;)
         if (in.U32(at) == EndSignature && at + EndSize + in.U16(at + 20) == file.size()) return at;
+    for (std::size_t at = file.rfind("PK\x05\x06"); at != std::string_view::npos && at > 0;
+         at = file.rfind("PK\x05\x06", at - 1)) {
+        if (at + EndSize > file.size()) continue;
+        const std::uint64_t size = in.U32(at + 12), offset = in.U32(at + 16);
+        if (offset + size == at) return at;
+    }
     Refuse(kArchiveDamaged);
 }
 
@@ -101,6 +111,7 @@ ZipDirectory ReadZipDirectory(std::string_view file) {
     const std::string_view directory = in.Slice(directoryOffset, directorySize);
     ZipDirectory result;
     result.directoryOffset = directoryOffset;
+    result.end = std::min<std::uint64_t>(file.size(), end + EndSize + in.U16(end + 20));
     const Cursor dir(directory);
     std::size_t at = 0;
     for (std::uint64_t i = 0; i < count; ++i) {

@@ -29,6 +29,9 @@ struct ZipEntry {
 struct ZipDirectory {
     std::vector<ZipEntry> entries;  // in directory order
     std::uint64_t directoryOffset = 0;
+    // Where the archive ends: before the unfinished tail of a save cut
+    // short, if any.
+    std::uint64_t end = 0;
 };
 
 // The central directory of `file`, with the data offset of every entry

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <deque>
 #include <functional>
 
@@ -234,6 +238,41 @@ TEST(PackageForm, IsTheXlsFormCellForCell) {
               "");
     const std::string styles = Package(kolumbra::testing::ReadBytes(dir.file("form.xlsx"))).Read("xl/styles.xml");
     EXPECT_NE(styles.find("<sz val=\"10\"/><name val=\"ＭＳ 明朝\"/>"), std::string::npos);
+}
+
+// Pages saved one by one by a process killed at a moment that varies: the
+// file left behind always binds, in this engine and in openpyxl, as the
+// workbook with the pages saved so far.
+TEST(PackageSaves, SurviveAKillAtAnyMoment) {
+    kolumbra::testing::TempDir dir;
+    const std::string fixture = kFixtures + "xl2007-ja-16sheets.xlsx";
+    for (int delayMs : {2, 10, 30, 80, 200}) {
+        const std::string path = dir.file("killed" + std::to_string(delayMs) + ".xlsx");
+        kolumbra::testing::WriteBytes(path, kolumbra::testing::ReadBytes(fixture));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            auto book = Open(path);
+            std::deque<SheetModel> models;
+            for (int page = 1; page <= 300; ++page) {
+                FillPage(models.emplace_back(), "P" + std::to_string(page));
+                book->AppendWorksheet("P" + std::to_string(page), &models.back());
+                book->Save(path);
+            }
+            ::_exit(0);
+        }
+        ::usleep(static_cast<useconds_t>(delayMs) * 1000);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        auto book = Open(path);
+        const std::vector<PackageSheet>& sheets = book->Sheets();
+        ASSERT_GE(sheets.size(), 16u);
+        for (std::size_t i = 16; i < sheets.size(); ++i) EXPECT_EQ(sheets[i].name, "P" + std::to_string(i - 15));
+        EXPECT_EQ(sheet::testing::RunCommand("/usr/bin/python3 -c \"import openpyxl,sys; "
+                                             "print(len(openpyxl.load_workbook(sys.argv[1]).sheetnames))\" '" +
+                                             path + "'"),
+                  std::to_string(sheets.size()) + "\n")
+            << delayMs << " ms";
+    }
 }
 
 }  // namespace
