@@ -152,7 +152,7 @@ ZipEntry DeflatedEntry(const std::string& name, std::string_view content, std::s
     entry.crc = static_cast<std::uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size())));
     z_stream z{};
-    if (deflateInit2(&z, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw std::bad_alloc();
+    if (deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw std::bad_alloc();
     compressed.resize(deflateBound(&z, static_cast<uLong>(content.size())));
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
     z.avail_in = static_cast<uInt>(content.size());

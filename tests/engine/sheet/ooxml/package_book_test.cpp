@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <deque>
+#include <filesystem>
 #include <functional>
 
 #include "common/runtime_error.h"
@@ -82,6 +83,14 @@ TEST_P(EveryFixture, KeepsEverythingThroughAppendAndReplace) {
     EXPECT_EQ(sheet::testing::RunCommand(command), "");
     const std::string cells = sheet::testing::RunCommand("/usr/bin/python3 " + kCheck + " cells '" + path + "' T_ORDERS");
     EXPECT_EQ(cells, "A1\tstr\tT_ORDERS1\nB2\tstr\t項　目　名 & <x>\nC3\tint\t4\nC4\tfloat\t0.1\n");
+    // LibreOffice opens the result without complaint (it leaves out sheet
+    // types it has no sheets for).
+    std::filesystem::create_directory(dir.path() / "lo");
+    const sheet::testing::LibreOfficeBook lo = sheet::testing::ReadWithLibreOffice(path, dir.file("lo"));
+    EXPECT_TRUE(lo.warnings.empty());
+    ASSERT_GE(lo.sheets.size(), 2u);
+    EXPECT_EQ(lo.sheets.back(), "T_日本語");
+    EXPECT_EQ(lo.values.at({static_cast<int>(lo.sheets.size()) - 2, "A1"}), "T_ORDERS1");
 }
 
 INSTANTIATE_TEST_SUITE_P(Xlsx, EveryFixture,
