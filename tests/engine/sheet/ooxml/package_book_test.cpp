@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "book_exercise.h"
 #include "common/runtime_error.h"
 #include "engine/sheet/ooxml/package.h"
 #include "engine/sheet/ooxml/package_book.h"
@@ -91,6 +92,17 @@ TEST_P(EveryFixture, KeepsEverythingThroughAppendAndReplace) {
     ASSERT_GE(lo.sheets.size(), 2u);
     EXPECT_EQ(lo.sheets.back(), "T_日本語");
     EXPECT_EQ(lo.values.at({static_cast<int>(lo.sheets.size()) - 2, "A1"}), "T_ORDERS1");
+}
+
+// The fuzzer's pass through the object model (bind, read, append, edit and
+// delete the first sheet, save as, save again, bind the result again).
+TEST_P(EveryFixture, GoesThroughTheFuzzersBindingPass) {
+    kolumbra::testing::TempDir dir;
+    const std::string bytes = kolumbra::testing::ReadBytes(kFixtures + GetParam());
+    const fuzz::ExerciseOutcome outcome =
+        fuzz::ExerciseBook(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), dir.path(), ".xlsx");
+    EXPECT_EQ(outcome.error, "");
+    EXPECT_TRUE(outcome.reboundCleanly) << outcome.reboundError;
 }
 
 INSTANTIATE_TEST_SUITE_P(Xlsx, EveryFixture,
