@@ -302,14 +302,17 @@ void PackageBook::Delete(std::size_t position) {
 }
 
 void PackageBook::FlushParts() {
-    for (PackageSheet& sheet : sheets_) {
+    const pugi::xml_node view = Child(Child(workbook_.doc.document_element(), "bookViews"), "workbookView");
+    const std::size_t activeTab = view.attribute("activeTab").as_uint();
+    for (std::size_t i = 0; i < sheets_.size(); ++i) {
+        PackageSheet& sheet = sheets_[i];
         if (!sheet.model || !sheet.modelChanged) continue;
         if (!styleTable_) {
             if (stylesPart_.empty()) Refuse(PartMissing("styles.xml"));
             styleTable_ = std::make_unique<StyleTable>(Part(styles_, stylesPart_));
         }
         const SheetPartContext context{[this](const CellFormat& f) { return styleTable_->XfOf(f); }, maxDigitWidth_,
-                                       defaultRowPoints_};
+                                       defaultRowPoints_, i == activeTab};
         package_.Write(sheet.part, WorksheetPart(*sheet.model, context));
         sheet.modelChanged = false;
     }

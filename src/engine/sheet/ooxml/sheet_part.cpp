@@ -154,7 +154,9 @@ std::string WorksheetPart(const SheetModel& model, const SheetPartContext& conte
     if (model.Page().fitToPage) out += "<sheetPr><pageSetUpPr fitToPage=\"1\"/></sheetPr>";
     out += "<dimension ref=\"" + CellReference(used.r1, used.c1);
     if (!used.IsSingleCell()) out += ":" + CellReference(used.r2, used.c2);
-    out += "\"/><sheetViews><sheetView workbookViewId=\"0\"/></sheetViews><sheetFormatPr defaultRowHeight=\"";
+    out += context.tabSelected ? "\"/><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews>"
+                               : "\"/><sheetViews><sheetView workbookViewId=\"0\"/></sheetViews>";
+    out += "<sheetFormatPr defaultRowHeight=\"";
     AppendNumber(out, context.defaultRowPoints);
     out += "\"/>";
     AppendColumns(out, model, context.maxDigitWidth);

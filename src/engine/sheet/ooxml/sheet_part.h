@@ -16,6 +16,8 @@ struct SheetPartContext {
     std::function<unsigned(const CellFormat&)> xfOf;
     int maxDigitWidth = 7;
     double defaultRowPoints = 13.5;
+    // The workbook's active tab: its tab is shown selected.
+    bool tabSelected = false;
 };
 
 std::string WorksheetPart(const SheetModel& model, const SheetPartContext& context);
