@@ -1,5 +1,8 @@
 #pragma once
-// The state the main window's commands share for the whole run.
+// The state the main window's commands share for the whole run. The
+// g-prefixed names are the settings of the settings window (Form3), kept
+// under their historical names: gJap the field-type naming, gMkname the
+// author, gRemarks the remarks option; gDb the open database.
 
 #include <cstdint>
 #include <memory>

@@ -2,6 +2,18 @@
 // What the commands need of the main window. The Qt window, the console of
 // kolumbra-cli and the scripted test window implement it; the commands
 // never see which one they talk to.
+//
+// The windows and controls keep their historical names, which the settings,
+// the tests and the window pictures use:
+//   Form1        the main window; Form2 the version window; Form3 the
+//                settings window (field-type naming, author, remarks).
+//   Text1..3     the path boxes: database (empty for ODBC), workbook, CSV
+//                file; Command5..7 are the "..." buttons that browse for them.
+//   Command1     reads the database and fills List1, the table list.
+//   Command2     quits; Command3 writes the CSV listing; Command4 writes the
+//                table-definition workbook.
+//   M_komoku_s   the menu entry "項目設定" that opens Form3 (its handler
+//                M_komoku_s_Click); M_VER opens Form2.
 
 #include <optional>
 #include <string>

@@ -20,8 +20,8 @@
 #include "engine/sheet/biff/xf.h"
 #include "engine/sheet/workbook.h"
 #include "foreign_files.h"
+#include "form_page.h"
 #include "readers.h"
-#include "table_page.h"
 #include "temp_dir.h"
 
 namespace kolumbra::sheet::testing {
@@ -160,7 +160,7 @@ void AppendTablePages(Workbook& book, bool saveEach, const std::string& table = 
     for (int page = 1; page <= 2; ++page) {
         Worksheet sheet = sheets.Add(sheets.Item(sheets.Count()));
         sheet.SetName(table + "_ " + std::to_string(page));
-        bench::BuildTablePage(sheet, page);
+        kolumbra::testing::DrawFormPage(sheet, page, 2);
         if (saveEach) book.Save();
     }
 }

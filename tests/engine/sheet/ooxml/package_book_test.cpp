@@ -20,7 +20,7 @@
 #include "engine/sheet/ooxml/refusal.h"
 #include "engine/sheet/ooxml/zip_archive.h"
 #include "engine/sheet/workbook.h"
-#include "table_page.h"
+#include "form_page.h"
 #include "readers.h"
 #include "temp_dir.h"
 
@@ -243,7 +243,7 @@ void WriteTwoPages(const std::string& path) {
         Sheets sheets = book->GetSheets();
         Worksheet sheet = sheets.Add(sheets.Item(sheets.Count()));
         sheet.SetName("T_SAMPLE_ " + std::to_string(page));
-        bench::BuildTablePage(sheet, page);
+        kolumbra::testing::DrawFormPage(sheet, page, 2);
         book->Save();
     }
     book->GetApplication().Quit();
