@@ -296,5 +296,35 @@ TEST(PackageSaves, SurviveAKillAtAnyMoment) {
     }
 }
 
+// Through the object model: a refused package names the file and stays as
+// it was; a package another program changed between two saves is not
+// saved over.
+TEST(PackageWorkbook, RefusesAndNeverSavesOverAnotherProgramsChange) {
+    kolumbra::testing::TempDir dir;
+    const std::string signedBook = dir.file("signed.xlsx");
+    const std::string bytes = WithPart("gsheets-names-dv.xlsx", "_xmlsignatures/sig1.xml", [](std::string) { return "<S/>"; });
+    kolumbra::testing::WriteBytes(signedBook, bytes);
+    try {
+        GetWorkbook(signedBook);
+        ADD_FAILURE() << "a signed workbook was bound";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.description(), "'" + signedBook + "' をブックとして開けません。" + kSigned);
+    }
+    EXPECT_EQ(kolumbra::testing::ReadBytes(signedBook), bytes);
+
+    const std::string path = dir.file("book.xlsx");
+    kolumbra::testing::WriteBytes(path, kolumbra::testing::ReadBytes(kFixtures + "gsheets-names-dv.xlsx"));
+    auto book = GetWorkbook(path);
+    Sheets sheets = book->GetSheets();
+    sheets.Add(sheets.Item(sheets.Count())).SetName("T_1");
+    book->Save();
+    const std::string other = kolumbra::testing::ReadBytes(kFixtures + "xl2007-ja-16sheets.xlsx");
+    kolumbra::testing::WriteBytes(path, other);
+    sheets.Add(sheets.Item(sheets.Count())).SetName("T_2");
+    EXPECT_THROW(book->Save(), RuntimeError);
+    EXPECT_EQ(kolumbra::testing::ReadBytes(path), other);
+    book->GetApplication().Quit();
+}
+
 }  // namespace
 }  // namespace kolumbra::sheet::ooxml
