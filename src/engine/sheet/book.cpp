@@ -612,7 +612,8 @@ void Book::WritePackage(const std::string& path, bool whole) {
         if (std::any_of(sheets_.begin(), sheets_.end(), [](const auto& sheet) { return !sheet->model; }))
             throw SaveFailure(path, "このブック (.xls) は .xlsx/.xlsm 形式では保存できません。");
         const biff::FontInfo font = globals_.StandardFont();
-        package_ = std::make_unique<OoxmlContainer>(text::FromUtf16(font.name), font.twips / 20.0);
+        package_ = std::make_unique<OoxmlContainer>(text::FromUtf16(font.name), font.twips / 20.0,
+                                                    path.ends_with(".xlsm") || path.ends_with(".XLSM"));
         for (const auto& sheet : sheets_) package_->Package().AppendWorksheet(sheet->name, sheet->model.get());
         package_->Package().SetMetrics(maxDigitWidth_, defaultRowTwips_ / 20.0);
     }

@@ -5,8 +5,8 @@
 
 namespace kolumbra::sheet::detail {
 
-OoxmlContainer::OoxmlContainer(const std::string& font, double points)
-    : book_(ooxml::PackageBook::Create(font, points)) {}
+OoxmlContainer::OoxmlContainer(const std::string& font, double points, bool macroEnabled)
+    : book_(ooxml::PackageBook::Create(font, points, macroEnabled)) {}
 
 void OoxmlContainer::Load(const std::vector<std::uint8_t>& file, const std::string& path, const FileStamp& identity) {
     book_ = ooxml::PackageBook::FromBytes(std::string(file.begin(), file.end()));

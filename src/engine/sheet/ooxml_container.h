@@ -11,8 +11,9 @@ namespace kolumbra::sheet::detail {
 
 class OoxmlContainer final : public WorkbookContainer {
 public:
-    // A new package without sheets, with `font` as its standard font.
-    OoxmlContainer(const std::string& font, double points);
+    // A new package without sheets, with `font` as its standard font, of
+    // the type of a workbook with macros when `macroEnabled`.
+    OoxmlContainer(const std::string& font, double points, bool macroEnabled);
     OoxmlContainer() = default;
 
     void Load(const std::vector<std::uint8_t>& file, const std::string& path, const FileStamp& identity) override;

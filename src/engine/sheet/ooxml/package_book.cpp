@@ -47,15 +47,17 @@ void LoadPart(const Package& package, XmlPart& part, const std::string& name) {
 }
 
 // The parts of a new workbook before its first sheet is added.
-Package NewPackage(const std::string& font, double points) {
+Package NewPackage(const std::string& font, double points, bool macroEnabled) {
     Package package;
     package.Write(kContentTypesPart,
                   std::string(kXmlHead) +
                       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
                       "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
                       "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-                      "<Override PartName=\"/xl/workbook.xml\" "
-                      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+                      "<Override PartName=\"/xl/workbook.xml\" ContentType=\"" +
+                      (macroEnabled ? kMacroWorkbookType
+                                    : "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml") +
+                      "\"/>"
                       "<Override PartName=\"/xl/styles.xml\" "
                       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
                       "<Override PartName=\"/docProps/app.xml\" "
@@ -91,9 +93,9 @@ Package NewPackage(const std::string& font, double points) {
 
 }  // namespace
 
-std::unique_ptr<PackageBook> PackageBook::Create(const std::string& font, double points) {
+std::unique_ptr<PackageBook> PackageBook::Create(const std::string& font, double points, bool macroEnabled) {
     std::unique_ptr<PackageBook> book(new PackageBook());
-    book->package_ = NewPackage(font, points);
+    book->package_ = NewPackage(font, points, macroEnabled);
     book->Load();
     return book;
 }

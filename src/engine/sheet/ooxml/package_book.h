@@ -34,8 +34,10 @@ struct PackageSheet {
 
 class PackageBook {
 public:
-    // A new workbook without sheets, whose standard font is `font`.
-    static std::unique_ptr<PackageBook> Create(const std::string& font, double points);
+    // A new workbook without sheets, whose standard font is `font`; with
+    // `macroEnabled` of the .xlsm type, which applications require of a
+    // file with that extension.
+    static std::unique_ptr<PackageBook> Create(const std::string& font, double points, bool macroEnabled);
     // The package in `file`; refuses (error 1004) an encrypted, signed,
     // strict or damaged one.
     static std::unique_ptr<PackageBook> FromBytes(std::string file);

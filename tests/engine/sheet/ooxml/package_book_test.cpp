@@ -257,6 +257,9 @@ TEST(PackageForm, IsTheXlsFormCellForCell) {
     EXPECT_EQ(sheet::testing::RunCommand("/usr/bin/python3 " + kCheck + " form '" + dir.file("form.xls") + "' '" +
                                          dir.file("form.xlsx") + "'"),
               "");
+    WriteTwoPages(dir.file("form.xlsm"));
+    const std::string types = Package(kolumbra::testing::ReadBytes(dir.file("form.xlsm"))).Read("[Content_Types].xml");
+    EXPECT_NE(types.find("sheet.macroEnabled.main+xml"), std::string::npos) << "the type an .xlsm must have";
     const std::string styles = Package(kolumbra::testing::ReadBytes(dir.file("form.xlsx"))).Read("xl/styles.xml");
     EXPECT_NE(styles.find("<sz val=\"10\"/><name val=\"ＭＳ 明朝\"/>"), std::string::npos);
 }
