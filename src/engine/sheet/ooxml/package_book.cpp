@@ -303,6 +303,18 @@ void PackageBook::Delete(std::size_t position) {
     sheets_.erase(sheets_.begin() + static_cast<std::ptrdiff_t>(position));
 }
 
+// A workbook without styles shows its cells in the applications' default
+// font; the styles part added for the form's formats keeps that font.
+void PackageBook::AddStylesPart() {
+    for (const Relationship& r : ReadRelationships(workbookRels_, workbookPart_))
+        if (r.type == reltype::Styles) RemoveRelationship(workbookRels_, r.id);
+    stylesPart_ = FolderOf(workbookPart_) + "styles.xml";
+    package_.Write(stylesPart_, NewStylesPart("Calibri", 11));
+    AddRelationship(workbookRels_, workbookPart_, reltype::Styles, stylesPart_);
+    RemoveOverride(contentTypes_, stylesPart_);
+    AddOverride(contentTypes_, stylesPart_, "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml");
+}
+
 void PackageBook::FlushParts() {
     const pugi::xml_node view = Child(Child(workbook_.doc.document_element(), "bookViews"), "workbookView");
     const std::size_t activeTab = view.attribute("activeTab").as_uint();
@@ -310,7 +322,7 @@ void PackageBook::FlushParts() {
         PackageSheet& sheet = sheets_[i];
         if (!sheet.model || !sheet.modelChanged) continue;
         if (!styleTable_) {
-            if (stylesPart_.empty()) Refuse(PartMissing("styles.xml"));
+            if (stylesPart_.empty()) AddStylesPart();
             styleTable_ = std::make_unique<StyleTable>(Part(styles_, stylesPart_));
         }
         const SheetPartContext context{[this](const CellFormat& f) { return styleTable_->XfOf(f); }, maxDigitWidth_,

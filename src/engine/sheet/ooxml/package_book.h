@@ -85,6 +85,7 @@ private:
     void Load();
     XmlPart& Part(std::optional<XmlPart>& part, const std::string& name);
     void FlushParts();
+    void AddStylesPart();
     std::vector<std::string> WorksheetNames() const;
     std::string NewSheetPartName() const;
     std::string ReferrerOf(std::size_t position) const;

@@ -165,5 +165,26 @@ TEST(PackageSaves, AppendBehindTheFileTheLastSaveWrote) {
     EXPECT_EQ(PackageBook::FromBytes(kolumbra::testing::ReadBytes(path))->Sheets().back().name, "Two");
 }
 
+// A workbook without a styles part gets one for the form's formats, with
+// one relationship to it.
+TEST(StyleTable, IsAddedToAWorkbookWithoutOne) {
+    Package package(kolumbra::testing::ReadBytes(kFixtures + "gsheets-names-dv.xlsx"));
+    package.Remove("xl/styles.xml");
+    std::vector<ZipEntry> placed;
+    auto book = PackageBook::FromBytes(package.WholeFile(placed));
+    SheetModel model;
+    CellFormat framed;
+    framed.top = {line::Thin, AutomaticColour};
+    model.Touch(0, 0).format = framed;
+    book->AppendWorksheet("T_1", &model);
+    const Package saved(book->FileBytes());
+    EXPECT_TRUE(saved.Has("xl/styles.xml"));
+    const std::string rels = saved.Read("xl/_rels/workbook.xml.rels");
+    EXPECT_EQ(rels.find("relationships/styles"), rels.rfind("relationships/styles"));
+    const std::string types = saved.Read("[Content_Types].xml");
+    EXPECT_NE(types.find("/xl/styles.xml"), std::string::npos);
+    EXPECT_EQ(types.find("/xl/styles.xml"), types.rfind("/xl/styles.xml"));
+}
+
 }  // namespace
 }  // namespace kolumbra::sheet::ooxml
