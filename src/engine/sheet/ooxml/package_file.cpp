@@ -65,21 +65,4 @@ std::optional<FileVersion> AppendToFile(const std::string& path, const FileVersi
     return VersionOf(st);
 }
 
-std::optional<FileVersion> CurrentVersion(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    return VersionOf(st);
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st {};
-    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) throw RuntimeError(err::FileNotFound);
-    try {
-        return ReadAll(file.get());
-    } catch (const std::system_error&) {
-        throw RuntimeError(err::DeviceIo);
-    }
-}
-
 }  // namespace kolumbra::sheet::ooxml

@@ -29,10 +29,4 @@ FileVersion WriteWholeFile(const std::string& path, std::string_view bytes);
 // and raises error 1004 naming `path`.
 std::optional<FileVersion> AppendToFile(const std::string& path, const FileVersion& expected, std::string_view tail);
 
-// The version of the file at `path` now; nothing when there is none.
-std::optional<FileVersion> CurrentVersion(const std::string& path);
-
-// The whole file; error 53 when it cannot be read.
-std::string ReadWholeFile(const std::string& path);
-
 }  // namespace kolumbra::sheet::ooxml

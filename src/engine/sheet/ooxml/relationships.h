@@ -10,7 +10,6 @@
 namespace kolumbra::sheet::ooxml {
 
 namespace reltype {
-inline constexpr const char* Base = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 inline constexpr const char* OfficeDocument =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument";
 inline constexpr const char* StrictOfficeDocument =
@@ -45,10 +44,5 @@ std::vector<Relationship> ReadRelationships(const XmlPart& rels, const std::stri
 std::string AddRelationship(XmlPart& rels, const std::string& source, const std::string& type,
                             const std::string& target);
 void RemoveRelationship(XmlPart& rels, const std::string& id);
-
-// An empty relationships part.
-inline constexpr const char* kEmptyRelationships =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"></Relationships>";
 
 }  // namespace kolumbra::sheet::ooxml

@@ -110,7 +110,6 @@ ZipDirectory ReadZipDirectory(std::string_view file) {
     }
     const std::string_view directory = in.Slice(directoryOffset, directorySize);
     ZipDirectory result;
-    result.directoryOffset = directoryOffset;
     result.end = std::min<std::uint64_t>(file.size(), end + EndSize + in.U16(end + 20));
     const Cursor dir(directory);
     std::size_t at = 0;

@@ -28,7 +28,6 @@ struct ZipEntry {
 
 struct ZipDirectory {
     std::vector<ZipEntry> entries;  // in directory order
-    std::uint64_t directoryOffset = 0;
     // Where the archive ends: before the unfinished tail of a save cut
     // short, if any.
     std::uint64_t end = 0;

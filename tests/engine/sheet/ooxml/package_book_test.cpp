@@ -16,7 +16,6 @@
 #include "common/runtime_error.h"
 #include "engine/sheet/ooxml/package.h"
 #include "engine/sheet/ooxml/package_book.h"
-#include "engine/sheet/ooxml/package_file.h"
 #include "engine/sheet/ooxml/refusal.h"
 #include "engine/sheet/ooxml/zip_archive.h"
 #include "engine/sheet/workbook.h"
@@ -49,7 +48,7 @@ void FillPage(SheetModel& model, const std::string& title) {
 }
 
 std::unique_ptr<PackageBook> Open(const std::string& path) {
-    return PackageBook::FromBytes(ReadWholeFile(path));
+    return PackageBook::FromBytes(kolumbra::testing::ReadBytes(path));
 }
 
 std::size_t PositionOf(const PackageBook& book, const std::string& name) {
