@@ -58,8 +58,12 @@ std::int16_t ConnectDatabase(Session& session) {
         if (remembered.rfind("ODBC", 0) == 0 || remembered.rfind("odbc", 0) == 0) window.SetText1("");
         session.gDb = session.DBEngine.OpenDatabase(window.Text1(), [&window] { return window.ChooseDataSource(); });
         return 0;
-    } catch (const std::exception&) {
-        window.MsgBox("DB接続失敗 DB=" + remembered, Buttons::Ok, Icon::None, "");
+    } catch (const std::exception& error) {
+        // A file past the reader's limits is no damaged file: say which limit.
+        const auto* failure = dynamic_cast<const RuntimeError*>(&error);
+        const bool beyondLimit = failure && failure->number() == db::dberr::ResourcesExceeded;
+        window.MsgBox("DB接続失敗 DB=" + remembered + (beyondLimit ? "\r" + failure->description() : ""), Buttons::Ok,
+                      Icon::None, "");
         session.gDb.reset();
         return 999;
     }

@@ -26,6 +26,7 @@ struct Session {
     std::int16_t gJap = 0;  // non-zero: Japanese field-type names
     std::string gMkname;    // author printed on every sheet
     std::int16_t gRemarks = 0;  // non-zero: descriptions go in the sheets' remarks block
+    std::int16_t gRefresh = 0;  // non-zero: a table's existing forms are brought up to date in place
 };
 
 }  // namespace kolumbra

@@ -22,7 +22,7 @@ namespace kolumbra::cli {
 
 namespace {
 
-const char* const Usage = "[--jap | --english] [--author NAME] [--remarks] [--replace] (--dsn NAME | DATABASE) OUT.xls [TABLE ...]";
+const char* const Usage = "[--jap | --english] [--author NAME] [--remarks] [--replace] [--refresh] (--dsn NAME | DATABASE) OUT.xls [TABLE ...]";
 
 // The settings the window loads at start-up, from the same kl01.ini, then
 // the options over them.
@@ -31,15 +31,17 @@ void loadSettings(Session& session, const CommandLine& line) {
     session.gMkname = ReadProfileString(file, "KLSETTING", "mkname", "");
     session.gJap = JapValue(ReadProfileString(file, "KLSETTING", "jap", "0"));
     session.gRemarks = RemarksValue(ReadProfileString(file, "KLSETTING", "remarks", "0"));
+    session.gRefresh = RefreshValue(ReadProfileString(file, "KLSETTING", "refresh", "0"));
     if (line.Has(option::Jap)) session.gJap = 1;
     if (line.Has(option::English)) session.gJap = 0;
     if (line.Has(option::Remarks)) session.gRemarks = 1;
+    if (line.Has(option::Refresh)) session.gRefresh = 1;
     if (auto author = line.Value(option::Author)) session.gMkname = *author;
 }
 
 int run(const std::vector<std::string>& arguments) {
     auto line = ParseCommandLine(arguments, {option::Jap, option::English, option::Author, option::Remarks,
-                                             option::Replace, option::Dsn});
+                                             option::Replace, option::Refresh, option::Dsn});
     const auto database = line ? TakeDatabase(*line) : std::nullopt;
     if (!database || line->operands.empty()) {
         std::fprintf(stderr, "usage: kolumbra-cli xls %s\n", Usage);
@@ -76,6 +78,9 @@ int run(const std::vector<std::string>& arguments) {
     ExportState state;
     const ExportResult result = layoutbook::ExportLayoutBook(request, callbacks, state);
     CloseDatabase(cli.session);
+    if (request.options.refresh)
+        std::printf("refreshed %d, appended %d, unchanged %d\n", state.TablesRefreshed, state.TablesAppended,
+                    state.TablesUnchanged);
     ShowCompletion(cli.window, request.output, result);
     return result.AllWritten() && unknown.empty() ? 0 : 1;
 }

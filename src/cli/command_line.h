@@ -26,6 +26,7 @@ inline const OptionSpec Dsn{"--dsn", true};
 inline const OptionSpec Author{"--author", true};
 inline const OptionSpec Remarks{"--remarks"};
 inline const OptionSpec Replace{"--replace"};
+inline const OptionSpec Refresh{"--refresh"};
 }  // namespace option
 
 struct CommandLine {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/command_registry.h"
+#include "common/process_signals.h"
 #include "common/product.h"
 
 namespace kolumbra::cli {
@@ -25,6 +26,8 @@ constexpr const char* Options =
     "  --author NAME  print NAME as the author, instead of kl01.ini's\n"
     "  --remarks      print the fields' descriptions in the remarks box of each sheet\n"
     "  --replace      replace a sheet of the same name in OUT.xls\n"
+    "  --refresh      bring a table's sheets in OUT.xls up to date in place, keeping what\n"
+    "                 was typed into them; changes go to the sheet 変更履歴\n"
     "  --             end the options, which may stand anywhere before it\n"
     "  -h, --help     display this help and exit\n"
     "  --version      output version information and exit\n";
@@ -42,7 +45,8 @@ void printHelp() {
                 "Messages go to stderr, and the progress of xls too when stderr is a terminal.\n\n"
                 "Exit status: 0 when the command succeeded, 1 when the database could not be read\n"
                 "or a table failed, 2 when the database lists no table, 3 when csv names a table the\n"
-                "database lacks, 64 for a wrong command line.\n");
+                "database lacks, 64 for a wrong command line. check exits with 0 when the workbook\n"
+                "and the database agree, 1 when they differ.\n");
 }
 
 void printVersion() { std::printf("kolumbra-cli (%s) %s\n", ProductName, ProductVersion); }
@@ -56,6 +60,7 @@ const std::vector<CliCommand>& Commands() { return registry(); }
 
 int main(int argc, char** argv) {
     using namespace kolumbra;
+    IgnoreFileSizeSignal();
     if (argc < 2) {
         std::fputs("Usage: kolumbra-cli COMMAND [OPTION]... ARGUMENT...\nTry 'kolumbra-cli --help' for more information.\n",
                    stderr);

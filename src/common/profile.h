@@ -28,6 +28,9 @@ std::int16_t JapValue(const std::string& text);
 // written before the option existed has no such line).
 std::int16_t RemarksValue(const std::string& text);
 
+// The refresh option of a stored "refresh" text, by the same rule.
+inline std::int16_t RefreshValue(const std::string& text) { return RemarksValue(text); }
+
 // ReadProfileString; on failure the fatal report ends the program.
 std::string paGetPrivateProfileString(WindowServices& window, const std::string& path, const std::string& section,
                                       const std::string& key, const std::string& fallback);

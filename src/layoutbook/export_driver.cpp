@@ -70,7 +70,7 @@ layoutbook::LayoutRequest LayoutRequestOf(Session& session, const std::vector<st
     request.odbc = IsOdbcMode(session.window.Text1());
     request.tables = tables;
     request.output = session.window.Text2();
-    request.options = {session.gJap, session.gMkname, session.gRemarks != 0};
+    request.options = {session.gJap, session.gMkname, session.gRemarks != 0, session.gRefresh != 0};
     return request;
 }
 
@@ -103,6 +103,7 @@ ProgressCallback WindowProgress(Session& session) {
 }
 
 void ShowCompletion(WindowServices& window, const std::string& output, const ExportResult& result) {
+    if (result.fileError) ReportSheetError(window, *result.fileError);
     if (result.SheetsSaved().empty()) return;
     window.MsgBox(FileNameOfPath(output) + "が作成されました", Buttons::Ok, Icon::None, "完了");
 }

@@ -39,6 +39,10 @@ struct ExportState {
 
     // The sheets the current command has saved, in order.
     std::vector<std::string> SheetsSaved;
+
+    // With refresh on: the tables whose forms were brought up to date,
+    // those written anew for want of forms, and those found up to date.
+    int TablesRefreshed = 0, TablesAppended = 0, TablesUnchanged = 0;
 };
 
 // Empties every entry of the buffer and the table remarks, and shrinks the

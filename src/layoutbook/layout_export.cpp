@@ -5,8 +5,10 @@
 
 #include "catalog/field_type_name.h"
 #include "catalog/table_catalogue.h"
+#include "common/file_lock.h"
 #include "common/text.h"
 #include "engine/sheet/workbook.h"
+#include "layoutbook/form_refresh.h"
 #include "layoutbook/index_marks.h"
 #include "layoutbook/table_sheets.h"
 
@@ -77,11 +79,27 @@ RequestFault CheckLayoutRequest(const LayoutRequest& request) {
 ExportResult ExportLayoutBook(const LayoutRequest& request, const LayoutCallbacks& callbacks, ExportState& state) {
     ExportResult result;
     state.SheetsSaved.clear();
+    std::optional<FileLock> claim;
+    try {
+        claim.emplace(request.output);
+    } catch (const RuntimeError& error) {
+        result.fileError = error;
+        return result;
+    }
     TableCatalogue catalogue(request.database);
     for (const std::string& table : request.tables) {
         if (callbacks.progress) callbacks.progress({ExportProgress::Kind::TableStarted, table});
         result.tables.push_back(exportTable(request, callbacks, catalogue, table, state));
         if (callbacks.progress) callbacks.progress({ExportProgress::Kind::TableFinished, table, 0, &result.tables.back()});
+    }
+    if (request.options.refresh) {
+        TableReport history;
+        RecordRemovedTables(request, history);
+        if (!history.sheets.empty() || history.error) {
+            result.tables.push_back(std::move(history));
+            if (callbacks.progress && result.tables.back().error)
+                callbacks.progress({ExportProgress::Kind::TableFinished, result.tables.back().table, 0, &result.tables.back()});
+        }
     }
     sheet::CompactSavedWorkbook();
     return result;

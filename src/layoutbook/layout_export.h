@@ -17,6 +17,9 @@ struct LayoutOptions {
     std::int16_t jap = 0;  // non-zero: Japanese field-type names
     std::string author;    // printed on every sheet
     bool remarks = false;  // descriptions go in the remarks boxes
+    // A table's existing forms are brought up to date in place; changes
+    // go to the change history.
+    bool refresh = false;
 };
 
 struct LayoutRequest {
@@ -41,6 +44,8 @@ struct LayoutCallbacks {
 enum class RequestFault { None, NoTable, NotWorkbookPath };
 RequestFault CheckLayoutRequest(const LayoutRequest& request);
 
+// Claims the workbook for the whole command (common/file_lock.h): one that
+// another program holds is left untouched and fails the request as a whole.
 // Writes each table's pages after the workbook's sheets, saving after every
 // page. A table that fails or keeps a sheet stops there; the next goes on.
 // `state` holds the field buffer and the workbook while a table is written.

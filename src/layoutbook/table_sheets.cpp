@@ -12,6 +12,8 @@
 #include "common/runtime_error.h"
 #include "common/text.h"
 #include "engine/sheet/sheet_name.h"
+#include "layoutbook/change_history.h"
+#include "layoutbook/form_refresh.h"
 #include "layoutbook/sheet_page.h"
 
 namespace kolumbra {
@@ -155,9 +157,11 @@ bool writePage(TableJob& job, ExportState& state, std::int16_t page, std::int16_
     if (!replaced) return false;
 
     // The new sheet is added before the old one is deleted, so that even the
-    // workbook's only sheet can be replaced; the new one still ends up last.
+    // workbook's only sheet can be replaced; the new one still ends up last,
+    // or last among the forms, before the change history, with refresh on.
     auto sheets = state.OutBook->GetSheets();
-    sheet::Worksheet added = sheets.Add(sheets.Item(sheets.Count()));
+    const int history = job.request.options.refresh ? HistorySheetPosition(*state.OutBook) : 0;
+    sheet::Worksheet added = sheets.Add(sheets.Item(history > 1 ? history - 1 : sheets.Count()));
     if (*replaced != 0) deleteSheet(state, *replaced);
     added.SetName(name);
 
@@ -177,6 +181,20 @@ bool writePage(TableJob& job, ExportState& state, std::int16_t page, std::int16_
     return true;
 }
 
+// Brings the table's forms up to date and saves them with their history
+// rows in one save, so that a failure leaves every sheet as it was.
+void refreshPages(TableJob& job, ExportState& state, const TableForms& forms) {
+    const RefreshOutcome outcome = RefreshTableForms(state, job.heading, job.callbacks.progress, forms);
+    if (outcome.changed) {
+        AppendHistory(*state.OutBook, outcome.history, HistoryDate());
+        state.OutBook->Save();
+        ++state.TablesRefreshed;
+    } else {
+        ++state.TablesUnchanged;
+    }
+    for (const FormPage& page : forms.pages) job.report.sheets.push_back(page.sheetName);
+}
+
 void writeAllPages(TableJob& job, ExportState& state) {
     state.OutBook.reset();
     setStandardFont(state);
@@ -188,12 +206,19 @@ void writeAllPages(TableJob& job, ExportState& state) {
     // shows as a busy bar that never ends.
     progress(job.callbacks, ExportProgress::Kind::BarStarted, job.heading.table, std::max(1, pages * 6 * state.ProgressStep));
 
-    for (std::int16_t page = 1; page <= pages; ++page) {
-        if (!writePage(job, state, page, pages)) {
-            job.report.outcome = TableOutcome::NotReplaced;
-            releaseBook(state);
-            return;
+    const bool refresh = job.request.options.refresh;
+    const TableForms forms = refresh ? FindTableForms(*state.OutBook, job.heading.table) : TableForms{};
+    if (!forms.pages.empty()) {
+        refreshPages(job, state, forms);
+    } else {
+        for (std::int16_t page = 1; page <= pages; ++page) {
+            if (!writePage(job, state, page, pages)) {
+                job.report.outcome = TableOutcome::NotReplaced;
+                releaseBook(state);
+                return;
+            }
         }
+        if (refresh) ++state.TablesAppended;
     }
     releaseBook(state);
     progress(job.callbacks, ExportProgress::Kind::BarCleared, job.heading.table);

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QCoreApplication>
 #include <QThread>
 #include <algorithm>
 #include <cstdlib>
@@ -163,6 +164,7 @@ void Form1::Form_Load() {
     session_.gMkname = paGetPrivateProfileString(*this, path, "KLSETTING", "mkname", "");
     session_.gJap = JapValue(paGetPrivateProfileString(*this, path, "KLSETTING", "jap", "0"));
     session_.gRemarks = RemarksValue(paGetPrivateProfileString(*this, path, "KLSETTING", "remarks", "0"));
+    session_.gRefresh = RefreshValue(paGetPrivateProfileString(*this, path, "KLSETTING", "refresh", "0"));
     text2_->setText(Qt(places_.outputFolder + "/table.xls"));
     text3_->setText(Qt(places_.outputFolder + "/table.csv"));
 }
@@ -223,12 +225,33 @@ void Form1::SetProgressValue(float value) {
     progressValue_ = value;
     progressBar1_->setValue(std::clamp(static_cast<int>(value), 0, progressBar1_->maximum()));
 }
-void Form1::RefreshProgress() { progressBar1_->repaint(); }
+namespace {
+
+// A command runs without returning to the event loop. Paints still get
+// through: the paint requests waiting in the queue, and the whole main
+// window drawn at once, so that where a box closed just before stood the
+// window shows again. Queued calls, clicks and keys wait until the command
+// ends.
+void repaintWaitingWindows(QWidget& mainWindow) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+    mainWindow.repaint();
+}
+
+}  // namespace
+
+void Form1::RefreshProgress() {
+    progressBar1_->repaint();
+    repaintWaitingWindows(*this);
+}
 
 void Form1::SetStatusPanel(int panel, const std::string& text) {
     (panel == 2 ? panel2_ : panel1_)->setText(Qt(text));
 }
-void Form1::RefreshStatus() { statusBar()->repaint(); }
+void Form1::RefreshStatus() {
+    statusBar()->repaint();
+    repaintWaitingWindows(*this);
+}
 
 void Form1::SetHourglass(bool busy) {
     busyCover_->setGeometry(rect());
@@ -238,7 +261,10 @@ void Form1::SetHourglass(bool busy) {
 
 // Sleeps on the UI thread: input that arrives meanwhile waits in the queue
 // until the command is done, as during the rest of the command.
-void Form1::Pause(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+void Form1::Pause(int milliseconds) {
+    repaintWaitingWindows(*this);
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
 
 std::optional<std::string> Form1::ChooseDataSource() {
     QStringList names;

@@ -1,5 +1,5 @@
 #pragma once
-// The settings window: field-type naming, author name and the remarks
+// The settings window: field-type naming, author name, the refresh and the remarks
 // option, written to the settings file on OK.
 
 #include <QDialog>
@@ -30,6 +30,7 @@ private:
     QRadioButton* japaneseNames_;
     QLineEdit* author_;
     QCheckBox* remarks_;
+    QCheckBox* refresh_;
 };
 
 }  // namespace kolumbra::shell

@@ -45,6 +45,7 @@ public:
             if (!choose() || !odbc) throw RuntimeError(db::dberr::OperationCancelled, "cancelled");
             return std::make_unique<FakeDatabase>(*odbc);
         }
+        if (name == "huge.mdb") throw RuntimeError(db::dberr::ResourcesExceeded, "メモリの上限に達しました。");
         auto found = files.find(name);
         if (found == files.end()) throw RuntimeError(db::dberr::FileNotFound, "not found");
         return std::make_unique<FakeDatabase>(found->second);
@@ -164,6 +165,15 @@ TEST_F(ConnectionTest, FailedOdbcReadReportsTextBeforeEmptying) {
     // The earlier read's name and buttons stay.
     EXPECT_EQ(session.DbName, "shop.mdb");
     EXPECT_TRUE(window.command3Enabled);
+}
+
+TEST_F(ConnectionTest, OnlyAFileBeyondTheReadersLimitsSaysWhy) {
+    for (const char* name : {"missing.mdb", "huge.mdb"}) {
+        window.text1 = name;
+        Command1_Click(session);
+    }
+    EXPECT_EQ(window.messages, (std::vector<RecordedMessage>{Failure("missing.mdb"),
+                                                             Failure("huge.mdb\rメモリの上限に達しました。")}));
 }
 
 TEST_F(ConnectionTest, NoOrdinaryTableWarnsAndKeepsDatabaseOpen) {

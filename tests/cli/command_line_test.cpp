@@ -62,7 +62,7 @@ TEST(CliCommandLine, TheManualPageNamesWhatHelpNames) {
     const std::string man = Unescaped(ManPage());
     EXPECT_EQ(OptionsIn(help), OptionsIn(man));
     EXPECT_GE(OptionsIn(help).size(), 7u);
-    for (const char* command : {"tables", "csv", "xls"}) {
+    for (const char* command : {"tables", "csv", "xls", "check"}) {
         EXPECT_THAT(help, HasSubstr(std::string("  ") + command + " "));
         EXPECT_THAT(man, HasSubstr(std::string(".B kolumbra-cli ") + command + "\n"));
     }

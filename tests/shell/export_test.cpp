@@ -63,6 +63,31 @@ TEST_F(ReadShellTest, WorkbookButtonAsksOnceWritesTheSelectedSheetsAndResetsTheW
     EXPECT_EQ(Find<QProgressBar>(form.get(), "ProgressBar1")->value(), 0);
 }
 
+// While the workbook is written the main window is drawn again whole, so
+// that the confirmation just closed does not stay drawn over it; calls and
+// input queued meanwhile wait until the command ends.
+TEST_F(ReadShellTest, TheWindowIsRedrawnDuringAnExportAndTakesNothingElse) {
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            paints += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } counter;
+    form->show();
+    QCoreApplication::processEvents();
+    bool delivered = false;
+    QMetaObject::invokeMethod(form.get(), [&] { delivered = true; }, Qt::QueuedConnection);
+    form->installEventFilter(&counter);
+    Select({0});
+    Find<QPushButton>(form.get(), "Command4")->click();
+    form->removeEventFilter(&counter);
+    EXPECT_GE(counter.paints, 6) << "at least once for each step of the page";
+    EXPECT_FALSE(delivered);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(delivered);
+}
+
 // The hourglass shows over the whole main window while the workbook is
 // written, and only there: a question asked meanwhile keeps its own pointer.
 TEST_F(ReadShellTest, BusyPointerCoversTheMainWindowOnly) {

@@ -36,7 +36,7 @@ TEST_F(ShellTest, AnInstalledProgramKeepsItsSettingsInTheUsersFolders) {
     });
     MenuItem(form.get(), "M_komoku_s")->trigger();
     EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(ReadBytes(settings), "[KLSETTING]\r\njap=1\r\nmkname=Yamada\r\nremarks=0\r\n");
+    EXPECT_EQ(ReadBytes(settings), "[KLSETTING]\r\njap=1\r\nmkname=Yamada\r\nremarks=0\r\nrefresh=0\r\n");
 
     auto next = std::make_unique<Form1>(prompts, *engine, installed);
     next->Form_Load();

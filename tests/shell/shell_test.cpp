@@ -181,7 +181,7 @@ TEST_F(ShellTest, SettingsOkWritesTheFileAndCancelChangesNothing) {
     MenuItem(form.get(), "M_komoku_s")->trigger();
     EXPECT_TRUE(japaneseShown);
     EXPECT_EQ(authorShown, "old");
-    EXPECT_EQ(kolumbra::testing::ReadBytes(dir.file("kl01.ini")), "[KLSETTING]\r\njap=1\r\nmkname=old\r\nremarks=0\r\n");
+    EXPECT_EQ(kolumbra::testing::ReadBytes(dir.file("kl01.ini")), "[KLSETTING]\r\njap=1\r\nmkname=old\r\nremarks=0\r\nrefresh=0\r\n");
 
     PressInNextModal("Command1", [](QWidget* modal) {
         modal->findChild<QRadioButton*>("Option1_0")->setChecked(true);
@@ -191,44 +191,67 @@ TEST_F(ShellTest, SettingsOkWritesTheFileAndCancelChangesNothing) {
     EXPECT_EQ(form->session().gJap, 0);
     EXPECT_EQ(form->session().gMkname, " 山田 ");
     EXPECT_EQ(kolumbra::testing::ReadBytes(dir.file("kl01.ini")),
-              "[KLSETTING]\r\njap=0\r\nmkname=\x8e\x52\x93\x63\r\nremarks=0\r\n");
+              "[KLSETTING]\r\njap=0\r\nmkname=\x8e\x52\x93\x63\r\nremarks=0\r\nrefresh=0\r\n");
     EXPECT_TRUE(prompts.messages.empty());
 }
 
-// A settings file of three lines has the remarks option off; the check box
-// stores it as a fourth line that the next start reads back.
-TEST_F(ShellTest, RemarksCheckBoxIsSavedAndReadBack) {
-    kolumbra::testing::WriteBytes(dir.file("kl01.ini"), "[KLSETTING]\r\njap=1\r\nmkname=old\r\n");
-    auto form = Start();
-    EXPECT_EQ(form->session().gRemarks, 0);
-    bool shown = true;
-    QRect box, frame1, frame2, ok;
-    PressInNextModal("Command1", [&](QWidget* modal) {
-        auto* check = modal->findChild<QCheckBox*>("Check1");
-        shown = check->isChecked();
-        box = check->geometry();
-        frame1 = modal->findChild<QWidget*>("Frame1")->geometry();
-        frame2 = modal->findChild<QWidget*>("Frame2")->geometry();
-        ok = modal->findChild<QWidget*>("Command1")->geometry();
-        EXPECT_EQ(check->text(), QStringLiteral("摘要に説明を出力"));
-        check->setChecked(true);
-    });
-    MenuItem(form.get(), "M_komoku_s")->trigger();
-    EXPECT_FALSE(shown);
-    EXPECT_GT(box.top(), std::max(frame1.bottom(), frame2.bottom())) << "below both frames";
-    EXPECT_LT(box.bottom(), ok.top()) << "above the buttons";
-    EXPECT_EQ(form->session().gRemarks, 1);
-    EXPECT_EQ(kolumbra::testing::ReadBytes(dir.file("kl01.ini")), "[KLSETTING]\r\njap=1\r\nmkname=old\r\nremarks=1\r\n");
+// A settings file of three lines has the remarks and refresh options off;
+// each check box stores its option as a line of its own that the next start
+// reads back, and a file of four lines has refresh off too.
+struct OptionBox {
+    const char* name;
+    const char* caption;
+    const char* key;
+    std::int16_t Session::*option;
+    const char* stored;  // the file's last two lines with the box ticked
+};
 
-    auto restarted = Start();
-    EXPECT_EQ(restarted->session().gRemarks, 1);
-    PressInNextModal("Command1", [&](QWidget* modal) { shown = modal->findChild<QCheckBox*>("Check1")->isChecked(); });
-    MenuItem(restarted.get(), "M_komoku_s")->trigger();
-    EXPECT_TRUE(shown);
-    for (const char* stored : {"remarks=0", "remarks=yes", "remarks=2"}) {
-        kolumbra::testing::WriteBytes(dir.file("kl01.ini"), std::string("[KLSETTING]\r\n") + stored + "\r\n");
-        EXPECT_EQ(Start()->session().gRemarks, 0) << stored;
+const OptionBox OptionBoxes[] = {
+    {"Check1", "摘要に説明を出力", "remarks", &Session::gRemarks, "remarks=1\r\nrefresh=0\r\n"},
+    {"Check2", "既存ｼｰﾄを更新する", "refresh", &Session::gRefresh, "remarks=0\r\nrefresh=1\r\n"},
+};
+
+TEST_F(ShellTest, OptionCheckBoxesAreSavedAndReadBack) {
+    for (const OptionBox& option : OptionBoxes) {
+        SCOPED_TRACE(option.name);
+        kolumbra::testing::WriteBytes(dir.file("kl01.ini"), "[KLSETTING]\r\njap=1\r\nmkname=old\r\n");
+        auto form = Start();
+        EXPECT_EQ(form->session().*option.option, 0);
+        bool shown = true;
+        QRect box, frame1, frame2, ok, other;
+        PressInNextModal("Command1", [&](QWidget* modal) {
+            auto* check = modal->findChild<QCheckBox*>(option.name);
+            shown = check->isChecked();
+            box = check->geometry();
+            frame1 = modal->findChild<QWidget*>("Frame1")->geometry();
+            frame2 = modal->findChild<QWidget*>("Frame2")->geometry();
+            ok = modal->findChild<QWidget*>("Command1")->geometry();
+            other = modal->findChild<QWidget*>(option.name == std::string("Check1") ? "Check2" : "Check1")->geometry();
+            EXPECT_EQ(check->text(), QString::fromUtf8(option.caption));
+            check->setChecked(true);
+        });
+        MenuItem(form.get(), "M_komoku_s")->trigger();
+        EXPECT_FALSE(shown);
+        EXPECT_GT(box.top(), std::max(frame1.bottom(), frame2.bottom())) << "below both frames";
+        EXPECT_LT(box.bottom(), ok.top()) << "above the buttons";
+        EXPECT_FALSE(box.intersects(other));
+        EXPECT_EQ(form->session().*option.option, 1);
+        EXPECT_EQ(kolumbra::testing::ReadBytes(dir.file("kl01.ini")),
+                  std::string("[KLSETTING]\r\njap=1\r\nmkname=old\r\n") + option.stored);
+
+        auto restarted = Start();
+        EXPECT_EQ(restarted->session().*option.option, 1);
+        PressInNextModal("Command1", [&](QWidget* modal) { shown = modal->findChild<QCheckBox*>(option.name)->isChecked(); });
+        MenuItem(restarted.get(), "M_komoku_s")->trigger();
+        EXPECT_TRUE(shown);
+        for (const std::string value : {"0", "yes", "2"}) {
+            kolumbra::testing::WriteBytes(dir.file("kl01.ini"),
+                                          "[KLSETTING]\r\n" + std::string(option.key) + "=" + value + "\r\n");
+            EXPECT_EQ(Start()->session().*option.option, 0) << value;
+        }
     }
+    kolumbra::testing::WriteBytes(dir.file("kl01.ini"), "[KLSETTING]\r\njap=1\r\nmkname=old\r\nremarks=1\r\n");
+    EXPECT_EQ(Start()->session().gRefresh, 0) << "four lines";
 }
 
 TEST_F(ShellTest, SettingsThatCannotBeWrittenAreReportedAndKeptForTheRun) {

@@ -6,14 +6,19 @@
 namespace kolumbra::testing {
 
 SqliteSource::SqliteSource(const std::string& name, const std::string& sql) : name_(name) {
-    const std::string script = dir_.file("create.sql");
     const std::string database = dir_.file("source.db");
-    WriteBytes(script, sql);
-    const std::string command = "'" KOLUMBRA_SQLITE3 "' -bail '" + database + "' \".read '" + script + "'\"";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("sqlite3 failed: " + command);
+    Execute(sql);
     WriteBytes(dir_.file("odbc.ini"),
                "[" + name + "]\nDriver=" KOLUMBRA_SQLITE_ODBC_DRIVER "\nDatabase=" + database + "\n");
     WriteBytes(dir_.file("odbcinst.ini"), "");
+}
+
+void SqliteSource::Execute(const std::string& sql) const {
+    const std::string script = dir_.file("change.sql");
+    WriteBytes(script, sql);
+    const std::string command =
+        "'" KOLUMBRA_SQLITE3 "' -bail '" + dir_.file("source.db") + "' \".read '" + script + "'\"";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("sqlite3 failed: " + command);
 }
 
 std::vector<std::string> SqliteSource::Environment() const {

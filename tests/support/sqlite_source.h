@@ -16,6 +16,8 @@ public:
     SqliteSource(const std::string& name, const std::string& sql);
 
     const std::string& name() const { return name_; }
+    // Runs more SQL on the database, as a schema change behind a workbook.
+    void Execute(const std::string& sql) const;
     // "ODBCINI=..." and "ODBCSYSINI=...": the environment that finds the source.
     std::vector<std::string> Environment() const;
     // Sets that environment in this process.

@@ -98,6 +98,7 @@ inline constexpr std::int32_t ItemNotFound = 3265;
 inline constexpr std::int32_t UnrecognisedFormat = 3343;
 inline constexpr std::int32_t OdbcCallFailed = 3146;
 inline constexpr std::int32_t DamagedTable = 3049;  // one table of a file cannot be read
+inline constexpr std::int32_t ResourcesExceeded = 3035;  // a file beyond the reader's limits
 }  // namespace dberr
 
 }  // namespace kolumbra::db

@@ -16,6 +16,7 @@
 #include "common/text.h"
 #include "engine/sheet/atomic_file.h"
 #include "engine/sheet/biff/book_stream.h"
+#include "engine/sheet/biff/cell_reader.h"
 #include "engine/sheet/biff/record_types.h"
 #include "engine/sheet/biff/refusal.h"
 #include "engine/sheet/biff/sheet_reader.h"
@@ -394,19 +395,65 @@ SheetModel& Book::Edit(SheetEntry& sheet) {
     return *sheet.model;
 }
 
+bool Book::EditsRecords(SheetEntry& sheet) {
+    CheckSheet(sheet);
+    if (!sheet.model && ownWorkbook_) sheet.model = biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_);
+    return !sheet.model;
+}
+
+void Book::SetRecordedValues(SheetEntry& sheet, const Rect& area, biff::CellEdit value, const std::string& text) {
+    CheckSheet(sheet);
+    Touch();
+    // A default cell format for new cells, as every writer's XF 15 is.
+    constexpr std::uint16_t DefaultCellXf = 15;
+    if (value.kind == biff::CellEdit::Kind::Text) value.sstIndex = globals_.InternString(text::ToUtf16(text));
+    std::vector<biff::CellEdit> edits;
+    for (int r = area.r1; r <= area.r2; ++r) {
+        for (int c = area.c1; c <= area.c2; ++c) {
+            value.row = r;
+            value.column = c;
+            edits.push_back(value);
+        }
+    }
+    try {
+        biff::EditCells(sheet.records, sheet.base, edits, DefaultCellXf);
+    } catch (const biff::FormatError&) {
+        throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name + "' のセルの値を変更できません。" +
+                                                        biff::SheetRecordsDamaged(sheet.name));
+    }
+    sheet.stringRefs = biff::CountStringRefs(sheet.records);
+    sheet.encoded.clear();
+}
+
 std::string Book::ValueText(const SheetEntry& sheet, int row, int column) const {
     CheckSheet(sheet);
     if (sheet.model) return sheet.model->ValueText(row, column);
-    std::optional<biff::StoredValue> stored;
     try {
-        stored = biff::FindStoredValue(sheet.records, row, column);
+        return biff::ReadCellText(sheet.records, globals_.Strings(), row, column);
     } catch (const biff::FormatError&) {
         throw RuntimeError(err::ApplicationDefined, biff::SheetRecordsDamaged(sheet.name));
     }
-    if (!stored) return "";
-    if (stored->isNumber) return NumberText(stored->number);
-    const auto& strings = globals_.Strings();
-    return stored->sstIndex < strings.size() ? text::FromUtf16(strings[stored->sstIndex].chars) : "";
+}
+
+std::vector<std::vector<std::string>> Book::ValueTexts(const SheetEntry& sheet, const Rect& area) const {
+    CheckSheet(sheet);
+    std::vector<std::vector<std::string>> values(static_cast<std::size_t>(area.r2 - area.r1 + 1),
+                                                 std::vector<std::string>(static_cast<std::size_t>(area.c2 - area.c1 + 1)));
+    const auto put = [&](int row, int column, const std::string& text) {
+        if (area.Contains(row, column))
+            values[static_cast<std::size_t>(row - area.r1)][static_cast<std::size_t>(column - area.c1)] = text;
+    };
+    if (sheet.model) {
+        for (int r = area.r1; r <= area.r2; ++r)
+            for (int c = area.c1; c <= area.c2; ++c) put(r, c, sheet.model->ValueText(r, c));
+        return values;
+    }
+    try {
+        for (const auto& [key, text] : biff::ReadCellTexts(sheet.records, globals_.Strings())) put(key.row, key.column, text);
+    } catch (const biff::FormatError&) {
+        throw RuntimeError(err::ApplicationDefined, biff::SheetRecordsDamaged(sheet.name));
+    }
+    return values;
 }
 
 void Book::EncodeSheet(SheetEntry& sheet, bool active) {

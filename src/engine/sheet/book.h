@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/sheet/biff/cell_edit.h"
 #include "engine/sheet/biff/globals.h"
 #include "engine/sheet/compound_file.h"
 #include "engine/sheet/ooxml_container.h"
@@ -86,7 +87,15 @@ public:
 
     // The model of a sheet about to change; its records become stale.
     SheetModel& Edit(SheetEntry& sheet);
+    // Whether the sheet's values change in its records, as it cannot be
+    // modelled (a sheet another application wrote).
+    bool EditsRecords(SheetEntry& sheet);
+    // Sets every cell of `area` of such a sheet to `value` (its row and
+    // column are ignored; text comes as `text`), keeping the cells' formats.
+    void SetRecordedValues(SheetEntry& sheet, const Rect& area, biff::CellEdit value, const std::string& text);
     std::string ValueText(const SheetEntry& sheet, int row, int column) const;
+    // The value texts of the cells in `area`, row by row; "" where empty.
+    std::vector<std::vector<std::string>> ValueTexts(const SheetEntry& sheet, const Rect& area) const;
 
     void SetVisible(bool visible) {
         Touch();

@@ -127,6 +127,10 @@ std::string Range::Value() const {
     return target_->book->ValueText(*target_->sheet, target_->area.r1, target_->area.c1);
 }
 
+std::vector<std::vector<std::string>> Range::Values() const {
+    return target_->book->ValueTexts(*target_->sheet, target_->area);
+}
+
 void Range::SetValue(const std::string& value) {
     if (text::Utf16Length(value) > MaxTextLength) RefuseValue("Value");
     const std::optional<double> number = PlainDecimal(value);
@@ -134,9 +138,13 @@ void Range::SetValue(const std::string& value) {
         SetText(value);
         return;
     }
-    SheetModel& model = target_->book->Edit(*target_->sheet);
     const Rect& a = target_->area;
     CheckCellCount(a);
+    if (target_->book->EditsRecords(*target_->sheet)) {
+        target_->book->SetRecordedValues(*target_->sheet, a, {0, 0, biff::CellEdit::Kind::Number, *number, 0}, "");
+        return;
+    }
+    SheetModel& model = target_->book->Edit(*target_->sheet);
     for (int r = a.r1; r <= a.r2; ++r) {
         for (int c = a.c1; c <= a.c2; ++c) model.SetNumber(r, c, *number);
     }
@@ -144,9 +152,15 @@ void Range::SetValue(const std::string& value) {
 
 void Range::SetText(const std::string& text) {
     if (text::Utf16Length(text) > MaxTextLength) RefuseValue("Value");
-    SheetModel& model = target_->book->Edit(*target_->sheet);
     const Rect& a = target_->area;
     CheckCellCount(a);
+    if (target_->book->EditsRecords(*target_->sheet)) {
+        // Cells of another application's sheet change in its records.
+        const auto kind = text.empty() ? biff::CellEdit::Kind::Empty : biff::CellEdit::Kind::Text;
+        target_->book->SetRecordedValues(*target_->sheet, a, {0, 0, kind, 0, 0}, text);
+        return;
+    }
+    SheetModel& model = target_->book->Edit(*target_->sheet);
     for (int r = a.r1; r <= a.r2; ++r) {
         for (int c = a.c1; c <= a.c2; ++c) {
             if (text.empty()) {

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kolumbra::sheet {
 
@@ -91,6 +92,9 @@ public:
 
     // The text of the top-left cell's value; "" when empty.
     std::string Value() const;
+    // The value texts of all the range's cells, row by row; "" where empty.
+    // Numbers read as their shortest decimal text.
+    std::vector<std::vector<std::string>> Values() const;
     // Text that reads as a plain decimal number is stored as a number.
     void SetValue(const std::string& value);
     // The text stored as text, never turned into a number ("0001" stays).
