@@ -73,7 +73,7 @@ std::string BindAndRead(const std::string& path) {
 // The saved workbook bound again twice: as the engine kept it after the
 // save, and from a copy of the file, which is parsed. Both must read alike.
 void BindAgain(const std::string& path, ExerciseOutcome& outcome) {
-    const std::string copy = path + ".copy.xls";
+    const std::string copy = path + ".copy" + std::filesystem::path(path).extension().string();
     try {
         std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
         if (BindAndRead(path) == BindAndRead(copy))
@@ -87,8 +87,9 @@ void BindAgain(const std::string& path, ExerciseOutcome& outcome) {
 
 }  // namespace
 
-ExerciseOutcome ExerciseBook(const std::uint8_t* bytes, std::size_t size, const std::string& work) {
-    const std::string input = work + "/in.xls", saved = work + "/saved.xls";
+ExerciseOutcome ExerciseBook(const std::uint8_t* bytes, std::size_t size, const std::string& work,
+                             const std::string& extension) {
+    const std::string input = work + "/in" + extension, saved = work + "/saved" + extension;
     WriteInput(input, bytes, size);
     std::remove(saved.c_str());
     ExerciseOutcome outcome;

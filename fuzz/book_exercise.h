@@ -18,9 +18,10 @@ struct ExerciseOutcome {
     std::string reboundError;
 };
 
-// Binds the workbook in `bytes` (written to `work`/in.xls first) and works
-// it over. A refusal or any other run-time error of the engine is a clean
+// Binds the workbook in `bytes` (written to `work`/in`extension` first,
+// ".xls" or ".xlsx", which chooses the format) and works it over. A refusal or any other run-time error of the engine is a clean
 // outcome and ends the pass; every other exception escapes to the caller.
-ExerciseOutcome ExerciseBook(const std::uint8_t* bytes, std::size_t size, const std::string& work);
+ExerciseOutcome ExerciseBook(const std::uint8_t* bytes, std::size_t size, const std::string& work,
+                             const std::string& extension = ".xls");
 
 }  // namespace kolumbra::fuzz

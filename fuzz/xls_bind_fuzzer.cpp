@@ -1,4 +1,5 @@
-// libFuzzer entry: every input is a workbook file handed to the engine.
+// libFuzzer entry: every input is a workbook file handed to the engine, as
+// an .xls file or, built with KOLUMBRA_FUZZ_EXTENSION=".xlsx", as a package.
 
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +9,10 @@
 #include <unistd.h>
 
 #include "book_exercise.h"
+
+#ifndef KOLUMBRA_FUZZ_EXTENSION
+#define KOLUMBRA_FUZZ_EXTENSION ".xls"
+#endif
 
 namespace {
 
@@ -26,7 +31,7 @@ const std::string& WorkFolder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const kolumbra::fuzz::ExerciseOutcome outcome = kolumbra::fuzz::ExerciseBook(data, size, WorkFolder());
+    const kolumbra::fuzz::ExerciseOutcome outcome = kolumbra::fuzz::ExerciseBook(data, size, WorkFolder(), KOLUMBRA_FUZZ_EXTENSION);
     // A workbook the engine accepted and saved must bind again.
     if (outcome.error.empty() && !outcome.reboundCleanly) {
         std::fprintf(stderr, "a workbook the engine saved does not bind again: %s\n", outcome.reboundError.c_str());

@@ -16,9 +16,12 @@ namespace kolumbra::layoutbook {
 
 namespace {
 
+// The extension chooses the format the engine writes: .xls, or an .xlsx
+// or .xlsm package. Compared exactly: ".Xls" is none of them.
 bool isWorkbookPath(const std::string& path) {
-    const std::string extension = text::RightChars(path, 4);
-    return extension == ".xls" || extension == ".XLS";
+    for (const char* extension : {".xls", ".XLS", ".xlsx", ".XLSX", ".xlsm", ".XLSM"})
+        if (path.ends_with(extension)) return true;
+    return false;
 }
 
 // Fills the field buffer from the definition of `table`: names, type names,

@@ -137,9 +137,9 @@ void Form1::BuildControls() {
     connect(command4_, &QPushButton::clicked, this, &Form1::onCommand4Clicked);
     connect(command2_, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(command5, &QPushButton::clicked, this,
-            [this] { cmmdlg(text1_, QStringLiteral("Access mdb (*.mdb)"), true); });
+            [this] { cmmdlg(text1_, QStringLiteral("Access mdb (*.mdb *.accdb)"), true); });
     connect(command6, &QPushButton::clicked, this,
-            [this] { cmmdlg(text2_, QStringLiteral("Excel book (*.xls)"), false); });
+            [this] { cmmdlg(text2_, QStringLiteral("Excel book (*.xls);;Excel book (*.xlsx);;Excel macro book (*.xlsm)"), false); });
     connect(command7, &QPushButton::clicked, this,
             [this] { cmmdlg(text3_, QStringLiteral("csv ﾌｧｲﾙ (*.csv)"), false); });
 }

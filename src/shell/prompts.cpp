@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -52,14 +54,22 @@ Answer DialogPrompts::MessageBox(QWidget* parent, const QString& text, Buttons b
     return box->exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
+QString WithFilterExtension(const QString& path, const QString& filter) {
+    if (!QFileInfo(path).suffix().isEmpty()) return path;
+    static const QRegularExpression pattern(QStringLiteral("\\*(\\.[^ ;)*]+)"));
+    const QRegularExpressionMatch match = pattern.match(filter);
+    return match.hasMatch() ? path + match.captured(1) : path;
+}
+
 std::optional<QString> DialogPrompts::ChooseFile(QWidget* parent, const QString& folder, const QString& filter,
                                                  FileUse use) {
+    QString selected;
     const QString chosen = use == FileUse::Existing
                                ? QFileDialog::getOpenFileName(parent, QString(), folder, filter)
-                               : QFileDialog::getSaveFileName(parent, QString(), folder, filter, nullptr,
+                               : QFileDialog::getSaveFileName(parent, QString(), folder, filter, &selected,
                                                               QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty()) return std::nullopt;
-    return chosen;
+    return use == FileUse::New ? WithFilterExtension(chosen, selected) : chosen;
 }
 
 std::unique_ptr<QDialog> MakeDataSourceChooser(QWidget* parent, const QList<DataSourceItem>& sources) {

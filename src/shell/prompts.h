@@ -43,6 +43,10 @@ public:
     virtual std::optional<QString> ChooseDataSource(QWidget* parent, const QList<DataSourceItem>& sources) = 0;
 };
 
+// `path` with the first extension of `filter` ("Excel book (*.xlsx)")
+// when the name has none of its own.
+QString WithFilterExtension(const QString& path, const QString& filter);
+
 // The message box the real dialogs show, not yet shown.
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
                                             const QString& title);

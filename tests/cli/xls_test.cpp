@@ -102,22 +102,25 @@ TEST(CliXls, RemarksPutNwindsDescriptionsOnTheForm) {
 }
 
 TEST(CliXls, ASheetOfTheSameNameIsReplacedOnlyWithReplace) {
-    TempDir dir;
-    const std::string out = dir.file("book.xls");
-    ASSERT_EQ(RunCli({"xls", Mdb + "nwind.mdb", out, "Orders", "Shippers"}).status, 0);
+    for (const char* name : {"book.xls", "book.xlsx"}) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const std::string out = dir.file(name);
+        ASSERT_EQ(RunCli({"xls", Mdb + "nwind.mdb", out, "Orders", "Shippers"}).status, 0);
 
-    const auto kept = RunCli({"xls", "--author", "second run", Mdb + "nwind.mdb", out, "Orders"});
-    EXPECT_EQ(kept.status, 1);
-    EXPECT_THAT(kept.err, HasSubstr(SameName));
-    EXPECT_THAT(kept.err, HasSubstr("--replace"));
-    EXPECT_THAT(sheetNames(out), ElementsAre("Sheet1", "Orders", "Shippers"));
-    EXPECT_EQ(sheetNamed(out, "Orders").value("AC5"), "");
+        const auto kept = RunCli({"xls", "--author", "second run", Mdb + "nwind.mdb", out, "Orders"});
+        EXPECT_EQ(kept.status, 1);
+        EXPECT_THAT(kept.err, HasSubstr(SameName));
+        EXPECT_THAT(kept.err, HasSubstr("--replace"));
+        EXPECT_THAT(sheetNames(out), ElementsAre("Sheet1", "Orders", "Shippers"));
+        EXPECT_EQ(sheetNamed(out, "Orders").value("AC5"), "");
 
-    const auto replaced = RunCli({"xls", "--replace", "--author", "third run", Mdb + "nwind.mdb", out, "Orders"});
-    EXPECT_EQ(replaced.status, 0) << replaced.err;
-    EXPECT_THAT(replaced.err, HasSubstr(SameName));
-    EXPECT_THAT(sheetNames(out), ElementsAre("Sheet1", "Shippers", "Orders"));
-    EXPECT_EQ(sheetNamed(out, "Orders").value("AC5"), "third run");
+        const auto replaced = RunCli({"xls", "--replace", "--author", "third run", Mdb + "nwind.mdb", out, "Orders"});
+        EXPECT_EQ(replaced.status, 0) << replaced.err;
+        EXPECT_THAT(replaced.err, HasSubstr(SameName));
+        EXPECT_THAT(sheetNames(out), ElementsAre("Sheet1", "Shippers", "Orders"));
+        EXPECT_EQ(sheetNamed(out, "Orders").value("AC5"), "third run");
+    }
 }
 
 TEST(CliXls, FailuresGiveANonZeroStatus) {

@@ -30,7 +30,7 @@ TEST_F(LayoutTest, RequestChecksComeBeforeTheConfirmation) {
     session.gDb = std::make_unique<FakeDatabase>(std::vector<db::TableDef>{TableWithFields("Orders", 1)});
     Command4_Click(session, state);
     window.list[0].selected = true;
-    for (const char* path : {"out.Xls", "out.xlsx", "xls", ""}) {
+    for (const char* path : {"out.Xls", "out.Xlsx", "xls", ""}) {
         window.text2 = dir.file(path);
         if (std::string(path).size() < 4) window.text2 = path;
         Command4_Click(session, state);
@@ -50,13 +50,18 @@ TEST_F(LayoutTest, DeclinedConfirmationChangesNothing) {
 }
 
 TEST_F(LayoutTest, UpperCaseExtensionAndSeveralTablesGiveOneConfirmationAndOneCompletion) {
-    window.text2 = dir.file("Book.XLS");
-    Export({TableWithFields("A", 1), TableWithFields("B", 1), TableWithFields("C", 1)}, {"A", "C"});
-    EXPECT_THAT(window.messages, ElementsAre(RecordedMessage{Confirmation, Buttons::OkCancel, Icon::Exclamation, "確認"},
-                                             completion("Book.XLS")));
-    EXPECT_THAT(SheetNames(), ElementsAre("Sheet1", "A", "C"));
-    EXPECT_EQ(session.CurrentTable, "C");
-    EXPECT_EQ(state.OutBook, nullptr);
+    for (const char* name : {"Book.XLS", "Book.XLSX"}) {
+        SCOPED_TRACE(name);
+        window.messages.clear();
+        window.text2 = dir.file(name);
+        Export({TableWithFields("A", 1), TableWithFields("B", 1), TableWithFields("C", 1)}, {"A", "C"});
+        EXPECT_THAT(window.messages,
+                    ElementsAre(RecordedMessage{Confirmation, Buttons::OkCancel, Icon::Exclamation, "確認"},
+                                completion(name)));
+        EXPECT_THAT(SheetNames(), ElementsAre("Sheet1", "A", "C"));
+        EXPECT_EQ(session.CurrentTable, "C");
+        EXPECT_EQ(state.OutBook, nullptr);
+    }
 }
 
 // A workbook another program wrote between two commands is bound anew, and

@@ -140,7 +140,8 @@ TEST(LayoutExport, RequestsThatCannotGoAhead) {
         layoutbook::RequestFault fault;
     };
     for (const Row& row : {Row{{}, "out.xls", NoTable}, Row{{"A"}, "out.XLS", None}, Row{{"A"}, "out.Xls", NotWorkbookPath},
-                           Row{{"A"}, "out.xlsx", NotWorkbookPath}, Row{{"A"}, "xls", NotWorkbookPath}}) {
+                           Row{{"A"}, "out.xlsx", None}, Row{{"A"}, "out.XLSM", None}, Row{{"A"}, "out.Xlsx", NotWorkbookPath},
+                           Row{{"A"}, "out.xlsx.bak", NotWorkbookPath}, Row{{"A"}, "xls", NotWorkbookPath}}) {
         layoutbook::LayoutRequest request;
         request.tables = row.tables;
         request.output = row.output;

@@ -115,8 +115,8 @@ TEST_F(ShellTest, BrowseFillsTheBoxRemembersTheFolderAndCancelKeepsIt) {
         QString filter;
         FileUse use;
     };
-    const Browse browses[] = {{"Command5", "Text1", "Access mdb (*.mdb)", FileUse::Existing},
-                              {"Command6", "Text2", "Excel book (*.xls)", FileUse::New},
+    const Browse browses[] = {{"Command5", "Text1", "Access mdb (*.mdb *.accdb)", FileUse::Existing},
+                              {"Command6", "Text2", "Excel book (*.xls);;Excel book (*.xlsx);;Excel macro book (*.xlsm)", FileUse::New},
                               {"Command7", "Text3", QStringLiteral("csv ﾌｧｲﾙ (*.csv)"), FileUse::New}};
     for (const Browse& browse : browses) {
         SCOPED_TRACE(browse.button);
@@ -135,6 +135,18 @@ TEST_F(ShellTest, BrowseFillsTheBoxRemembersTheFolderAndCancelKeepsIt) {
     Find<QPushButton>(form.get(), "Command7")->click();
     EXPECT_EQ(prompts.lastFolder, "/somewhere/else");
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+// A workbook name typed without an extension takes the chosen filter's.
+TEST(WithFilterExtension, AddsTheChosenFiltersExtensionOnlyWhenTheNameHasNone) {
+    const struct {
+        const char *path, *filter, *expected;
+    } cases[] = {{"/d/mybook", "Excel book (*.xlsx)", "/d/mybook.xlsx"},
+                 {"/d/mybook", "Excel macro book (*.xlsm)", "/d/mybook.xlsm"},
+                 {"/d/mybook.xls", "Excel book (*.xlsx)", "/d/mybook.xls"},
+                 {"/d.v2/mybook", "Excel book (*.xls)", "/d.v2/mybook.xls"},
+                 {"/d/mybook", "", "/d/mybook"}};
+    for (const auto& c : cases) EXPECT_EQ(WithFilterExtension(c.path, c.filter), QString(c.expected)) << c.path;
 }
 
 TEST_F(ShellTest, DropsTakeTheFirstFileAndIgnoreDropsWithoutFiles) {

@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""What an independent reader (xlrd) sees in an .xls workbook, one fact a line.
+"""What an independent reader (xlrd; openpyxl for .xlsx/.xlsm) sees in a
+workbook, one fact a line.
 
 usage: xls_probe.py FILE
 Lines, tab-separated:
@@ -31,7 +32,33 @@ def text_of(cell):
     return str(cell.value)
 
 
+def package_facts(path):
+    import openpyxl
+    book = openpyxl.load_workbook(path)
+    out = []
+    for sh in book.worksheets:
+        out.append(f"sheet\t{sh.title}")
+        for m in sorted(str(m) for m in sh.merged_cells.ranges):
+            out.append(f"merge\t{m}")
+        for row in sh.iter_rows():
+            for cell in row:
+                if not hasattr(cell, "column_letter"):
+                    continue  # inside a merged area
+                b, a, value = cell.border, cell.alignment, cell.value
+                kind = "empty" if value is None else "text" if isinstance(value, str) else "number"
+                text = "" if value is None else str(int(value)) if kind == "number" and float(value).is_integer() else str(value)
+                fields = [cell.coordinate, a.horizontal or "general", a.vertical or "bottom",
+                          b.left.style or "none", b.top.style or "none", b.right.style or "none",
+                          b.bottom.style or "none", cell.font.name, f"{cell.font.sz:g}", text, kind]
+                out.append("cell\t" + "\t".join(fields))
+                if a.shrink_to_fit:
+                    out.append(f"shrink\t{cell.coordinate}")
+    sys.stdout.write("\n".join(out) + "\n")
+
+
 def main(path):
+    if path.endswith((".xlsx", ".XLSX", ".xlsm", ".XLSM")):
+        return package_facts(path)
     book = xlrd.open_workbook(path, formatting_info=True)
     out = []
     for sh in book.sheets():

@@ -147,7 +147,37 @@ std::shared_ptr<Book> Book::Bind(const std::string& path) {
         return kept;
     }
     const FileRead read = ReadWholeFile(path);
+    if (IsPackagePath(*absolute)) return FromPackage(read.bytes, read.stamp, path, *absolute);
     return FromFile(read.bytes, read.stamp, path, *absolute);
+}
+
+std::shared_ptr<Book> Book::FromPackage(const std::vector<std::uint8_t>& file, const FileStamp& stamp,
+                                        const std::string& path, const std::string& absolute) {
+    std::shared_ptr<Book> book(new Book());
+    book->package_ = std::make_unique<OoxmlContainer>();
+    try {
+        book->package_->Load(file, absolute, stamp);
+    } catch (const RuntimeError& e) {
+        RefuseFile(path, e.description());
+    }
+    ooxml::PackageBook& package = book->package_->Package();
+    for (std::size_t i = 0; i < package.Sheets().size(); ++i) {
+        auto sheet = std::make_shared<SheetEntry>();
+        sheet->name = package.Sheets()[i].name;
+        sheet->options = package.Sheets()[i].hidden ? 1 : 0;
+        sheet->tabId = static_cast<std::uint16_t>(i + 1);
+        book->sheets_.push_back(std::move(sheet));
+    }
+    if (book->sheets_.empty()) RefuseFile(path, biff::kNoSheets);
+    const std::uint16_t twips = package.StandardFontTwips();
+    book->maxDigitWidth_ = MaxDigitWidth(twips);
+    book->defaultRowTwips_ = DefaultRowTwips(twips);
+    package.SetMetrics(book->maxDigitWidth_, book->defaultRowTwips_ / 20.0);
+    book->ownWorkbook_ = false;
+    book->activeChanged_ = false;
+    book->path_ = absolute;
+    book->instance_->book = book;
+    return book;
 }
 
 std::shared_ptr<Book> Book::FromFile(const std::vector<std::uint8_t>& file, const FileStamp& stamp,
@@ -208,7 +238,7 @@ void Book::CheckSheet(const SheetEntry& sheet) const {
 void Book::KeepIfSaved() {
     if (SavedAndUnchanged()) {
         const std::string path = path_;
-        const FileStamp stamp = *container_.SavedIdentity();
+        const FileStamp stamp = *Container().SavedIdentity();
         KeepSavedBook(path, stamp, MoveToNewInstance());
     }
 }
@@ -227,6 +257,7 @@ void Book::Quit() {
     sheets_.clear();
     globals_ = biff::Globals();
     container_.Release();
+    if (package_) package_->Release();
 }
 
 std::shared_ptr<Book> Book::MoveToNewInstance() {
@@ -262,6 +293,15 @@ std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
     CheckSheet(after);
     Touch();
     const std::size_t position = PositionOf(after) + 1;
+    if (package_) {
+        if (position < sheets_.size())
+            throw RuntimeError(err::ApplicationDefined, "このブック (.xlsx) ではシートは最後にだけ追加できます。");
+        auto sheet = NewModelledSheet(NewSheetName(sheets_), static_cast<std::uint16_t>(position + 1));
+        package_->Package().AppendWorksheet(sheet->name, sheet->model.get());
+        sheets_.push_back(sheet);
+        active_ = position;
+        return sheet;
+    }
     if (position < sheets_.size()) {
         try {
             globals_.InsertSheet(static_cast<std::uint16_t>(position));
@@ -285,9 +325,13 @@ void Book::DeleteSheet(SheetEntry& sheet) {
     const auto visible = std::count_if(sheets_.begin(), sheets_.end(), [](const auto& s) { return IsVisible(*s); });
     if (IsVisible(sheet) && visible <= 1)
         throw RuntimeError(err::ApplicationDefined, "ブックには少なくとも 1 つの表示されたシートが必要です。");
-    if (container_.HasVbaProject() && HasRecord(sheet.records, biff::rt::CodeName))
-        throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name + "' " + biff::kVbaSheet);
-    RemoveReferencesTo(sheet);
+    if (package_) {
+        package_->Package().Delete(PositionOf(sheet));
+    } else {
+        if (container_.HasVbaProject() && HasRecord(sheet.records, biff::rt::CodeName))
+            throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name + "' " + biff::kVbaSheet);
+        RemoveReferencesTo(sheet);
+    }
     const std::size_t position = PositionOf(sheet);
     const bool wasActive = active_ == position;
     sheets_.erase(sheets_.begin() + static_cast<std::ptrdiff_t>(position));
@@ -320,6 +364,7 @@ void Book::RenameSheet(SheetEntry& sheet, const std::string& name) {
         if (other.get() != &sheet) others.push_back(other->name);
     }
     CheckSheetName(name, others);
+    if (package_) package_->Package().Rename(PositionOf(sheet), name);
     if (name != sheet.name) sheet.boundBody.clear();
     sheet.name = name;
 }
@@ -335,6 +380,13 @@ void Book::Select(SheetEntry& sheet, const Rect& area) {
 SheetModel& Book::Edit(SheetEntry& sheet) {
     CheckSheet(sheet);
     Touch();
+    if (package_) {
+        if (!sheet.model)
+            throw RuntimeError(err::ApplicationDefined,
+                               "シート '" + sheet.name + "' はブック (.xlsx) に保存済みのため、変更できません。");
+        package_->Package().MarkChanged(PositionOf(sheet));
+        return *sheet.model;
+    }
     if (!sheet.model && ownWorkbook_) sheet.model = biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_);
     if (!sheet.model)
         throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name +
@@ -581,6 +633,7 @@ std::uint16_t Book::PhoneticFont() const { return globals_.FontCount() >= 5 ? 5 
 
 std::vector<std::uint8_t> Book::FileBytes() {
     CheckRunning();
+    if (package_) return package_->FileBytes();
     BuildWorkbookStream(false);
     return container_.FileBytes();
 }
@@ -601,7 +654,31 @@ void SaveStep(const std::string& path, Step&& step) {
 
 }  // namespace
 
+void Book::WritePackage(const std::string& path, bool whole) {
+    if (!package_) {
+        if (std::any_of(sheets_.begin(), sheets_.end(), [](const auto& sheet) { return !sheet->model; }))
+            throw SaveFailure(path, "このブック (.xls) は .xlsx/.xlsm 形式では保存できません。");
+        const biff::FontInfo font = globals_.StandardFont();
+        package_ = std::make_unique<OoxmlContainer>(text::FromUtf16(font.name), font.twips / 20.0,
+                                                    path.ends_with(".xlsm") || path.ends_with(".XLSM"));
+        for (const auto& sheet : sheets_) package_->Package().AppendWorksheet(sheet->name, sheet->model.get());
+        package_->Package().SetMetrics(maxDigitWidth_, defaultRowTwips_ / 20.0);
+    }
+    const bool again = !whole && package_->CanSaveChanges(path);
+    if (!again || !package_->SaveChanges(path)) package_->SaveWhole(path);
+    savedChanges_ = changes_;
+    // The sheets saved are stored sheets of the package from now on.
+    package_->Package().ForgetSavedModels();
+    for (const auto& sheet : sheets_) sheet->model.reset();
+}
+
 void Book::Write(const std::string& path, bool whole) {
+    if (package_ || IsPackagePath(path)) {
+        if (!IsPackagePath(path)) throw SaveFailure(path, "このブック (.xlsx/.xlsm) は .xls 形式では保存できません。");
+        CheckRunning();
+        WritePackage(path, whole);
+        return;
+    }
     const bool again = !whole && container_.CanSaveChanges(path);
     SaveStep(path, [&] {
         CheckRunning();
@@ -612,7 +689,7 @@ void Book::Write(const std::string& path, bool whole) {
 }
 
 void Book::Compact() {
-    if (!SavedAndUnchanged() || (!roomLeft_ && !container_.HoldsUnusedParts())) return;
+    if (!SavedAndUnchanged() || (!roomLeft_ && !Container().HoldsUnusedParts())) return;
     try {
         Write(path_, true);
     } catch (const RuntimeError&) {

@@ -11,6 +11,7 @@
 #include "engine/sheet/biff/cell_edit.h"
 #include "engine/sheet/biff/globals.h"
 #include "engine/sheet/compound_file.h"
+#include "engine/sheet/ooxml_container.h"
 #include "engine/sheet/saved_books.h"
 #include "engine/sheet/sheet_model.h"
 #include "engine/sheet/workbook.h"
@@ -122,6 +123,17 @@ private:
     // names the file in errors, and Save writes to its `absolute` form.
     static std::shared_ptr<Book> FromFile(const std::vector<std::uint8_t>& file, const FileStamp& stamp,
                                           const std::string& path, const std::string& absolute);
+    // The same for an .xlsx/.xlsm package.
+    static std::shared_ptr<Book> FromPackage(const std::vector<std::uint8_t>& file, const FileStamp& stamp,
+                                             const std::string& path, const std::string& absolute);
+    // The container of the file: the package of an .xlsx/.xlsm workbook,
+    // else the compound file.
+    const WorkbookContainer& Container() const {
+        return package_ ? static_cast<const WorkbookContainer&>(*package_) : container_;
+    }
+    // Saves as a package; a new workbook saved there for the first time
+    // becomes one.
+    void WritePackage(const std::string& path, bool whole);
     // Brings the container's Workbook stream up to date. With `leaveRoom`
     // the sheets start after free room behind the globals, so that adding
     // a sheet leaves the sheets before it where they are in the stream.
@@ -145,7 +157,7 @@ private:
     void Touch() { ++changes_; }
     // Whether the file at path_ holds exactly what this workbook holds.
     bool SavedAndUnchanged() const {
-        return container_.SavedIdentity() && savedChanges_ == changes_ && !path_.empty();
+        return Container().SavedIdentity() && savedChanges_ == changes_ && !path_.empty();
     }
     // The workbook's state moved into a new engine instance, ready to be
     // bound again; this one keeps nothing.
@@ -165,6 +177,8 @@ private:
     std::size_t storedLength_ = 0;
     biff::Globals globals_;
     CompoundFile container_;
+    // Set for an .xlsx/.xlsm workbook, whose sheets the package lists.
+    std::unique_ptr<OoxmlContainer> package_;
     std::vector<std::shared_ptr<SheetEntry>> sheets_;
     std::size_t active_ = 0;
     biff::BookWindow window_;

@@ -1,0 +1,183 @@
+#include "engine/sheet/ooxml/package.h"
+
+#include <zip.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "engine/sheet/ooxml/refusal.h"
+
+namespace kolumbra::sheet::ooxml {
+
+namespace {
+
+std::string Lower(std::string_view name) {
+    std::string lower(name);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    return lower;
+}
+
+bool IsCompoundFile(std::string_view file) {
+    return file.starts_with(std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
+}
+
+// An encrypted workbook is a compound file with an EncryptionInfo stream;
+// its directory names the stream in UTF-16.
+bool HasEncryptionInfo(std::string_view file) {
+    std::string name;
+    for (char c : std::string_view("EncryptionInfo")) {
+        name += c;
+        name += '\0';
+    }
+    return file.find(name) != std::string_view::npos;
+}
+
+// libzip's own consistency check of the archive: every local header
+// against the directory.
+void CheckWithLibzip(const std::string& file, std::size_t entries) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(file.data(), file.size(), 0, &error);
+    if (!source) throw std::bad_alloc();
+    zip_t* archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    zip_error_fini(&error);
+    if (!archive) {
+        zip_source_free(source);
+        Refuse(kArchiveDamaged);
+    }
+    const bool sameCount = zip_get_num_entries(archive, 0) == static_cast<zip_int64_t>(entries);
+    zip_discard(archive);
+    if (!sameCount) Refuse(kArchiveDamaged);
+}
+
+std::string Inflate(std::string_view raw, const ZipEntry& entry) {
+    if (entry.method == 0) {
+        if (raw.size() != entry.size) Refuse(PartDamaged(entry.name));
+        return std::string(raw);
+    }
+    if (entry.method != 8 || entry.size > (std::uint64_t{1} << 31)) Refuse(PartDamaged(entry.name));
+    std::string out(entry.size, '\0');
+    z_stream z{};
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(raw.data()));
+    z.avail_in = static_cast<uInt>(raw.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    const int status = inflate(&z, Z_FINISH);
+    const bool whole = status == Z_STREAM_END && z.total_out == entry.size;
+    inflateEnd(&z);
+    if (!whole) Refuse(PartDamaged(entry.name));
+    return out;
+}
+
+}  // namespace
+
+Package::Package(std::string file) : file_(std::move(file)) {
+    if (IsCompoundFile(file_)) Refuse(HasEncryptionInfo(file_) ? kEncrypted : kNotPackage);
+    if (!file_.starts_with("PK")) Refuse(kNotPackage);
+    ZipDirectory directory = ReadZipDirectory(file_);
+    file_.resize(directory.end);
+    CheckWithLibzip(file_, directory.entries.size());
+    for (ZipEntry& entry : directory.entries) parts_.push_back(Part{std::move(entry), {}, true});
+    Index();
+    if (byName_.size() != parts_.size()) Refuse(kArchiveDamaged);
+}
+
+void Package::Index() {
+    byName_.clear();
+    for (std::size_t i = 0; i < parts_.size(); ++i) byName_.emplace(Lower(parts_[i].entry.name), i);
+}
+
+const Package::Part* Package::Find(const std::string& name) const {
+    const auto it = byName_.find(Lower(name));
+    return it == byName_.end() ? nullptr : &parts_[it->second];
+}
+
+std::string Package::StoredName(const std::string& name) const {
+    const Part* part = Find(name);
+    return part ? part->entry.name : name;
+}
+
+std::string Package::Read(const std::string& name) const {
+    const Part* part = Find(name);
+    if (!part) Refuse(PartMissing(name));
+    const std::string_view raw = part->placed ? RawData(file_, part->entry) : std::string_view(part->compressed);
+    std::string content = Inflate(raw, part->entry);
+    const auto crc = crc32(0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size()));
+    if (crc != part->entry.crc) Refuse(PartDamaged(name));
+    return content;
+}
+
+void Package::Write(const std::string& name, std::string_view content) {
+    Part part;
+    part.entry = DeflatedEntry(name, content, part.compressed);
+    const auto it = byName_.find(Lower(name));
+    if (it == byName_.end()) {
+        byName_.emplace(Lower(name), parts_.size());
+        parts_.push_back(std::move(part));
+        return;
+    }
+    Part& old = parts_[it->second];
+    // The stored name and attributes stay; only the data is new.
+    part.entry.name = old.entry.name;
+    part.entry.versionMadeBy = old.entry.versionMadeBy;
+    part.entry.externalAttributes = old.entry.externalAttributes;
+    old = std::move(part);
+}
+
+void Package::Remove(const std::string& name) {
+    const auto it = byName_.find(Lower(name));
+    if (it == byName_.end()) return;
+    parts_.erase(parts_.begin() + static_cast<std::ptrdiff_t>(it->second));
+    removed_ = true;
+    Index();
+}
+
+std::vector<std::string> Package::Names() const {
+    std::vector<std::string> names;
+    for (const Part& part : parts_) names.push_back(part.entry.name);
+    return names;
+}
+
+bool Package::Changed() const {
+    return removed_ || std::any_of(parts_.begin(), parts_.end(), [](const Part& p) { return !p.placed; });
+}
+
+std::string Package::WholeFile(std::vector<ZipEntry>& placed) const {
+    ZipWriter writer(0);
+    placed.clear();
+    for (const Part& part : parts_)
+        placed.push_back(
+            writer.Add(part.entry, part.placed ? RawData(file_, part.entry) : std::string_view(part.compressed)));
+    writer.Finish(placed);
+    return writer.Bytes();
+}
+
+std::string Package::Tail(std::vector<ZipEntry>& placed) const {
+    placed.clear();
+    if (!Changed()) return {};
+    ZipWriter writer(file_.size());
+    for (const Part& part : parts_)
+        placed.push_back(part.placed ? part.entry : writer.Add(part.entry, part.compressed));
+    writer.Finish(placed);
+    return writer.Bytes();
+}
+
+void Package::Committed(const std::string& written, bool whole, std::vector<ZipEntry> placed) {
+    if (whole) {
+        file_ = written;
+    } else {
+        file_ += written;
+    }
+    unusedBytes_ = !whole;
+    for (std::size_t i = 0; i < parts_.size(); ++i) {
+        parts_[i].entry = std::move(placed[i]);
+        parts_[i].placed = true;
+        std::string().swap(parts_[i].compressed);
+    }
+    removed_ = false;
+}
+
+}  // namespace kolumbra::sheet::ooxml

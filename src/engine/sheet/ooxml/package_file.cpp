@@ -1,0 +1,68 @@
+#include "engine/sheet/ooxml/package_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#include "common/atomic_replace.h"
+#include "common/file_io.h"
+#include "common/runtime_error.h"
+
+namespace kolumbra::sheet::ooxml {
+
+namespace {
+
+constexpr std::size_t EndRecordSize = 22;
+
+FileVersion VersionOf(const struct stat& st) {
+    return FileVersion{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), st.st_size,
+                       static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+[[noreturn]] void Fail(const std::string& path, int error) {
+    const char* reason = error == ENOSPC ? "ディスクの空き容量が不足しています。"
+                         : error == EACCES || error == EPERM ? "書き込みが許可されていません。"
+                         : error == ENOENT                   ? "フォルダーが見つかりません。"
+                                                             : std::strerror(error);
+    throw RuntimeError(err::ApplicationDefined, "'" + path + "' に保存できません。" + reason);
+}
+
+}  // namespace
+
+FileVersion WriteWholeFile(const std::string& path, std::string_view bytes) {
+    try {
+        ReplaceFileAtomically(path, bytes);
+    } catch (const std::system_error& error) {
+        Fail(path, error.code().value());
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) Fail(path, errno);
+    return VersionOf(st);
+}
+
+std::optional<FileVersion> AppendToFile(const std::string& path, const FileVersion& expected, std::string_view tail) {
+    const FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
+        VersionOf(st) != expected || tail.size() < EndRecordSize)
+        return std::nullopt;
+    const off_t end = st.st_size;
+    const std::size_t body = tail.size() - EndRecordSize;
+    try {
+        WriteAll(file.get(), tail.substr(0, body), end);
+        if (::fdatasync(file.get()) != 0) throw std::system_error(errno, std::generic_category());
+        WriteAll(file.get(), tail.substr(body), end + static_cast<off_t>(body));
+        if (::fdatasync(file.get()) != 0) throw std::system_error(errno, std::generic_category());
+    } catch (const std::system_error& error) {
+        if (::ftruncate(file.get(), end) == 0) ::fdatasync(file.get());
+        Fail(path, error.code().value());
+    }
+    if (::fstat(file.get(), &st) != 0) Fail(path, errno);
+    return VersionOf(st);
+}
+
+}  // namespace kolumbra::sheet::ooxml

@@ -1,0 +1,158 @@
+#include "engine/sheet/ooxml/sheet_removal.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace kolumbra::sheet::ooxml {
+
+namespace {
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    return lower;
+}
+
+// The part a relationships part describes: "xl/_rels/workbook.xml.rels"
+// is about "xl/workbook.xml".
+std::string SourceOf(const std::string& rels) {
+    const std::size_t marker = rels.rfind("_rels/");
+    return rels.substr(0, marker) + rels.substr(marker + 6, rels.size() - marker - 6 - 5);
+}
+
+// Characters that may stand in an unquoted sheet name: a name preceded by
+// one of them is the tail of a longer name.
+bool NamePart(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x80 || std::isalnum(u) || c == '_' || c == '.';
+}
+
+bool ReferringElement(std::string_view local) {
+    return local == "f" || local == "formula" || local == "formula1" || local == "formula2" ||
+           local == "calculatedColumnFormula" || local == "totalsRowFormula" || local == "definedName";
+}
+
+}  // namespace
+
+RelationshipGraph ReadRelationshipGraph(const Package& package) {
+    RelationshipGraph graph;
+    for (const std::string& name : package.Names()) {
+        if (!Lower(name).ends_with(".rels") || name.find("_rels/") == std::string::npos) continue;
+        XmlPart rels;
+        rels.name = name;
+        ParseXml(rels, package.Read(name));
+        const std::string source = SourceOf(name);
+        std::vector<std::string>& targets = graph[Lower(source)];
+        for (const Relationship& r : ReadRelationships(rels, source))
+            if (!r.external) targets.push_back(Lower(r.target));
+    }
+    return graph;
+}
+
+std::set<std::string> PartsOwnedBy(const RelationshipGraph& graph, const std::string& sheet) {
+    const std::string root = Lower(sheet);
+    std::set<std::string> owned;
+    // Reachable from the sheet, through parts kept in `owned` only.
+    auto reach = [&](const std::set<std::string>* within) {
+        std::set<std::string> seen{root};
+        std::vector<std::string> work{root};
+        while (!work.empty()) {
+            const std::string part = work.back();
+            work.pop_back();
+            const auto it = graph.find(part);
+            if (it == graph.end()) continue;
+            for (const std::string& target : it->second)
+                if ((!within || within->count(target)) && seen.insert(target).second) work.push_back(target);
+        }
+        return seen;
+    };
+    owned = reach(nullptr);
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (const auto& [source, targets] : graph) {
+            if (owned.count(source)) continue;
+            for (const std::string& target : targets)
+                if (target != root && owned.erase(target)) changed = true;
+        }
+        if (changed) owned = reach(&owned);
+    }
+    return owned;
+}
+
+bool FormulaRefersTo(std::string_view formula, const std::string& name) {
+    const std::string text = Lower(formula);
+    std::string quoted = "'";
+    for (char c : Lower(name)) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    if (text.find(quoted + "'!") != std::string::npos) return true;
+    // The first or last sheet of a range of sheets: 'A:B'!C1.
+    if (text.find(quoted + ":") != std::string::npos || text.find(":" + quoted.substr(1) + "'!") != std::string::npos)
+        return true;
+    const std::string plain = Lower(name);
+    for (std::size_t at = text.find(plain); at != std::string::npos; at = text.find(plain, at + 1)) {
+        if (at > 0 && (NamePart(text[at - 1]) || text[at - 1] == '\'' || text[at - 1] == ']')) continue;
+        std::size_t after = at + plain.size();
+        if (after < text.size() && text[after] == ':')  // the first sheet of Sheet1:Sheet3!A1
+            for (++after; after < text.size() && NamePart(text[after]);) ++after;
+        if (after < text.size() && text[after] == '!') return true;
+    }
+    return false;
+}
+
+bool FormulaRefersToTable(std::string_view formula, const std::string& name) {
+    const std::string text = Lower(formula);
+    const std::string reference = Lower(name) + "[";
+    for (std::size_t at = text.find(reference); at != std::string::npos; at = text.find(reference, at + 1))
+        if (at == 0 || !NamePart(text[at - 1])) return true;
+    return false;
+}
+
+std::string ReferenceIn(const std::string& part, const std::string& label, std::string_view xml, const std::string& name,
+                        const std::vector<std::string>& tables) {
+    auto refersToTable = [&](std::string_view formula) {
+        return std::any_of(tables.begin(), tables.end(),
+                           [&](const std::string& t) { return FormulaRefersToTable(formula, t); });
+    };
+    auto isTable = [&](std::string_view source) {
+        return std::any_of(tables.begin(), tables.end(), [&](const std::string& t) { return Lower(t) == Lower(source); });
+    };
+    XmlPart parsed;
+    parsed.name = part;
+    ParseXml(parsed, xml);
+    std::vector<pugi::xml_node> work{parsed.doc.document_element()};
+    while (!work.empty()) {
+        const pugi::xml_node node = work.back();
+        work.pop_back();
+        const std::string_view local = LocalName(node);
+        if (ReferringElement(local) && (FormulaRefersTo(node.text().get(), name) || refersToTable(node.text().get())))
+            return local == "definedName" ? "名前 '" + std::string(node.attribute("name").value()) + "'"
+                                          : label + " の数式";
+        if (local == "worksheetSource" &&
+            (Lower(node.attribute("sheet").value()) == Lower(name) || isTable(node.attribute("name").value())))
+            return "ピボットテーブルのキャッシュ " + label;
+        for (const pugi::xml_node child : node.children())
+            if (child.type() == pugi::node_element) work.push_back(child);
+    }
+    return {};
+}
+
+bool RemoveFromCalcChain(XmlPart& calcChain, unsigned sheetId) {
+    pugi::xml_node root = calcChain.doc.document_element();
+    unsigned current = 0, previousKept = 0;
+    bool anyKept = false;
+    for (pugi::xml_node c : Children(root, "c")) {
+        if (const pugi::xml_attribute i = c.attribute("i")) current = i.as_uint();
+        if (current == sheetId) {
+            root.remove_child(c);
+            calcChain.dirty = true;
+            continue;
+        }
+        // An entry without i is of the sheet of the entry before it.
+        if (!c.attribute("i") && (!anyKept || previousKept != current)) c.append_attribute("i") = current;
+        previousKept = current;
+        anyKept = true;
+    }
+    return anyKept;
+}
+
+}  // namespace kolumbra::sheet::ooxml

@@ -1,0 +1,190 @@
+// The edits of single parts: sheet references in formulas, relationship
+// targets, the calculation chain, sheet positions in the workbook part,
+// reused cell formats, the worksheet titles, and saves that append.
+
+#include <gtest/gtest.h>
+
+#include "engine/sheet/ooxml/app_properties.h"
+#include "engine/sheet/ooxml/package.h"
+#include "engine/sheet/ooxml/package_book.h"
+#include "engine/sheet/ooxml/relationships.h"
+#include "engine/sheet/ooxml/sheet_removal.h"
+#include "engine/sheet/ooxml/styles.h"
+#include "engine/sheet/ooxml/workbook_part.h"
+#include "temp_dir.h"
+
+namespace kolumbra::sheet::ooxml {
+namespace {
+
+const std::string kFixtures = std::string(KOLUMBRA_FIXTURES) + "/xlsx/";
+
+XmlPart Parsed(const std::string& xml) {
+    XmlPart part;
+    part.name = "test.xml";
+    ParseXml(part, xml);
+    return part;
+}
+
+TEST(SheetReferences, FindTheSheetAndNoOtherOfALikeName) {
+    const struct {
+        const char *formula, *sheet;
+        bool refers;
+    } cases[] = {{"SUM(Data!A1:B2)", "Data", true},
+                 {"SUM(data!A1)", "Data", true},
+                 {"'My Data'!A1+1", "My Data", true},
+                 {"'It''s'!A1", "It's", true},
+                 {"SUM(Jan:Mar!B2)", "Jan", true},
+                 {"SUM(Jan:Mar!B2)", "Mar", true},
+                 {"SUM('Jan 1:Mar 1'!B2)", "Mar 1", true},
+                 {"MyData!A1", "Data", false},
+                 {"Data_2!A1", "Data", false},
+                 {"[1]Data!A1", "Data", false},
+                 {"\"Data\"&A1", "Data", false},
+                 {"Data", "Data", false}};
+    for (const auto& c : cases) EXPECT_EQ(FormulaRefersTo(c.formula, c.sheet), c.refers) << c.formula;
+    EXPECT_TRUE(FormulaRefersToTable("SUM(Sales[Amount])", "Sales"));
+    EXPECT_TRUE(FormulaRefersToTable("SUM(sales[[#This Row],[Amount]])", "Sales"));
+    EXPECT_FALSE(FormulaRefersToTable("SUM(MySales[Amount])", "Sales"));
+}
+
+TEST(RelationshipTargets, ResolveAndWriteRelativeToTheSource) {
+    EXPECT_EQ(ResolveTarget("xl/workbook.xml", "worksheets/sheet1.xml"), "xl/worksheets/sheet1.xml");
+    EXPECT_EQ(ResolveTarget("xl/worksheets/sheet1.xml", "../drawings/drawing1.xml"), "xl/drawings/drawing1.xml");
+    EXPECT_EQ(ResolveTarget("xl/workbook.xml", "/xl/styles.xml"), "xl/styles.xml");
+    EXPECT_EQ(ResolveTarget("", "xl/work%20book.xml"), "xl/work book.xml");
+    EXPECT_EQ(RelationshipsPartOf("xl/workbook.xml"), "xl/_rels/workbook.xml.rels");
+    EXPECT_EQ(RelationshipsPartOf(""), "_rels/.rels");
+    EXPECT_EQ(RelativeTarget("xl/workbook.xml", "xl/worksheets/sheet9.xml"), "worksheets/sheet9.xml");
+    EXPECT_EQ(RelativeTarget("book/workbook.xml", "xl/worksheets/sheet9.xml"), "/xl/worksheets/sheet9.xml");
+}
+
+// An entry without i belongs to the sheet of the entry before it: when that
+// one goes, the entry keeps its sheet by an i of its own.
+TEST(CalcChain, RemovesTheSheetsEntriesAndKeepsTheOthersSheets) {
+    XmlPart chain = Parsed("<calcChain><c r=\"A1\" i=\"1\"/><c r=\"A2\" i=\"3\"/><c r=\"A3\"/><c r=\"B1\" i=\"1\"/></calcChain>");
+    EXPECT_TRUE(RemoveFromCalcChain(chain, 3));
+    EXPECT_EQ(SerializeXml(chain), "<calcChain><c r=\"A1\" i=\"1\"/><c r=\"B1\" i=\"1\"/></calcChain>");
+    XmlPart inherited = Parsed("<calcChain><c r=\"A1\" i=\"2\"/><c r=\"A2\" i=\"1\"/><c r=\"A3\"/></calcChain>");
+    EXPECT_TRUE(RemoveFromCalcChain(inherited, 2));
+    EXPECT_EQ(SerializeXml(inherited), "<calcChain><c r=\"A2\" i=\"1\"/><c r=\"A3\"/></calcChain>");
+    XmlPart only = Parsed("<calcChain><c r=\"A1\" i=\"4\"/><c r=\"A2\"/></calcChain>");
+    EXPECT_FALSE(RemoveFromCalcChain(only, 4));
+}
+
+TEST(WorkbookPart, RemovingASheetRenumbersLocalNamesAndTabs) {
+    XmlPart workbook = Parsed(
+        "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+        "<bookViews><workbookView activeTab=\"2\" firstSheet=\"1\"/></bookViews><sheets>"
+        "<sheet name=\"A\" sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"B\" sheetId=\"5\" r:id=\"rId2\"/>"
+        "<sheet name=\"C\" sheetId=\"3\" r:id=\"rId3\"/></sheets><definedNames>"
+        "<definedName name=\"_xlnm.Print_Area\" localSheetId=\"1\">B!$A$1</definedName>"
+        "<definedName name=\"_xlnm.Print_Area\" localSheetId=\"2\">C!$A$1</definedName>"
+        "<definedName name=\"all\">A!$A$1</definedName></definedNames></workbook>");
+    RemoveSheetAt(workbook, 1);
+    const std::vector<SheetListing> sheets = ListSheets(workbook);
+    ASSERT_EQ(sheets.size(), 2u);
+    EXPECT_EQ(sheets[1].name, "C");
+    const std::vector<DefinedName> names = DefinedNames(workbook);
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0].formula, "C!$A$1");
+    EXPECT_EQ(names[0].localSheet, 1);
+    EXPECT_EQ(names[1].localSheet, -1);
+    EXPECT_EQ(AppendSheet(workbook, "D", "rId9"), 4u) << "one more than the largest sheetId";
+    const pugi::xml_node view = workbook.doc.document_element().child("bookViews").child("workbookView");
+    EXPECT_EQ(view.attribute("activeTab").as_int(), 1);
+    EXPECT_EQ(view.attribute("firstSheet").as_int(), 1);
+}
+
+// The styles of a workbook bound again hold the formats added before: a
+// thousand tables do not add a thousand sets of formats.
+TEST(StyleTable, FindsTheFormatsItAddedBeforeInAnotherBinding) {
+    Package package(kolumbra::testing::ReadBytes(kFixtures + "xl2007-ja-16sheets.xlsx"));
+    XmlPart styles;
+    styles.name = "xl/styles.xml";
+    ParseXml(styles, package.Read(styles.name));
+    CellFormat framed;
+    framed.left = {line::Thin, AutomaticColour};
+    framed.bottom = {line::Double, AutomaticColour};
+    framed.hAlign = 2;
+    framed.shrinkToFit = true;
+    CellFormat hair = framed;
+    hair.left.style = line::Hair;
+    StyleTable first(styles);
+    const unsigned a = first.XfOf(framed), b = first.XfOf(hair);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(first.XfOf(CellFormat{}), 0u);
+    XmlPart again;
+    again.name = styles.name;
+    ParseXml(again, SerializeXml(styles));
+    StyleTable second(again);
+    EXPECT_EQ(second.XfOf(framed), a);
+    EXPECT_EQ(second.XfOf(hair), b);
+    EXPECT_FALSE(again.dirty);
+}
+
+TEST(AppProperties, TitlesGoIntoTheWorksheetGroupWhateverItsHeading) {
+    Package package(kolumbra::testing::ReadBytes(kFixtures + "mac2011-dialog-macro-sheets.xlsm"));
+    XmlPart app;
+    app.name = "docProps/app.xml";
+    ParseXml(app, package.Read(app.name));
+    AddWorksheetTitle(app, {"Sheet1"}, "T_受注");
+    const std::string xml = SerializeXml(app);
+    EXPECT_NE(xml.find("<vt:lpstr>Worksheets</vt:lpstr></vt:variant><vt:variant><vt:i4>2</vt:i4>"), std::string::npos);
+    EXPECT_NE(xml.find("<vt:vector size=\"5\" baseType=\"lpstr\"><vt:lpstr>Sheet1</vt:lpstr><vt:lpstr>T_受注</vt:lpstr>"
+                       "<vt:lpstr>Macro1</vt:lpstr>"),
+              std::string::npos);
+    XmlPart untouched = Parsed(xml);
+    AddWorksheetTitle(untouched, {"Other"}, "T_2");
+    EXPECT_FALSE(untouched.dirty) << "no group holds exactly the worksheets";
+}
+
+// A save after the first appends: every byte of the file before stays.
+TEST(PackageSaves, AppendBehindTheFileTheLastSaveWrote) {
+    kolumbra::testing::TempDir dir;
+    const std::string path = dir.file("book.xlsx");
+    kolumbra::testing::WriteBytes(path, kolumbra::testing::ReadBytes(kFixtures + "gsheets-names-dv.xlsx"));
+    auto book = PackageBook::FromBytes(kolumbra::testing::ReadBytes(path));
+    SheetModel first, second;
+    first.SetText(0, 0, "one");
+    second.SetNumber(0, 0, 2);
+    book->AppendWorksheet("One", &first);
+    book->Save(path);
+    const std::string before = kolumbra::testing::ReadBytes(path);
+    book->AppendWorksheet("Two", &second);
+    book->Save(path);
+    const std::string after = kolumbra::testing::ReadBytes(path);
+    ASSERT_GT(after.size(), before.size());
+    EXPECT_EQ(after.substr(0, before.size()), before);
+    EXPECT_TRUE(book->HoldsUnusedParts());
+    // A tail cut short leaves the version before it.
+    EXPECT_EQ(PackageBook::FromBytes(after.substr(0, after.size() - 30))->Sheets().size(), 3u);
+    book->Compact(path);
+    EXPECT_FALSE(book->HoldsUnusedParts());
+    EXPECT_LT(kolumbra::testing::ReadBytes(path).size(), after.size());
+    EXPECT_EQ(PackageBook::FromBytes(kolumbra::testing::ReadBytes(path))->Sheets().back().name, "Two");
+}
+
+// A workbook without a styles part gets one for the form's formats, with
+// one relationship to it.
+TEST(StyleTable, IsAddedToAWorkbookWithoutOne) {
+    Package package(kolumbra::testing::ReadBytes(kFixtures + "gsheets-names-dv.xlsx"));
+    package.Remove("xl/styles.xml");
+    std::vector<ZipEntry> placed;
+    auto book = PackageBook::FromBytes(package.WholeFile(placed));
+    SheetModel model;
+    CellFormat framed;
+    framed.top = {line::Thin, AutomaticColour};
+    model.Touch(0, 0).format = framed;
+    book->AppendWorksheet("T_1", &model);
+    const Package saved(book->FileBytes());
+    EXPECT_TRUE(saved.Has("xl/styles.xml"));
+    const std::string rels = saved.Read("xl/_rels/workbook.xml.rels");
+    EXPECT_EQ(rels.find("relationships/styles"), rels.rfind("relationships/styles"));
+    const std::string types = saved.Read("[Content_Types].xml");
+    EXPECT_NE(types.find("/xl/styles.xml"), std::string::npos);
+    EXPECT_EQ(types.find("/xl/styles.xml"), types.rfind("/xl/styles.xml"));
+}
+
+}  // namespace
+}  // namespace kolumbra::sheet::ooxml
