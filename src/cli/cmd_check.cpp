@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "layoutbook/change_history.h"
 #include "layoutbook/form_check.h"
 #include "layoutbook/form_reader.h"
+#include "layoutbook/table_sheets.h"
 
 namespace kolumbra::cli {
 
@@ -36,15 +38,18 @@ struct BookForms {
     // Tables the change history records as removed: their forms stay on
     // purpose, as what the table was.
     std::vector<std::string> removed;
+    // By table, the surplus pages the history records as kept.
+    std::map<std::string, std::vector<std::string>> kept;
 };
 
 // The forms of the workbook; nothing when it cannot be read.
 std::optional<BookForms> readBookForms(const std::string& path) {
     try {
         std::shared_ptr<sheet::Workbook> book = sheet::GetWorkbook(path);
-        BookForms read{ReadForms(*book), {}};
+        BookForms read{ReadForms(*book), {}, {}};
         for (const TableForms& table : read.forms) {
             if (HistoryRecordsRemoval(*book, table.table)) read.removed.push_back(table.table);
+            read.kept[table.table] = HistoryKeptPages(*book, table.table);
         }
         book->GetApplication().Quit();
         return read;
@@ -118,8 +123,12 @@ int run(const std::vector<std::string>& arguments) {
             status = 1;
             continue;
         }
+        std::optional<TableForms> pages;
+        if (form != forms->end()) pages = *form;
+        if (pages && definition)
+            DropKeptPages(*pages, read->kept.at(table), PageCount(static_cast<std::int16_t>(definition->Fields.size())));
         for (const FormDifference& difference :
-             CompareTable(table, form == forms->end() ? nullptr : &*form, definition ? &*definition : nullptr, odbc, fallback)) {
+             CompareTable(table, pages ? &*pages : nullptr, definition ? &*definition : nullptr, odbc, fallback)) {
             print(difference);
             differ = true;
         }

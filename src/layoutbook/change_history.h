@@ -46,6 +46,10 @@ void AppendHistory(sheet::Workbook& book, const std::vector<HistoryRow>& rows, c
 // Whether the history already has a row saying `table` was removed.
 bool HistoryRecordsRemoval(sheet::Workbook& book, const std::string& table);
 
+// The sheets of `table` the history records as surplus pages kept for
+// what was typed on them.
+std::vector<std::string> HistoryKeptPages(sheet::Workbook& book, const std::string& table);
+
 // The 1-based tab position of the history sheet, 0 when there is none.
 int HistorySheetPosition(sheet::Workbook& book);
 

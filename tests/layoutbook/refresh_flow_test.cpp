@@ -111,6 +111,10 @@ TEST_F(LayoutTest, RefreshBringsFormsUpToDateWhereTheyStand) {
             EXPECT_EQ(sheet->value(at.substr(at.find('!') + 1)), value) << at;
         }
         EXPECT_THAT(HistoryRows(sheets.back()), IsSupersetOf(c.history));
+
+        // Up to date now: a second refresh records nothing more.
+        Export(c.after);
+        EXPECT_EQ(HistoryRows(Sheets().back()), HistoryRows(sheets.back()));
     }
 }
 
