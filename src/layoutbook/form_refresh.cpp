@@ -250,15 +250,18 @@ private:
                             !accountedFor(page, row, column);
             }
         }
-        if (!typedLeft) {
+        // Deleting a sheet that formulas or names refer to would turn them
+        // into reference errors.
+        const bool referenced = !typedLeft && sheetNamed(page.sheetName).IsReferenced();
+        if (!typedLeft && !referenced) {
             auto& application = state_.OutBook->GetApplication();
             application.SetDisplayAlerts(false);
             sheetNamed(page.sheetName).Delete();
             application.SetDisplayAlerts(true);
             outcome_.changed = true;
         }
-        outcome_.history.push_back({forms_.table, "", changed::PageRemoved, page.sheetName,
-                                    typedLeft ? std::string(changed::PageKept) : "", "", ""});
+        const std::string_view kept = typedLeft ? changed::PageKept : referenced ? changed::PageReferenced : "";
+        outcome_.history.push_back({forms_.table, "", changed::PageRemoved, page.sheetName, std::string(kept), "", ""});
     }
 
     ExportState& state_;

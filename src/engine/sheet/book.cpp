@@ -21,6 +21,7 @@
 #include "engine/sheet/biff/refusal.h"
 #include "engine/sheet/biff/sheet_reader.h"
 #include "engine/sheet/biff/sheet_records.h"
+#include "engine/sheet/biff/sheet_removal.h"
 #include "engine/sheet/biff/sheet_writer.h"
 #include "engine/sheet/biff/stream.h"
 #include "engine/sheet/cell_value.h"
@@ -548,6 +549,10 @@ std::size_t Book::PutSheets() {
         offset += sheet.encoded.size();
     }
     return offset;
+}
+
+bool Book::IsReferenced(const SheetEntry& sheet) const {
+    return biff::SheetReferenced(globals_.Records(), static_cast<std::uint16_t>(PositionOf(sheet)));
 }
 
 void Book::RemoveReferencesTo(const SheetEntry& sheet) {
