@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "catalog/field_type_name.h"
 #include "common/text.h"
 #include "engine/sheet/cell_value.h"
 #include "layoutbook/form_cells.h"
@@ -114,8 +115,11 @@ private:
         return state_.OutBook->GetSheets().Item(position);
     }
 
+    // Type names the forms give in the other language are written again in
+    // today's, but the database did not change: the history says nothing.
     void recordFieldChanges() {
         for (const FieldChange& change : DiffFields(fields_, entries_)) {
+            if (change.what == differs::Type && TranslatedTypeName(change.workbook, change.database)) continue;
             HistoryRow row{forms_.table, change.field, historyWhat(change.what), change.workbook, change.database, "", ""};
             if (change.what == differs::FieldRemoved) {
                 row.fieldId = JoinedText(change.formField->fieldId);
