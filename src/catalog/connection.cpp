@@ -18,6 +18,15 @@ std::string DataSourceName(const std::string& connect) {
     return connect.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+// Why the engine could not open the database: the driver's diagnostic,
+// which follows the engine's own line on an ODBC failure, or the engine's
+// description (a missing file, a file that is no database).
+std::string FailureReason(const RuntimeError& error) {
+    const std::string& description = error.description();
+    const auto lineBreak = description.find('\r');
+    return lineBreak == std::string::npos ? description : description.substr(lineBreak + 1);
+}
+
 // Names and attributes only: a table's fields are read when a command
 // needs them, so an object the engine cannot describe spoils no list.
 void ListOrdinaryTables(Session& session) {
@@ -58,6 +67,10 @@ std::int16_t ConnectDatabase(Session& session) {
         if (remembered.rfind("ODBC", 0) == 0 || remembered.rfind("odbc", 0) == 0) window.SetText1("");
         session.gDb = session.DBEngine.OpenDatabase(window.Text1(), [&window] { return window.ChooseDataSource(); });
         return 0;
+    } catch (const RuntimeError& error) {
+        window.MsgBox("DB接続失敗 DB=" + remembered + "\r" + FailureReason(error), Buttons::Ok, Icon::None, "");
+        session.gDb.reset();
+        return 999;
     } catch (const std::exception&) {
         window.MsgBox("DB接続失敗 DB=" + remembered, Buttons::Ok, Icon::None, "");
         session.gDb.reset();

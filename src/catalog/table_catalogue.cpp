@@ -1,6 +1,9 @@
 #include "catalog/table_catalogue.h"
 
 #include <algorithm>
+#include <set>
+
+#include "common/runtime_error.h"
 
 namespace kolumbra {
 
@@ -61,14 +64,32 @@ bool TableCatalogue::Lists(const std::string& name) {
     return false;
 }
 
-void TableCatalogue::ExpectFieldsOf(const std::vector<std::string>& names) {
+std::vector<std::int16_t> TableCatalogue::IndexesNamed(const std::vector<std::string>& names) {
+    const std::set<std::string> wanted(names.begin(), names.end());
     std::vector<std::int16_t> indexes;
     const std::size_t count = Count();
     for (std::size_t j = 0; j < count; ++j) {
-        const std::string& name = Summary(j).Name;
-        if (std::find(names.begin(), names.end(), name) != names.end()) indexes.push_back(static_cast<std::int16_t>(j));
+        if (wanted.contains(Summary(j).Name)) indexes.push_back(static_cast<std::int16_t>(j));
     }
-    if (!indexes.empty()) database_->ExpectFieldReads(indexes);
+    return indexes;
+}
+
+// An announcement is a hint: where it fails, each table's own read fails
+// or succeeds alone, and reports its own error.
+void TableCatalogue::ExpectFieldsOf(const std::vector<std::string>& names) {
+    try {
+        const std::vector<std::int16_t> indexes = IndexesNamed(names);
+        if (!indexes.empty()) database_->ExpectFieldReads(indexes);
+    } catch (const RuntimeError&) {
+    }
+}
+
+void TableCatalogue::ExpectDefinitionsOf(const std::vector<std::string>& names) {
+    try {
+        const std::vector<std::int16_t> indexes = IndexesNamed(names);
+        if (!indexes.empty()) database_->ExpectDefinitionReads(indexes);
+    } catch (const RuntimeError&) {
+    }
 }
 
 }  // namespace kolumbra

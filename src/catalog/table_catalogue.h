@@ -36,6 +36,10 @@ public:
     // engine may read the fields of many tables at once.
     void ExpectFieldsOf(const std::vector<std::string>& names);
 
+    // Announces that Find follows for each of `names`: the engine may read
+    // their fields, keys and indexes in fewer requests.
+    void ExpectDefinitionsOf(const std::vector<std::string>& names);
+
 private:
     struct Slot {
         std::optional<db::TableDef> summary;
@@ -50,6 +54,8 @@ private:
     bool Named(std::size_t index, const std::string& name);
     const db::TableDef& Whole(std::size_t index);
     const std::vector<db::Field>& Fields(std::size_t index);
+    // The positions of the definitions named like any of `names`.
+    std::vector<std::int16_t> IndexesNamed(const std::vector<std::string>& names);
 
     db::Database* database_;
     std::optional<std::int16_t> count_;

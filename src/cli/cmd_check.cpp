@@ -31,7 +31,7 @@ namespace kolumbra::cli {
 
 namespace {
 
-const char* const Usage = "(--dsn NAME | DATABASE) BOOK.xls [TABLE ...]";
+const char* const Usage = "(--dsn NAME | --connect STRING | DATABASE) BOOK.xls [TABLE ...]";
 
 struct BookForms {
     std::vector<TableForms> forms;
@@ -86,7 +86,7 @@ void print(const FormDifference& d) {
 }
 
 int run(const std::vector<std::string>& arguments) {
-    auto line = ParseCommandLine(arguments, {option::Dsn});
+    auto line = ParseCommandLine(arguments, {option::Dsn, option::Connect});
     const auto database = line ? TakeDatabase(*line) : std::nullopt;
     if (!database || line->operands.empty()) {
         std::fprintf(stderr, "usage: kolumbra-cli check %s\n", Usage);

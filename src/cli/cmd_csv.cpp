@@ -13,10 +13,10 @@ namespace kolumbra::cli {
 
 namespace {
 
-constexpr const char* Usage = "[--jap | --english] (--dsn NAME | DATABASE) OUT.csv [TABLE ...]";
+constexpr const char* Usage = "[--jap | --english] (--dsn NAME | --connect STRING | DATABASE) OUT.csv [TABLE ...]";
 
 int runCsv(const std::vector<std::string>& arguments) {
-    auto line = ParseCommandLine(arguments, {option::Jap, option::English, option::Dsn});
+    auto line = ParseCommandLine(arguments, {option::Jap, option::English, option::Dsn, option::Connect});
     const auto database = line ? TakeDatabase(*line) : std::nullopt;
     if (!database || line->operands.empty()) {
         std::fprintf(stderr, "usage: kolumbra-cli csv %s\n", Usage);

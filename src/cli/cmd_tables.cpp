@@ -10,12 +10,13 @@ namespace kolumbra::cli {
 
 namespace {
 
-constexpr const char* Usage = "[--dsn NAME | DATABASE]";
+constexpr const char* Usage = "[--dsn NAME | --connect STRING | DATABASE]";
 
 int runTables(const std::vector<std::string>& arguments) {
-    auto line = ParseCommandLine(arguments, {option::Dsn});
+    auto line = ParseCommandLine(arguments, {option::Dsn, option::Connect});
     const auto database = line ? TakeDatabase(*line) : std::nullopt;
-    if (!line || !line->operands.empty()) {
+    const bool twoSources = line && line->Value(option::Dsn) && line->Value(option::Connect);
+    if (!line || !line->operands.empty() || twoSources) {
         std::fprintf(stderr, "usage: kolumbra-cli tables %s\n", Usage);
         return 64;
     }

@@ -22,7 +22,7 @@ namespace kolumbra::cli {
 
 namespace {
 
-const char* const Usage = "[--jap | --english] [--author NAME] [--remarks] [--replace] [--refresh] (--dsn NAME | DATABASE) OUT.xls [TABLE ...]";
+const char* const Usage = "[--jap | --english] [--author NAME] [--remarks] [--replace] [--refresh] (--dsn NAME | --connect STRING | DATABASE) OUT.xls [TABLE ...]";
 
 // The settings the window loads at start-up, from the same kl01.ini, then
 // the options over them.
@@ -41,7 +41,7 @@ void loadSettings(Session& session, const CommandLine& line) {
 
 int run(const std::vector<std::string>& arguments) {
     auto line = ParseCommandLine(arguments, {option::Jap, option::English, option::Author, option::Remarks,
-                                             option::Replace, option::Refresh, option::Dsn});
+                                             option::Replace, option::Refresh, option::Dsn, option::Connect});
     const auto database = line ? TakeDatabase(*line) : std::nullopt;
     if (!database || line->operands.empty()) {
         std::fprintf(stderr, "usage: kolumbra-cli xls %s\n", Usage);

@@ -45,7 +45,12 @@ void DatabaseChoice::ApplyTo(ConsoleWindow& window) const {
 }
 
 std::optional<DatabaseChoice> TakeDatabase(CommandLine& line) {
-    if (auto dsn = line.Value(option::Dsn)) return DatabaseChoice{std::move(dsn), {}};
+    auto dsn = line.Value(option::Dsn);
+    auto connect = line.Value(option::Connect);
+    if (dsn && connect) return std::nullopt;
+    // The engine takes a chosen text holding "=" as a connection string.
+    if (connect) return DatabaseChoice{std::move(connect), {}};
+    if (dsn) return DatabaseChoice{std::move(dsn), {}};
     if (line.operands.empty()) return std::nullopt;
     DatabaseChoice choice{std::nullopt, line.operands.front()};
     line.operands.erase(line.operands.begin());

@@ -23,6 +23,7 @@ namespace option {
 inline const OptionSpec Jap{"--jap"};
 inline const OptionSpec English{"--english"};
 inline const OptionSpec Dsn{"--dsn", true};
+inline const OptionSpec Connect{"--connect", true};
 inline const OptionSpec Author{"--author", true};
 inline const OptionSpec Remarks{"--remarks"};
 inline const OptionSpec Replace{"--replace"};
@@ -43,17 +44,18 @@ struct CommandLine {
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             const std::vector<OptionSpec>& accepted);
 
-// Where the database comes from: a data source (--dsn) or a file, the
-// first operand then.
+// Where the database comes from: a data source (--dsn), a connection
+// string (--connect), or a file, the first operand then.
 struct DatabaseChoice {
-    std::optional<std::string> dataSource;
+    std::optional<std::string> dataSource;  // a data-source name or a connection string
     std::string file;
 
     // Sets the path box, or the data source the read command picks.
     void ApplyTo(ConsoleWindow& window) const;
 };
 
-// Takes the database off the command line; nothing when none is named.
+// Takes the database off the command line; nothing when none is named,
+// or when both --dsn and --connect are.
 std::optional<DatabaseChoice> TakeDatabase(CommandLine& line);
 
 }  // namespace kolumbra::cli

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/command_registry.h"
+#include "common/process_signals.h"
 #include "common/product.h"
 
 namespace kolumbra::cli {
@@ -20,6 +21,8 @@ std::vector<CliCommand>& registry() {
 // The options the commands share; the manual page kolumbra-cli(1) says the same.
 constexpr const char* Options =
     "  --dsn NAME     read the ODBC data source NAME; DATABASE always names a file\n"
+    "  --connect STRING\n"
+    "                 read the database the ODBC connection string STRING reaches\n"
     "  --jap          name field types in Japanese\n"
     "  --english      name field types in English, whatever kl01.ini says\n"
     "  --author NAME  print NAME as the author, instead of kl01.ini's\n"
@@ -32,7 +35,7 @@ constexpr const char* Options =
     "  --version      output version information and exit\n";
 
 void printHelp() {
-    std::printf("Usage: kolumbra-cli COMMAND [OPTION]... (--dsn NAME | DATABASE) [OUT] [TABLE]...\n"
+    std::printf("Usage: kolumbra-cli COMMAND [OPTION]... (--dsn NAME | --connect STRING | DATABASE) [OUT] [TABLE]...\n"
                 "Documents the tables of an Access database file or an ODBC data source.\n\n"
                 "Commands:\n");
     for (const auto& command : Commands()) {
@@ -59,6 +62,7 @@ const std::vector<CliCommand>& Commands() { return registry(); }
 
 int main(int argc, char** argv) {
     using namespace kolumbra;
+    IgnoreFileSizeSignal();
     if (argc < 2) {
         std::fputs("Usage: kolumbra-cli COMMAND [OPTION]... ARGUMENT...\nTry 'kolumbra-cli --help' for more information.\n",
                    stderr);

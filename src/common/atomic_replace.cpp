@@ -1,6 +1,7 @@
 #include "common/atomic_replace.h"
 
 #include "common/file_io.h"
+#include "common/nameless_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,44 +42,35 @@ void TakeOverOwnerAndMode(int fd, const fs::path& target) {
     if (::fchmod(fd, old.st_mode & 07777) != 0) FailWith(errno);
 }
 
-// The rename has happened when this runs: a folder that cannot be flushed
-// still holds the complete new file, so this is best effort.
-void SyncFolder(const fs::path& folder) {
+// The rename has happened when this runs: the complete new file is in
+// place, but until the folder is flushed it is not known to be on disk.
+void SyncFolder(const fs::path& folder, int (*syncFolder)(int)) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+    if (fd < 0) FailWith(errno);
+    const FileDescriptor owned(fd);
+    if (syncFolder(fd) != 0) FailWith(errno);
 }
 
 }  // namespace
 
 void ReplaceFileAtomically(const std::string& path, std::string_view bytes, const ReplaceSteps& steps) {
+    ReplaceFileAtomically(path, bytes, steps, ::fsync);
+}
+
+void ReplaceFileAtomically(const std::string& path, std::string_view bytes, const ReplaceSteps& steps,
+                           int (*syncFolder)(int)) {
     const fs::path target = ResolvedTarget(path);
     if (target.filename().empty()) FailWith(EISDIR);
     if (::access(target.c_str(), W_OK) != 0 && errno != ENOENT) FailWith(errno);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    // A short name of its own, so that a target name near the length limit
-    // still leaves room for it.
-    std::string temp = (folder / ".kolumbra.XXXXXX").string();
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) FailWith(errno);
-    try {
-        TakeOverOwnerAndMode(fd, target);
-        if (steps.write) steps.write(fd, bytes);
-        else WriteAll(fd, bytes);
-        if (::fsync(fd) != 0) FailWith(errno);
-        const int closing = fd;
-        fd = -1;
-        // close reports write errors the file system deferred.
-        if (::close(closing) != 0) FailWith(errno);
-        if (steps.beforeCommit) steps.beforeCommit();
-        if (::rename(temp.c_str(), target.c_str()) != 0) FailWith(errno);
-    } catch (...) {
-        if (fd >= 0) ::close(fd);
-        ::unlink(temp.c_str());
-        throw;
-    }
-    SyncFolder(folder);
+    PendingFile file(folder);
+    TakeOverOwnerAndMode(file.fd(), target);
+    if (steps.write) steps.write(file.fd(), bytes);
+    else WriteAll(file.fd(), bytes);
+    if (::fsync(file.fd()) != 0) FailWith(errno);
+    if (steps.beforeCommit) steps.beforeCommit();
+    file.ReplaceAt(target);
+    SyncFolder(folder, syncFolder);
 }
 
 }  // namespace kolumbra

@@ -31,7 +31,8 @@ struct TableReport {
 struct ExportResult {
     std::vector<TableReport> tables;  // in the order of the request
     // A failure of the whole output file (the CSV listing is written in one
-    // piece): no table of the request reached it.
+    // piece; another program holds the file): no table of the request
+    // reached it.
     std::optional<RuntimeError> fileError;
 
     bool AllWritten() const {

@@ -31,6 +31,7 @@ inline constexpr std::int32_t OutOfMemory = 7;
 inline constexpr std::int32_t SubscriptOutOfRange = 9;
 inline constexpr std::int32_t TypeMismatch = 13;
 inline constexpr std::int32_t FileNotFound = 53;
+inline constexpr std::int32_t FileAlreadyOpen = 55;
 inline constexpr std::int32_t DeviceIo = 57;
 inline constexpr std::int32_t DiskFull = 61;
 inline constexpr std::int32_t PermissionDenied = 70;

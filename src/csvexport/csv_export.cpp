@@ -59,6 +59,7 @@ RequestFault CheckListingRequest(const ListingRequest& request) {
 ExportResult WriteListing(const ListingRequest& request, ListingStore& store, const ProgressCallback& progress) {
     ExportResult result;
     try {
+        const std::unique_ptr<FileLock> claim = store.Claim(request.path);
         std::string out = KeptOldLines(store.ReadOld(request.path));
         appendBlocks(request, progress, out, result);
         store.Replace(request.path, out);

@@ -23,8 +23,9 @@ struct ListingRequest {
 enum class RequestFault { None, NoFileName, NotCsvPath };
 RequestFault CheckListingRequest(const ListingRequest& request);
 
-// Reads the file's old lines, appends a block for each table and replaces
-// the file in one piece. A table whose fields cannot be read fails alone
+// Claims the file, reads its old lines, appends a block for each table and
+// replaces the file in one piece. A file another program holds is left
+// untouched and fails the request. A table whose fields cannot be read fails alone
 // and gets no block; a failure of the file fails the whole request
 // (`fileError`) and leaves the old file as it was.
 ExportResult WriteListing(const ListingRequest& request, ListingStore& store, const ProgressCallback& progress);

@@ -39,7 +39,10 @@ void ShowListingStep(WindowServices& window, const ExportProgress& step) {
 
 void ShowListingDone(WindowServices& window, const std::string& path, const ExportResult& result) {
     if (result.fileError) {
-        window.MsgBox("書き込みできませんでした", Buttons::Ok, Icon::None, "完了");
+        // Who holds the file, and the lock file to remove after a crash.
+        const bool inUse = result.fileError->number() == err::FileAlreadyOpen;
+        window.MsgBox("書き込みできませんでした" + (inUse ? "\r" + result.fileError->description() : ""), Buttons::Ok,
+                      Icon::None, "完了");
         return;
     }
     window.MsgBox(path + "を確認して下さい", Buttons::Ok, Icon::None, "完了");

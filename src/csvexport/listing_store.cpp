@@ -66,4 +66,8 @@ void DiskListingStore::Replace(const std::string& path, const std::string& bytes
     }
 }
 
+std::unique_ptr<FileLock> ListingStore::Claim(const std::string&) { return nullptr; }
+
+std::unique_ptr<FileLock> DiskListingStore::Claim(const std::string& path) { return std::make_unique<FileLock>(path); }
+
 }  // namespace kolumbra::csvexport

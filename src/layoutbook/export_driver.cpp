@@ -103,6 +103,7 @@ ProgressCallback WindowProgress(Session& session) {
 }
 
 void ShowCompletion(WindowServices& window, const std::string& output, const ExportResult& result) {
+    if (result.fileError) ReportSheetError(window, *result.fileError);
     if (result.SheetsSaved().empty()) return;
     window.MsgBox(FileNameOfPath(output) + "が作成されました", Buttons::Ok, Icon::None, "完了");
 }

@@ -33,7 +33,8 @@ void ReportSheetError(WindowServices& window, const RuntimeError& error);
 ProgressCallback WindowProgress(Session& session);
 
 // The completion notice, when the result saved any sheet at all: where
-// nothing was saved, the errors already shown are the whole report.
+// nothing was saved, the errors already shown are the whole report. A
+// workbook another program holds is reported here, as the writer's error.
 void ShowCompletion(WindowServices& window, const std::string& output, const ExportResult& result);
 
 }  // namespace kolumbra

@@ -5,6 +5,7 @@
 
 #include "catalog/field_type_name.h"
 #include "catalog/table_catalogue.h"
+#include "common/file_lock.h"
 #include "common/text.h"
 #include "engine/sheet/workbook.h"
 #include "layoutbook/form_refresh.h"
@@ -75,7 +76,15 @@ RequestFault CheckLayoutRequest(const LayoutRequest& request) {
 ExportResult ExportLayoutBook(const LayoutRequest& request, const LayoutCallbacks& callbacks, ExportState& state) {
     ExportResult result;
     state.SheetsSaved.clear();
+    std::optional<FileLock> claim;
+    try {
+        claim.emplace(request.output);
+    } catch (const RuntimeError& error) {
+        result.fileError = error;
+        return result;
+    }
     TableCatalogue catalogue(request.database);
+    catalogue.ExpectDefinitionsOf(request.tables);
     for (const std::string& table : request.tables) {
         if (callbacks.progress) callbacks.progress({ExportProgress::Kind::TableStarted, table});
         result.tables.push_back(exportTable(request, callbacks, catalogue, table, state));

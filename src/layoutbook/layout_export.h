@@ -44,6 +44,8 @@ struct LayoutCallbacks {
 enum class RequestFault { None, NoTable, NotWorkbookPath };
 RequestFault CheckLayoutRequest(const LayoutRequest& request);
 
+// Claims the workbook for the whole command (common/file_lock.h): one that
+// another program holds is left untouched and fails the request as a whole.
 // Writes each table's pages after the workbook's sheets, saving after every
 // page. A table that fails or keeps a sheet stops there; the next goes on.
 // `state` holds the field buffer and the workbook while a table is written.

@@ -267,9 +267,9 @@ void Form1::Pause(int milliseconds) {
 }
 
 std::optional<std::string> Form1::ChooseDataSource() {
-    QStringList names;
-    for (const auto& source : db::ListDataSources()) names << Qt(source.Name);
-    const auto chosen = prompts_.ChooseDataSource(this, names);
+    QList<DataSourceItem> sources;
+    for (const auto& source : db::ListDataSources()) sources.append({Qt(source.Name), Qt(source.Description)});
+    const auto chosen = prompts_.ChooseDataSource(this, sources);
     if (!chosen) return std::nullopt;
     return chosen->toStdString();
 }

@@ -2,12 +2,14 @@
 
 #include <QApplication>
 
+#include "common/process_signals.h"
 #include "shell/japanese_ui.h"
 #include "shell/form1.h"
 #include "shell/program_icon.h"
 #include "shell/prompts.h"
 
 int main(int argc, char** argv) {
+    kolumbra::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     kolumbra::shell::UseJapaneseUi(app);
     app.setWindowIcon(kolumbra::shell::ProgramIcon());

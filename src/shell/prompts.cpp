@@ -3,9 +3,12 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QListWidget>
+#include <QLabel>
 #include <QMessageBox>
+#include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
 
 namespace kolumbra::shell {
 namespace {
@@ -18,6 +21,19 @@ QMessageBox::Icon QtIcon(Icon icon) {
     case Icon::None: break;
     }
     return QMessageBox::NoIcon;
+}
+
+// Where unixODBC looks for data sources: the user's file (the one ODBCINI
+// names, if any) and the system's.
+QString NoDataSourceText() {
+    QString text = QStringLiteral("ﾃﾞｰﾀ ｿｰｽが登録されていません。\n"
+                                  "ﾃﾞｰﾀ ｿｰｽは ~/.odbc.ini、/etc/odbc.ini、"
+                                  "または環境変数 ODBCINI の名前のﾌｧｲﾙに登録します。");
+    for (const char* variable : {"ODBCINI", "ODBCSYSINI"}) {
+        const char* value = std::getenv(variable);
+        if (value && *value) text += QStringLiteral("\n%1=%2").arg(variable, QString::fromLocal8Bit(value));
+    }
+    return text;
 }
 
 }  // namespace
@@ -46,21 +62,42 @@ std::optional<QString> DialogPrompts::ChooseFile(QWidget* parent, const QString&
     return chosen;
 }
 
-std::optional<QString> DialogPrompts::ChooseDataSource(QWidget* parent, const QStringList& names) {
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("ﾃﾞｰﾀ ｿｰｽの選択"));
-    auto* list = new QListWidget(&dialog);
-    list->addItems(names);
-    if (!names.isEmpty()) list->setCurrentRow(0);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(list);
+std::unique_ptr<QDialog> MakeDataSourceChooser(QWidget* parent, const QList<DataSourceItem>& sources) {
+    auto dialog = std::make_unique<QDialog>(parent);
+    dialog->setWindowTitle(QStringLiteral("ﾃﾞｰﾀ ｿｰｽの選択"));
+    auto* layout = new QVBoxLayout(dialog.get());
+    if (sources.isEmpty()) {
+        auto* none = new QLabel(NoDataSourceText(), dialog.get());
+        none->setObjectName("NoSources");
+        none->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(none);
+    } else {
+        auto* list = new QTreeWidget(dialog.get());
+        list->setObjectName("Sources");
+        list->setHeaderLabels({QStringLiteral("名前"), QStringLiteral("説明")});
+        list->setRootIsDecorated(false);
+        for (const DataSourceItem& source : sources) new QTreeWidgetItem(list, {source.name, source.description});
+        list->resizeColumnToContents(0);
+        list->resizeColumnToContents(1);
+        list->setCurrentItem(list->topLevelItem(0));
+        // Wide enough for the names and descriptions, up to half a screen.
+        const int width = list->columnWidth(0) + list->columnWidth(1) + 48;
+        dialog->resize(std::clamp(width, 360, 640), 280);
+        QObject::connect(list, &QTreeWidget::itemDoubleClicked, dialog.get(), &QDialog::accept);
+        layout->addWidget(list);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog.get());
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog.get(), &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog.get(), &QDialog::reject);
     layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted || list->currentItem() == nullptr) return std::nullopt;
-    return list->currentItem()->text();
+    return dialog;
+}
+
+std::optional<QString> DialogPrompts::ChooseDataSource(QWidget* parent, const QList<DataSourceItem>& sources) {
+    const std::unique_ptr<QDialog> dialog = MakeDataSourceChooser(parent, sources);
+    const auto* list = dialog->findChild<QTreeWidget*>("Sources");
+    if (dialog->exec() != QDialog::Accepted || list == nullptr || list->currentItem() == nullptr) return std::nullopt;
+    return list->currentItem()->text(0);
 }
 
 }  // namespace kolumbra::shell

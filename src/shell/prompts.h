@@ -3,6 +3,7 @@
 // dialog and the data-source chooser. The program answers them with real
 // dialogs; tests replace them with scripted answers.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -10,6 +11,7 @@
 
 #include "common/window_services.h"
 
+class QDialog;
 class QMessageBox;
 class QWidget;
 
@@ -18,6 +20,12 @@ namespace kolumbra::shell {
 // How the file dialog is to be used: pick an existing file, or name one
 // that may not exist yet.
 enum class FileUse { Existing, New };
+
+// A data source the chooser offers.
+struct DataSourceItem {
+    QString name;
+    QString description;
+};
 
 class Prompts {
 public:
@@ -32,12 +40,17 @@ public:
                                               FileUse use) = 0;
 
     // The chosen data source's name, or nothing when cancelled.
-    virtual std::optional<QString> ChooseDataSource(QWidget* parent, const QStringList& names) = 0;
+    virtual std::optional<QString> ChooseDataSource(QWidget* parent, const QList<DataSourceItem>& sources) = 0;
 };
 
 // The message box the real dialogs show, not yet shown.
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
                                             const QString& title);
+
+// The data-source chooser, not yet shown: each source's name and
+// description in a list ("Sources"), or where sources are declared when
+// there is none (a label, "NoSources").
+std::unique_ptr<QDialog> MakeDataSourceChooser(QWidget* parent, const QList<DataSourceItem>& sources);
 
 // The real dialogs.
 class DialogPrompts : public Prompts {
@@ -46,7 +59,7 @@ public:
                       const QString& title) override;
     std::optional<QString> ChooseFile(QWidget* parent, const QString& folder, const QString& filter,
                                       FileUse use) override;
-    std::optional<QString> ChooseDataSource(QWidget* parent, const QStringList& names) override;
+    std::optional<QString> ChooseDataSource(QWidget* parent, const QList<DataSourceItem>& sources) override;
 };
 
 }  // namespace kolumbra::shell

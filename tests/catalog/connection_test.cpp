@@ -45,6 +45,7 @@ public:
             if (!choose() || !odbc) throw RuntimeError(db::dberr::OperationCancelled, "cancelled");
             return std::make_unique<FakeDatabase>(*odbc);
         }
+        if (name == "huge.mdb") throw RuntimeError(db::dberr::ResourcesExceeded, "メモリの上限に達しました。");
         auto found = files.find(name);
         if (found == files.end()) throw RuntimeError(db::dberr::FileNotFound, "not found");
         return std::make_unique<FakeDatabase>(found->second);
@@ -70,7 +71,10 @@ FakeDatabase OdbcShop(const std::string& connect) {
 
 const RecordedMessage NoTable{"ﾃｰﾌﾞﾙが見つかりませんでした(ﾘﾝｸﾃｰﾌﾞﾙはｶｳﾝﾄされません)", Buttons::Ok, Icon::Exclamation, "確認"};
 
-RecordedMessage Failure(const std::string& text) { return {"DB接続失敗 DB=" + text, Buttons::Ok, Icon::None, ""}; }
+// The failure message: the text as it was, then the engine's reason.
+RecordedMessage Failure(const std::string& text, const std::string& reason) {
+    return {"DB接続失敗 DB=" + text + "\r" + reason, Buttons::Ok, Icon::None, ""};
+}
 
 struct ConnectionTest : ::testing::Test {
     ScriptedWindow window;
@@ -147,7 +151,7 @@ TEST_F(ConnectionTest, OdbcPrefixesEmptyText1ButMixedCaseIsAPath) {
     window.text1 = "Odbc";
     Command1_Click(session);
     EXPECT_EQ(engine.opened.back(), "Odbc");
-    EXPECT_EQ(window.messages.back(), Failure("Odbc"));
+    EXPECT_EQ(window.messages.back(), Failure("Odbc", "not found"));
 }
 
 TEST_F(ConnectionTest, FailedOdbcReadReportsTextBeforeEmptying) {
@@ -157,13 +161,22 @@ TEST_F(ConnectionTest, FailedOdbcReadReportsTextBeforeEmptying) {
     window.text1 = "ODBC:Sales.shop";
     window.dataSourceChoice.reset();
     Command1_Click(session);
-    EXPECT_EQ(window.messages, (std::vector<RecordedMessage>{Failure("ODBC:Sales.shop")}));
+    EXPECT_EQ(window.messages, (std::vector<RecordedMessage>{Failure("ODBC:Sales.shop", "cancelled")}));
     EXPECT_EQ(window.text1, "");
     EXPECT_TRUE(window.list.empty());
     EXPECT_FALSE(session.gDb);
     // The earlier read's name and buttons stay.
     EXPECT_EQ(session.DbName, "shop.mdb");
     EXPECT_TRUE(window.command3Enabled);
+}
+
+TEST_F(ConnectionTest, OnlyAFileBeyondTheReadersLimitsSaysWhy) {
+    for (const char* name : {"missing.mdb", "huge.mdb"}) {
+        window.text1 = name;
+        Command1_Click(session);
+    }
+    EXPECT_EQ(window.messages, (std::vector<RecordedMessage>{Failure("missing.mdb"),
+                                                             Failure("huge.mdb\rメモリの上限に達しました。")}));
 }
 
 TEST_F(ConnectionTest, NoOrdinaryTableWarnsAndKeepsDatabaseOpen) {

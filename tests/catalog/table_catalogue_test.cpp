@@ -63,6 +63,18 @@ TEST_F(Catalogue, AFailingDefinitionFailsOnlyItsOwnNameAndIsRetried) {
     EXPECT_EQ(database.itemReads, 6);
 }
 
+TEST_F(Catalogue, AnAnnouncementNamesEveryDefinitionOfTheNamesAndNeverFails) {
+    catalogue.ExpectDefinitionsOf({"T", "B", "Gone"});
+    EXPECT_EQ(database.announced, (std::vector<std::vector<std::int16_t>>{{1, 3, 4}}));
+    // An engine failing on the announcement fails no table: each one's own
+    // read succeeds or fails alone.
+    database.failAnnouncements = true;
+    database.failAtItem = 3;
+    EXPECT_NO_THROW(catalogue.ExpectDefinitionsOf({"A", "B"}));
+    EXPECT_THROW(catalogue.Find("B"), RuntimeError);
+    EXPECT_EQ(catalogue.Find("A")->Fields.at(0).Name, "a1");
+}
+
 TEST(CatalogueWithoutDatabase, FindsNothing) {
     TableCatalogue catalogue(nullptr);
     EXPECT_FALSE(catalogue.Find("A"));

@@ -90,6 +90,8 @@ TEST(CliCommandLine, OptionsStandAnywhereAndDoubleDashEndsThem) {
         {{"xls", nwind, "--", xls, "Shippers", "--replace"}, 1, "kolumbra-cli: no table named '--replace'\nout.xlsが作成されました\n"},
         {{"csv", nwind, csv, "Shippers", "--dsn"}, 64, ""},
         {{"xls", nwind, xls, "--sheet", "Shippers"}, 64, ""},
+        {{"tables", "--dsn", "Sales", "--connect", "Driver=x"}, 64, ""},
+        {{"csv", "--connect", "Driver=x", "--dsn", "Sales", csv}, 64, ""},
     };
     for (const Row& row : rows) {
         std::filesystem::remove(csv);
@@ -130,7 +132,8 @@ TEST_F(CopiedProgram, DatabaseArgumentIsAFileEvenWhenItsNameStartsWithOdbc) {
     }
     const auto missing = RunProgramIn(program, dir.path(), {"tables", "odbcMissing.mdb"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "DB接続失敗 DB=" + dir.file("odbcMissing.mdb") + "\n");
+    EXPECT_EQ(missing.err, "DB接続失敗 DB=" + dir.file("odbcMissing.mdb") + "\nファイル '" + dir.file("odbcMissing.mdb") +
+                               "' が見つかりません。\n");
 }
 
 TEST_F(CopiedProgram, KeepsItsSettingsBesideItAndEnglishOverridesThem) {

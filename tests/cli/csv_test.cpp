@@ -131,7 +131,8 @@ TEST_F(CliCsv, FailuresExitNonZeroWithTheirMessage) {
              {{"csv", nwind, dir.file("plain/out.csv")}, 1, "書き込みできませんでした\n"},
              {{"csv", nwind, dir.file("folder.csv")}, 1, "書き込みできませんでした\n"},
              {{"csv", nwind, out, "Orders", "Nope"}, 3, "kolumbra-cli: no table named 'Nope'\n"},
-             {{"csv", "/nonexistent/shop.mdb", out}, 1, "DB接続失敗 DB=/nonexistent/shop.mdb\n"},
+             {{"csv", "/nonexistent/shop.mdb", out}, 1,
+              "DB接続失敗 DB=/nonexistent/shop.mdb\nファイル '/nonexistent/shop.mdb' が見つかりません。\n"},
          }) {
         auto result = RunCli(c.args);
         EXPECT_EQ(result.status, c.status) << c.args.back();
@@ -147,7 +148,9 @@ TEST_F(CliCsv, MissingArgumentsShowTheUsage) {
          {std::vector<std::string>{"csv"}, {"csv", Mdb + "nwind.mdb"}, {"csv", "--jap"}, {"csv", "--dsn"}}) {
         auto result = RunCli(args);
         EXPECT_EQ(result.status, 64) << args.back();
-        EXPECT_EQ(result.err, "usage: kolumbra-cli csv [--jap | --english] (--dsn NAME | DATABASE) OUT.csv [TABLE ...]\n");
+        EXPECT_EQ(result.err,
+                  "usage: kolumbra-cli csv [--jap | --english] (--dsn NAME | --connect STRING | DATABASE) OUT.csv "
+                  "[TABLE ...]\n");
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }

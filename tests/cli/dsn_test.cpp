@@ -46,11 +46,13 @@ TEST(CliDsn, AViewOverADroppedTableFailsNoTableBesideIt) {
 }
 
 TEST(CliDsn, AnUndeclaredDataSourceIsAnOpenFailure) {
-    // The path box was empty when the source was asked for: nothing follows "DB=".
+    // The path box was empty when the source was asked for: nothing follows
+    // "DB=". The driver manager's reason follows on the next line.
     auto result = RunCli({"tables", "--dsn", "No such source"}, SampleEnvironment);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "DB接続失敗 DB=\n");
+    EXPECT_EQ(result.err, "DB接続失敗 DB=\nIM002 [unixODBC][Driver Manager]Data source name not found and no default "
+                          "driver specified\n");
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ TEST(CliTables, LinkedTablesAreNotListed) {
 TEST(CliTables, AnUnopenableDatabaseIsAnOpenFailure) {
     auto result = RunCli({"tables", "/nonexistent/shop.mdb"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "DB接続失敗 DB=/nonexistent/shop.mdb\n");
+    EXPECT_EQ(result.err, "DB接続失敗 DB=/nonexistent/shop.mdb\nファイル '/nonexistent/shop.mdb' が見つかりません。\n");
     EXPECT_EQ(RunCli({"tables", KOLUMBRA_SOURCE_DIR "/README.md"}).status, 1);
     EXPECT_EQ(RunCli({"tables", "/tmp"}).status, 1);
 }

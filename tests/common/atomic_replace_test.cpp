@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
+#include "common/file_io.h"
 #include "temp_dir.h"
 
 namespace kolumbra {
@@ -79,8 +81,39 @@ TEST(AtomicReplace, FailuresLeaveTheOldFileAndNothingElse) {
     EXPECT_EQ(ErrnoOf(file, "new", diskFull), ENOSPC);
     const ReplaceSteps dying{.write = {}, .beforeCommit = [] { throw std::runtime_error("killed"); }};
     EXPECT_THROW(ReplaceFileAtomically(file, "new", dying), std::runtime_error);
+    // A process killed half-way through the write leaves no file behind.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ReplaceFileAtomically(file, "new", {.write = [](int fd, std::string_view) {
+                                                 WriteAll(fd, "ne");
+                                                 ::_exit(9);
+                                             },
+                                             .beforeCommit = {}});
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 9);
     EXPECT_EQ(ReadBytes(file), "old");
     EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"book.xls", "folder", "plain"}));
+}
+
+TEST(AtomicReplace, AFolderThatCannotBeFlushedFailsTheReplace) {
+    TempDir dir;
+    const std::string file = dir.file("book.xls");
+    WriteBytes(file, "old");
+    const auto failingSync = [](int) {
+        errno = EIO;
+        return -1;
+    };
+    try {
+        ReplaceFileAtomically(file, "new", {}, failingSync);
+        ADD_FAILURE() << "reported as saved";
+    } catch (const std::system_error& e) {
+        EXPECT_EQ(e.code().value(), EIO);
+    }
+    EXPECT_EQ(ReadBytes(file), "new");
+    EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"book.xls"}));
 }
 
 TEST(AtomicReplace, APlantedLinkBesideTheFileIsNotFollowed) {

@@ -235,7 +235,8 @@ TEST(LayoutNothingSaved, TheErrorIsTheWholeReportAndNothingIsReplaced) {
     namespace fs = std::filesystem;
     const std::pair<std::string, const char*> cases[] = {
         {"missing/out.xls", ""}, {"text.xls", "をブックとして開けません"}, {"folder.xls", "フォルダーです。"},
-        {"fifo.xls", "通常のファイルではありません。"}, {"link.xls", "リンク先がありません。"}};
+        {"fifo.xls", "通常のファイルではありません。"}, {"link.xls", "リンク先がありません。"},
+        {"held.xls", "はann@pc1が使用中です。ロックファイル: "}};
     for (const auto& [name, reason] : cases) {
         ExportRig rig;
         const std::string path = rig.window.text2 = rig.dir.file(name);
@@ -243,6 +244,7 @@ TEST(LayoutNothingSaved, TheErrorIsTheWholeReportAndNothingIsReplaced) {
         if (name == "folder.xls") fs::create_directory(path);
         if (name == "fifo.xls") ::mkfifo(path.c_str(), 0600);
         if (name == "link.xls") fs::create_symlink("nowhere.xls", path);
+        if (name == "held.xls") WriteBytes(rig.dir.file(".~lock.held.xls#"), ",ann,pc1,09.12.2026 14:06,file:///x;");
         const fs::file_type before = fs::symlink_status(path).type();
         rig.Export({TableWithFields("Orders", 1)});
         ASSERT_EQ(rig.window.messages.size(), 2u) << name;

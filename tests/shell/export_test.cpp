@@ -124,7 +124,9 @@ TEST_F(ShellTest, EmptyPathOffersTheDataSourcesAndReadsTheChosenOne) {
     ::unsetenv("ODBCINI");
     ::unsetenv("ODBCSYSINI");
     ASSERT_TRUE(prompts.offeredSources);
-    EXPECT_TRUE(prompts.offeredSources->contains("Kolumbra sample"));
+    ASSERT_EQ(prompts.offeredSources->size(), 1);
+    EXPECT_EQ(prompts.offeredSources->at(0).name, "Kolumbra sample");
+    EXPECT_EQ(prompts.offeredSources->at(0).description, "Kolumbra sample sales database");
     EXPECT_TRUE(prompts.messages.empty()) << prompts.messages[0].text.toStdString();
     EXPECT_EQ(Find<QListWidget>(form.get(), "List1")->count(), 12);
     EXPECT_TRUE(Find<QPushButton>(form.get(), "Command4")->isEnabled());

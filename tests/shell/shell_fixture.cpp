@@ -38,8 +38,8 @@ std::optional<QString> ScriptedPrompts::ChooseFile(QWidget*, const QString& fold
     return answer;
 }
 
-std::optional<QString> ScriptedPrompts::ChooseDataSource(QWidget*, const QStringList& names) {
-    offeredSources = names;
+std::optional<QString> ScriptedPrompts::ChooseDataSource(QWidget*, const QList<DataSourceItem>& sources) {
+    offeredSources = sources;
     return dataSource;
 }
 

@@ -36,12 +36,12 @@ struct ScriptedPrompts : Prompts {
     QString lastFolder, lastFilter;
     FileUse lastUse = FileUse::Existing;
     std::optional<QString> dataSource;
-    std::optional<QStringList> offeredSources;
+    std::optional<QList<DataSourceItem>> offeredSources;
     std::function<void(const QString& text)> whileShown;  // called as each message box is up
 
     Answer MessageBox(QWidget*, const QString& text, Buttons buttons, Icon icon, const QString& title) override;
     std::optional<QString> ChooseFile(QWidget*, const QString& folder, const QString& filter, FileUse use) override;
-    std::optional<QString> ChooseDataSource(QWidget*, const QStringList& names) override;
+    std::optional<QString> ChooseDataSource(QWidget*, const QList<DataSourceItem>& sources) override;
 };
 
 class ShellTest : public ::testing::Test {

@@ -8,8 +8,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QRadioButton>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -78,10 +80,32 @@ TEST_F(ShellTest, QtsOwnTextsAreJapanese) {
     EXPECT_EQ(seen(open(FileUse::New)).title, QStringLiteral("名前を付けて保存"));
     const QStringList okCancel{"OK", QStringLiteral("キャンセル")};
     EXPECT_EQ(seen([&] { real.MessageBox(nullptr, "?", Buttons::OkCancel, Icon::Exclamation, "x"); }).buttons, okCancel);
-    EXPECT_EQ(seen([&] { real.ChooseDataSource(nullptr, {"a"}); }).buttons, okCancel);
+    EXPECT_EQ(seen([&] { real.ChooseDataSource(nullptr, {{"a", ""}}); }).buttons, okCancel);
     QLineEdit box;
     const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
     EXPECT_TRUE(menu->actions().first()->text().startsWith(QStringLiteral("元に戻す(&U)")));
+}
+
+// Each source beside its description; without sources, where they are declared.
+TEST_F(ShellTest, TheChooserShowsDescriptionsOrWhereSourcesAreDeclared) {
+    const auto chooser = MakeDataSourceChooser(nullptr, {{"Sales", "販売管理"}, {"Stock", ""}});
+    const auto* sources = chooser->findChild<QTreeWidget*>("Sources");
+    ASSERT_NE(sources, nullptr);
+    ASSERT_EQ(sources->topLevelItemCount(), 2);
+    EXPECT_EQ(sources->topLevelItem(0)->text(0), "Sales");
+    EXPECT_EQ(sources->topLevelItem(0)->text(1), QStringLiteral("販売管理"));
+    EXPECT_EQ(sources->currentItem(), sources->topLevelItem(0));
+    EXPECT_EQ(chooser->findChild<QLabel*>("NoSources"), nullptr);
+
+    ::setenv("ODBCINI", "/srv/odbc/sources.ini", 1);
+    const auto empty = MakeDataSourceChooser(nullptr, {});
+    ::unsetenv("ODBCINI");
+    EXPECT_EQ(empty->findChild<QTreeWidget*>("Sources"), nullptr);
+    const auto* none = empty->findChild<QLabel*>("NoSources");
+    ASSERT_NE(none, nullptr);
+    for (const char* place : {"~/.odbc.ini", "/etc/odbc.ini", "ODBCINI", "ODBCINI=/srv/odbc/sources.ini"}) {
+        EXPECT_TRUE(none->text().contains(place)) << place;
+    }
 }
 
 TEST_F(ShellTest, BrowseFillsTheBoxRemembersTheFolderAndCancelKeepsIt) {

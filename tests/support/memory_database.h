@@ -17,6 +17,8 @@ public:
     explicit MemoryDatabase(std::vector<db::TableDef> defs) : defs_(std::move(defs)) {}
 
     std::optional<int> failAtItem;
+    bool failAnnouncements = false;
+    std::vector<std::vector<std::int16_t>> announced;  // by ExpectDefinitionReads
     int itemReads = 0;
     int countReads = 0;
     int summaryReads = 0;
@@ -38,6 +40,10 @@ public:
         def.Fields.clear();
         def.Indexes.clear();
         return def;
+    }
+    void ExpectDefinitionReads(const std::vector<std::int16_t>& indexes) override {
+        if (failAnnouncements) throw RuntimeError(db::dberr::OdbcCallFailed, "ODBC--呼び出しが失敗しました。");
+        announced.push_back(indexes);
     }
     void Close() override {}
 

@@ -73,10 +73,16 @@ public:
     // does not: each field read still stands alone.
     virtual void ExpectFieldReads(const std::vector<std::int16_t>& /*indexes*/) {}
 
+    // The same for TableDefItem: fields, keys and indexes may come in
+    // fewer requests.
+    virtual void ExpectDefinitionReads(const std::vector<std::int16_t>& /*indexes*/) {}
+
     virtual void Close() = 0;
 };
 
-// Asks the user for an ODBC data source; nothing when the choice is cancelled.
+// Asks the user for an ODBC data source: its name, or a whole connection
+// string (which holds "=", as no name does); nothing when the choice is
+// cancelled.
 using DataSourceChooser = std::function<std::optional<std::string>()>;
 
 class DbEngine {
@@ -98,6 +104,7 @@ inline constexpr std::int32_t ItemNotFound = 3265;
 inline constexpr std::int32_t UnrecognisedFormat = 3343;
 inline constexpr std::int32_t OdbcCallFailed = 3146;
 inline constexpr std::int32_t DamagedTable = 3049;  // one table of a file cannot be read
+inline constexpr std::int32_t ResourcesExceeded = 3035;  // a file beyond the reader's limits
 }  // namespace dberr
 
 }  // namespace kolumbra::db

@@ -1,21 +1,19 @@
 #include "engine/db/access/access_file.h"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
 
 #include "common/runtime_error.h"
 #include "engine/db/access/catalog_wire.h"
+#include "engine/db/access/isolated_child.h"
 #include "engine/db/access/mdb_catalog.h"
 
 namespace kolumbra::db {
@@ -28,6 +26,7 @@ constexpr rlim_t ChildMemoryBytes = 1024ull * 1024 * 1024;
 constexpr rlim_t ChildCpuSeconds = 10;
 constexpr int ChildWallMilliseconds = 15000;
 constexpr std::size_t MaxCatalogBytes = 256u * 1024 * 1024;
+constexpr isolated::Limits ReaderLimits{ChildMemoryBytes, ChildCpuSeconds, ChildWallMilliseconds, MaxCatalogBytes};
 
 [[noreturn]] void notFound(const std::string& path) {
     throw RuntimeError(dberr::FileNotFound, "ファイル '" + path + "' が見つかりません。");
@@ -54,78 +53,34 @@ void checkBeforeOpening(const std::string& path) {
     if (magic != "Standard Jet DB" && magic != "Standard ACE DB") unrecognised(path);
 }
 
-[[noreturn]] void runChild(const std::string& absolutePath, int out) {
-    int null = ::open("/dev/null", O_RDWR);
-    if (null >= 0) {
-        ::dup2(null, STDIN_FILENO);
-        ::dup2(null, STDOUT_FILENO);
-        ::dup2(null, STDERR_FILENO);
-    }
-    struct rlimit memory{ChildMemoryBytes, ChildMemoryBytes};
-    struct rlimit cpu{ChildCpuSeconds, ChildCpuSeconds};
-    ::setrlimit(RLIMIT_AS, &memory);
-    ::setrlimit(RLIMIT_CPU, &cpu);
-    ::unsetenv("MDBPATH");
-    ::unsetenv("MDB_JET3_CHARSET");
-    ::unsetenv("MDBOPTS");
-    ::setenv("MDBICONV", "UTF-8", 1);
-    auto tables = mdb::ReadCatalog(absolutePath);
-    if (!tables) ::_exit(3);
-    std::string bytes = wire::Encode(*tables);
-    for (std::size_t done = 0; done < bytes.size();) {
-        ssize_t n = ::write(out, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) ::_exit(4);
-        done += static_cast<std::size_t>(n);
-    }
-    ::_exit(0);
-}
-
-// Everything the child writes, or nothing when it runs out of time or
-// sends more than any catalogue needs.
-std::optional<std::string> collect(int in) {
-    std::string bytes;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ChildWallMilliseconds);
-    char buffer[65536];
-    for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return std::nullopt;
-        struct pollfd p{in, POLLIN, 0};
-        int ready = ::poll(&p, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return std::nullopt;
-        ssize_t n = ::read(in, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return std::nullopt;
-        if (n == 0) return bytes;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > MaxCatalogBytes) return std::nullopt;
-    }
+[[noreturn]] void beyondLimit(const std::string& path, const std::string& limit) {
+    throw RuntimeError(dberr::ResourcesExceeded, "データベース '" + path + "' を読み終わる前に" + limit +
+                                                     "の上限に達しました。ファイルが大きすぎるか、壊れています。");
 }
 
 std::vector<mdb::CatalogTable> readCatalogIsolated(const std::string& path) {
-    std::string absolute = std::filesystem::absolute(path).string();
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw RuntimeError(err::OutOfMemory);
-    pid_t child = ::fork();
-    if (child < 0) {
-        ::close(pipeEnds[0]);
-        ::close(pipeEnds[1]);
-        throw RuntimeError(err::OutOfMemory);
+    std::error_code noFolder;
+    const std::string absolute = std::filesystem::absolute(path, noFolder).string();
+    if (noFolder) notFound(path);
+    const auto work = [&absolute] {
+        ::unsetenv("MDBPATH");
+        ::unsetenv("MDB_JET3_CHARSET");
+        ::unsetenv("MDBOPTS");
+        ::setenv("MDBICONV", "UTF-8", 1);
+        auto tables = mdb::ReadCatalog(absolute);
+        if (!tables) throw std::runtime_error("no catalogue");
+        return wire::Encode(*tables);
+    };
+    const isolated::Result result = isolated::Run(work, ReaderLimits);
+    switch (result.outcome) {
+        case isolated::Outcome::Done: break;
+        case isolated::Outcome::Failed: unrecognised(path);
+        case isolated::Outcome::OutOfMemory: beyondLimit(path, "メモリ (" + std::to_string(ChildMemoryBytes >> 20) + " MB)");
+        case isolated::Outcome::OutOfTime: beyondLimit(path, "時間 (" + std::to_string(ChildCpuSeconds) + " 秒)");
+        case isolated::Outcome::TooMuchOutput:
+            beyondLimit(path, "カタログの大きさ (" + std::to_string(MaxCatalogBytes >> 20) + " MB)");
     }
-    if (child == 0) {
-        ::close(pipeEnds[0]);
-        runChild(absolute, pipeEnds[1]);
-    }
-    ::close(pipeEnds[1]);
-    auto bytes = collect(pipeEnds[0]);
-    ::close(pipeEnds[0]);
-    if (!bytes) ::kill(child, SIGKILL);  // out of time or too much: stop it
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    bool cleanExit = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!bytes || !cleanExit) unrecognised(path);
-    auto tables = wire::Decode(*bytes);
+    auto tables = wire::Decode(result.bytes);
     if (!tables) unrecognised(path);
     return std::move(*tables);
 }
@@ -174,7 +129,7 @@ std::unique_ptr<Database> OpenAccessFile(const std::string& path) {
     checkBeforeOpening(path);
     auto tables = readCatalogIsolated(path);
     mdb::SortByName(tables);
-    if (tables.size() > 32767) unrecognised(path);
+    if (tables.size() > 32767) beyondLimit(path, "テーブル数 (32767)");
     return std::make_unique<AccessDatabase>(path, std::move(tables));
 }
 

@@ -3,6 +3,7 @@
 #include <mdbtools.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,6 +19,13 @@ constexpr int LocalTable = 1;
 constexpr int OdbcLinkedTable = 4;
 constexpr int AccessLinkedTable = 6;
 
+// Room for one text value. The library sets this much aside for every text
+// property of the catalogue it parses (16 KiB by default, which a file with
+// tens of thousands of field descriptions does not fit in the reader's
+// memory). A value is at most 255 characters, 765 bytes of UTF-8; the
+// library's 1.0 release crashes with 1 KiB.
+constexpr std::size_t BindBytes = 4096;
+
 struct HandleCloser {
     void operator()(MdbHandle* h) const { mdb_close(h); }
 };
@@ -28,14 +36,16 @@ using Handle = std::unique_ptr<MdbHandle, HandleCloser>;
 using Table = std::unique_ptr<MdbTableDef, TableFreer>;
 
 // Calls `row` with the named columns of every row of a system table, as
-// text; false when the table or a column cannot be read, or when fewer rows
-// come back than the table's definition counts (a page past the end of a
-// truncated file reads as no rows at all).
-bool scanTable(MdbHandle* mdb, const char* name, const std::vector<const char*>& columns,
-               const std::function<void(const std::vector<std::string>&)>& row) {
+// text, and the table positioned on that row; false when the table or a
+// column cannot be read, or when fewer rows come back than the table's
+// definition counts (a page past the end of a truncated file reads as no
+// rows at all).
+using RowCallback = std::function<void(MdbTableDef&, const std::vector<std::string>&)>;
+
+bool scanTable(MdbHandle* mdb, const char* name, const std::vector<const char*>& columns, const RowCallback& row) {
     Table table(mdb_read_table_by_name(mdb, const_cast<gchar*>(name), MDB_TABLE));
     if (!table || !mdb_read_columns(table.get())) return false;
-    std::vector<std::vector<char>> buffers(columns.size(), std::vector<char>(MDB_BIND_SIZE));
+    std::vector<std::vector<char>> buffers(columns.size(), std::vector<char>(mdb->bind_size));
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (mdb_bind_column_by_name(table.get(), const_cast<gchar*>(columns[i]), buffers[i].data(), nullptr) < 0) {
             return false;
@@ -46,22 +56,129 @@ bool scanTable(MdbHandle* mdb, const char* name, const std::vector<const char*>&
     unsigned fetched = 0;
     while (mdb_fetch_row(table.get())) {
         for (std::size_t i = 0; i < columns.size(); ++i) values[i] = buffers[i].data();
-        row(values);
+        row(*table, values);
         ++fetched;
     }
     return fetched >= table->num_rows;
 }
 
-// Raw MSysObjects types by object name; libmdb masks them and reports
-// ODBC-linked tables and reports alike.
-// Empty when the catalogue cannot be read whole.
-std::multimap<std::string, int> rawObjectTypes(MdbHandle* mdb) {
-    std::multimap<std::string, int> types;
-    bool whole = scanTable(mdb, "MSysObjects", {"Name", "Type"}, [&](const std::vector<std::string>& row) {
-        types.emplace(row[0], std::atoi(row[1].c_str()));
-    });
-    if (!whole) types.clear();
-    return types;
+void appendUtf8(char32_t c, std::string& out) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// A text value as Jet 4 stores it: UTF-16LE, or after FF FE the compressed
+// form, whose zero bytes switch between one-byte and two-byte characters.
+std::u16string jet4Units(const unsigned char* bytes, std::size_t size) {
+    std::u16string units;
+    const bool compressedForm = size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+    bool compressed = compressedForm;
+    for (std::size_t at = compressedForm ? 2 : 0; at < size;) {
+        if (compressedForm && bytes[at] == 0) {
+            compressed = !compressed;
+            ++at;
+        } else if (compressed) {
+            units += static_cast<char16_t>(bytes[at++]);
+        } else if (at + 2 <= size) {
+            units += static_cast<char16_t>(bytes[at] | (bytes[at + 1] << 8));
+            at += 2;
+        } else {
+            break;
+        }
+    }
+    return units;
+}
+
+// UTF-8 of UTF-16 units, surrogate pairs joined; a lone surrogate is U+FFFD.
+std::string utf8Of(const std::u16string& units) {
+    std::string out;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t c = units[i];
+        const bool high = c >= 0xD800 && c < 0xDC00;
+        if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        appendUtf8(c, out);
+    }
+    return out;
+}
+
+// The text of `column` in the row the table was just positioned on, decoded
+// from its stored bytes; empty when it cannot be read.
+std::string storedText(MdbTableDef& table, guint column) {
+    MdbHandle* mdb = table.entry->mdb;
+    int start = 0;
+    std::size_t size = 0;
+    if (table.cur_row == 0 || mdb_find_row(mdb, static_cast<int>(table.cur_row) - 1, &start, &size) != 0) return {};
+    std::vector<MdbField> fields(table.num_cols);
+    const int cracked = mdb_crack_row(&table, start, size, fields.data());
+    if (cracked <= 0 || column >= static_cast<guint>(cracked) || fields[column].is_null || fields[column].siz <= 0) {
+        return {};
+    }
+    return utf8Of(jet4Units(static_cast<const unsigned char*>(fields[column].value),
+                            static_cast<std::size_t>(fields[column].siz)));
+}
+
+guint columnIndex(const MdbTableDef& table, const char* name) {
+    for (guint i = 0; i < table.num_cols; ++i) {
+        if (std::strcmp(static_cast<MdbColumn*>(g_ptr_array_index(table.columns, i))->name, name) == 0) return i;
+    }
+    return table.num_cols;
+}
+
+// The library turns each UTF-16 unit outside the Basic Multilingual Plane
+// into "?", so that names differing only there come back alike.
+bool convertsTo(const std::string& stored, const std::string& converted) {
+    std::string narrowed;
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        if ((static_cast<unsigned char>(stored[i]) & 0xF8) == 0xF0) {
+            narrowed += "??";
+            i += 3;
+        } else {
+            narrowed += stored[i];
+        }
+    }
+    return narrowed == converted;
+}
+
+struct ObjectRow {
+    std::string name;        // as the library converts it
+    int type = 0;            // raw MSysObjects type
+    std::string storedName;  // decoded here, where the library's differs
+};
+
+// The rows of MSysObjects in the order the library reads its catalogue;
+// empty when the catalogue cannot be read whole.
+std::vector<ObjectRow> objectRows(MdbHandle* mdb, bool jet3) {
+    std::vector<ObjectRow> rows;
+    bool whole = scanTable(mdb, "MSysObjects", {"Name", "Type"},
+                           [&](MdbTableDef& table, const std::vector<std::string>& row) {
+                               ObjectRow object{row[0], std::atoi(row[1].c_str()), {}};
+                               if (!jet3 && object.name.find('?') != std::string::npos) {
+                                   std::string stored = storedText(table, columnIndex(table, "Name"));
+                                   if (stored != object.name && convertsTo(stored, object.name)) {
+                                       object.storedName = std::move(stored);
+                                   }
+                               }
+                               rows.push_back(std::move(object));
+                           });
+    if (!whole) rows.clear();
+    return rows;
 }
 
 // The foreign-key columns of each relationship, by (table, relationship),
@@ -72,7 +189,7 @@ using RelationshipKeys = std::map<std::pair<std::string, std::string>, std::map<
 RelationshipKeys relationshipKeys(MdbHandle* mdb) {
     RelationshipKeys keys;
     scanTable(mdb, "MSysRelationships", {"szObject", "szRelationship", "icolumn", "szColumn"},
-              [&](const std::vector<std::string>& row) {
+              [&](MdbTableDef&, const std::vector<std::string>& row) {
                   keys[{row[0], row[1]}][std::atoi(row[2].c_str())] = row[3];
               });
     return keys;
@@ -207,15 +324,24 @@ CatalogTable readTable(MdbCatalogEntry* entry, std::int32_t attributes, bool tex
 std::optional<std::vector<CatalogTable>> ReadCatalog(const std::string& absolutePath) {
     Handle mdb(mdb_open(absolutePath.c_str(), MDB_NOFLAGS));
     if (!mdb) return std::nullopt;
-    auto rawTypes = rawObjectTypes(mdb.get());
-    if (rawTypes.empty()) return std::nullopt;  // no whole MSysObjects: the catalogue is corrupt
+    mdb_set_bind_size(mdb.get(), BindBytes);
+    bool textInBytes = mdb->f->jet_version != MDB_VER_JET3;
+    const std::vector<ObjectRow> rows = objectRows(mdb.get(), !textInBytes);
+    if (rows.empty()) return std::nullopt;  // no whole MSysObjects: the catalogue is corrupt
+    // libmdb masks the raw types and reports ODBC-linked tables and reports alike.
+    std::multimap<std::string, int> rawTypes;
+    for (const ObjectRow& row : rows) rawTypes.emplace(row.name, row.type);
     auto relationships = relationshipKeys(mdb.get());
     if (!mdb_read_catalog(mdb.get(), MDB_ANY)) return std::nullopt;
-    bool textInBytes = mdb->f->jet_version != MDB_VER_JET3;
 
     std::vector<CatalogTable> tables;
+    std::size_t row = 0;
     for (guint i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        // The catalogue lists the rows in their order: a name the library
+        // could not convert whole is taken as stored.
+        while (row < rows.size() && rows[row].name != entry->object_name) ++row;
+        const std::string storedName = row < rows.size() ? rows[row++].storedName : "";
         // Forms and reports may share a table's name: only a raw type 4 row
         // of that name makes a type 4 entry an ODBC-linked table.
         int rawType = entry->object_type;
@@ -227,6 +353,7 @@ std::optional<std::vector<CatalogTable>> ReadCatalog(const std::string& absolute
         if (rawType != LocalTable && rawType != OdbcLinkedTable && rawType != AccessLinkedTable) continue;
         std::int32_t attributes = attributesOf(rawType, static_cast<unsigned>(entry->flags));
         tables.push_back(readTable(entry, attributes, textInBytes, relationships));
+        if (!storedName.empty()) tables.back().Def.Name = storedName;
     }
     return tables;
 }

@@ -19,6 +19,13 @@ std::string DefaultSchemaQuery(const std::string& dbms);
 // table's own comment) and comment. Empty for other servers.
 std::string CommentsQuery(const std::string& dbms);
 
+// The query giving every index of one schema (on servers whose databases
+// are catalogues, of one catalogue), named by its one parameter: rows of
+// table, index, non-unique (0 or 1), primary key (0 or 1) and column, in
+// the order of the driver's SQLStatistics for each table. Empty where no
+// such query is known.
+std::string SchemaIndexesQuery(const std::string& dbms);
+
 // A table of the default schema (or of a source without schemas) goes by
 // its bare name, any other as "schema.table".
 std::string ListedName(const std::string& schema, const std::string& defaultSchema, const std::string& table);

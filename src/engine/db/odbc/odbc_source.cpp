@@ -1,14 +1,16 @@
 #include "engine/db/odbc/odbc_source.h"
 
-#include <sql.h>
-#include <sqlext.h>
+#include <odbcinst.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
+#include <optional>
 #include <tuple>
 
 #include "common/runtime_error.h"
 #include "engine/db/name_order.h"
+#include "engine/db/odbc/odbc_calls.h"
 #include "engine/db/odbc/odbc_names.h"
 #include "engine/db/odbc/odbc_types.h"
 
@@ -16,86 +18,32 @@ namespace kolumbra::db {
 
 namespace {
 
-constexpr const char* CallFailed = "ODBC--呼び出しが失敗しました。";
+using namespace odbc;
 
-// The driver's first diagnostic record for a handle, when it has one.
-std::string Diagnostic(SQLSMALLINT handleType, SQLHANDLE handle) {
-    SQLCHAR state[6] = {};
-    SQLCHAR message[512] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    if (handle == SQL_NULL_HANDLE ||
-        !SQL_SUCCEEDED(SQLGetDiagRec(handleType, handle, 1, state, &native, message, sizeof message, &length))) {
-        return "";
-    }
-    return std::string(reinterpret_cast<char*>(state)) + " " + reinterpret_cast<char*>(message);
+// A data-source name, or a whole connection string (a data-source name
+// holds no "=").
+std::string ConnectionString(const std::string& source) {
+    return source.find('=') == std::string::npos ? "DSN=" + source + ";" : source;
 }
 
-void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle) {
-    if (SQL_SUCCEEDED(rc)) return;
-    std::string detail = rc == SQL_ERROR ? Diagnostic(handleType, handle) : "";
-    throw RuntimeError(dberr::OdbcCallFailed, detail.empty() ? CallFailed : std::string(CallFailed) + "\r" + detail);
+// A driver over database files names the database by the file's path;
+// the form shows its file name, as for a file opened directly.
+std::string DisplayName(const std::string& name) {
+    if (name.find('/') == std::string::npos) return name;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(name, ec)) return name;
+    return std::filesystem::path(name).filename().string();
 }
 
-// A handle freed when it goes out of scope.
-class Handle {
-public:
-    Handle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
-        SQLRETURN rc = SQLAllocHandle(type, parent, &handle_);
-        if (!SQL_SUCCEEDED(rc)) throw RuntimeError(dberr::OdbcCallFailed, CallFailed);
-    }
-    ~Handle() { SQLFreeHandle(type_, handle_); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    SQLHANDLE get() const { return handle_; }
-    void check(SQLRETURN rc) const { Check(rc, type_, handle_); }
-
-private:
-    SQLSMALLINT type_;
-    SQLHANDLE handle_ = SQL_NULL_HANDLE;
-};
-
-std::unique_ptr<Handle> MakeEnvironment() {
-    auto env = std::make_unique<Handle>(SQL_HANDLE_ENV, SQLHANDLE{});
-    env->check(SQLSetEnvAttr(env->get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0));
-    return env;
-}
-
-// Column `column` of the current row as text; empty when NULL.
-std::string TextColumn(const Handle& stmt, SQLUSMALLINT column) {
-    std::string value;
-    char buffer[1024];
-    SQLLEN indicator = 0;
-    for (;;) {
-        SQLRETURN rc = SQLGetData(stmt.get(), column, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
-        if (rc == SQL_NO_DATA) break;
-        stmt.check(rc);
-        if (indicator == SQL_NULL_DATA) break;
-        std::size_t got = indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof buffer)
-                              ? sizeof buffer - 1
-                              : static_cast<std::size_t>(indicator);
-        value.append(buffer, got);
-        if (rc == SQL_SUCCESS) break;
-    }
+// A value read ahead, handed out once.
+template <typename T>
+std::optional<T> Take(std::map<std::int16_t, T>& ahead, std::int16_t index) {
+    auto found = ahead.find(index);
+    if (found == ahead.end()) return std::nullopt;
+    std::optional<T> value = std::move(found->second);
+    ahead.erase(found);
     return value;
 }
-
-std::int64_t IntegerColumn(const Handle& stmt, SQLUSMALLINT column, bool* isNull = nullptr) {
-    SQLBIGINT value = 0;
-    SQLLEN indicator = 0;
-    stmt.check(SQLGetData(stmt.get(), column, SQL_C_SBIGINT, &value, 0, &indicator));
-    if (isNull) *isNull = indicator == SQL_NULL_DATA;
-    return indicator == SQL_NULL_DATA ? 0 : value;
-}
-
-bool Fetch(const Handle& stmt) {
-    SQLRETURN rc = SQLFetch(stmt.get());
-    if (rc == SQL_NO_DATA) return false;
-    stmt.check(rc);
-    return true;
-}
-
-SQLCHAR* Sql(const std::string& text) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())); }
 
 // A table as the list knows it: where it lives, the name the list shows.
 struct TableEntry {
@@ -108,15 +56,16 @@ std::int32_t AttributesOfTableType(const std::string& type) { return type == "TA
 
 class OdbcDatabase : public Database {
 public:
-    explicit OdbcDatabase(const std::string& dsn) : env_(MakeEnvironment()), dbc_(SQL_HANDLE_DBC, env_->get()) {
-        std::string in = "DSN=" + dsn + ";";
+    explicit OdbcDatabase(const std::string& source)
+        : env_(MakeEnvironment()), dbc_(SQL_HANDLE_DBC, env_->get()) {
+        std::string in = ConnectionString(source);
         SQLCHAR out[4096] = {};
         SQLSMALLINT outLength = 0;
         dbc_.check(SQLDriverConnect(dbc_.get(), nullptr, Sql(in), SQL_NTS, out, sizeof out, &outLength,
                                     SQL_DRIVER_NOPROMPT));
         connected_ = true;
         connect_ = "ODBC;" + std::string(reinterpret_cast<char*>(out));
-        name_ = DatabaseName();
+        name_ = DisplayName(DatabaseName());
         dbms_ = InfoText(SQL_DBMS_NAME);
         escape_ = InfoText(SQL_SEARCH_PATTERN_ESCAPE);
         ReadTableList();
@@ -132,17 +81,16 @@ public:
     TableDef TableDefItem(std::int16_t index) override {
         const TableEntry& entry = Entry(index);
         TableDef def = entry.summary;
-        def.Fields = ReadFields(entry);
-        def.Indexes = ReadIndexes(entry);
+        std::optional<std::vector<Field>> fields = Take(expectedFields_, index);
+        def.Fields = fields ? std::move(*fields) : ReadFields(entry);
+        std::optional<std::vector<Index>> indexes = Take(expectedIndexes_, index);
+        def.Indexes = indexes ? std::move(*indexes) : ReadIndexes(entry);
         return def;
     }
     std::vector<Field> TableDefFields(std::int16_t index) override {
         const TableEntry& entry = Entry(index);
-        auto expected = expectedFields_.find(index);
-        if (expected == expectedFields_.end()) return ReadFields(entry);
-        std::vector<Field> fields = std::move(expected->second);
-        expectedFields_.erase(expected);
-        return fields;
+        std::optional<std::vector<Field>> fields = Take(expectedFields_, index);
+        return fields ? std::move(*fields) : ReadFields(entry);
     }
 
     // Many tables of one schema: their columns in one request per schema
@@ -150,13 +98,20 @@ public:
     // in it the driver cannot describe) is left to the reads per table.
     void ExpectFieldReads(const std::vector<std::int16_t>& indexes) override {
         expectedFields_.clear();
+        expectedIndexes_.clear();
         if (indexes.size() < ManyTables) return;
-        std::map<std::pair<std::string, std::string>, std::map<std::string, std::int16_t>> bySchema;
-        for (std::int16_t index : indexes) {
-            const TableEntry& entry = Entry(index);
-            bySchema[{entry.catalog, entry.schema}][entry.name] = index;
+        for (const auto& [where, tables] : BySchema(indexes)) ReadSchemaFields(where.first, where.second, tables);
+    }
+
+    // The same for whole definitions: the keys and indexes of a schema in
+    // one query as well, where the server has one.
+    void ExpectDefinitionReads(const std::vector<std::int16_t>& indexes) override {
+        ExpectFieldReads(indexes);
+        const std::string query = SchemaIndexesQuery(dbms_);
+        if (indexes.size() < ManyTables || query.empty()) return;
+        for (const auto& [where, tables] : BySchema(indexes)) {
+            ReadSchemaIndexes(query, where.second.empty() ? where.first : where.second, tables);
         }
-        for (const auto& [where, tables] : bySchema) ReadSchemaFields(where.first, where.second, tables);
     }
     void Close() override { Disconnect(); }
 
@@ -168,6 +123,7 @@ private:
     std::vector<TableEntry> tables_;
     // Fields read ahead for TableDefFields, each handed out once.
     std::map<std::int16_t, std::vector<Field>> expectedFields_;
+    std::map<std::int16_t, std::vector<Index>> expectedIndexes_;
     static constexpr std::size_t ManyTables = 20;
     // Comments the driver does not report: schema, table, column (empty
     // for the table) to the comment.
@@ -176,6 +132,17 @@ private:
     void Disconnect() {
         if (connected_) SQLDisconnect(dbc_.get());
         connected_ = false;
+    }
+
+    // Tables by catalogue and schema, each by its name.
+    using SchemaTables = std::map<std::string, std::int16_t>;
+    std::map<std::pair<std::string, std::string>, SchemaTables> BySchema(const std::vector<std::int16_t>& indexes) {
+        std::map<std::pair<std::string, std::string>, SchemaTables> bySchema;
+        for (std::int16_t index : indexes) {
+            const TableEntry& entry = Entry(index);
+            bySchema[{entry.catalog, entry.schema}][entry.name] = index;
+        }
+        return bySchema;
     }
 
     const TableEntry& Entry(std::int16_t index) {
@@ -275,14 +242,26 @@ private:
 
     // One row of SQLColumns from column 4 on (the columns before it are
     // read already: drivers need not allow reading them out of order).
-    Field FieldOfRow(const Handle& stmt, const TableEntry& t) {
+    // `typmod`: the driver's own column of the declared length, or 0.
+    Field FieldOfRow(const Handle& stmt, const TableEntry& t, SQLUSMALLINT typmod) {
         Field field;
         field.Name = TextColumn(stmt, 4);
-        field.Type = EngineTypeOfSqlType(static_cast<std::int16_t>(IntegerColumn(stmt, 5)));
-        field.Size = EngineSizeOf(field.Type, IntegerColumn(stmt, 7));
+        ColumnDescription column;
+        column.sqlType = static_cast<std::int16_t>(IntegerColumn(stmt, 5));
+        column.typeName = TextColumn(stmt, 6);
+        column.columnSize = IntegerColumn(stmt, 7);
         field.Description = Comment(t, field.Name, TextColumn(stmt, 12));
+        if (typmod > 12) {
+            bool isNull = false;
+            const std::int64_t declared = IntegerColumn(stmt, typmod, &isNull);
+            if (!isNull) column.length = declared < 0 ? Length::Undeclared : Length::Declared;
+        }
+        const EngineType type = EngineTypeOfColumn(dbms_, column);
+        field.Type = type.type;
+        field.Size = type.size;
         return field;
     }
+    using Length = ColumnDescription::Length;
 
     std::vector<Field> ReadFields(const TableEntry& t) {
         const Target target = TargetOf(t);
@@ -290,6 +269,7 @@ private:
         stmt.check(SQLColumns(stmt.get(), Part(target.catalog), PartLength(target.catalog), Part(target.schema),
                               PartLength(target.schema), Sql(target.table), SQL_NTS, nullptr, 0));
         std::vector<Field> fields;
+        const SQLUSMALLINT typmod = ResultColumnNamed(stmt, "TYPMOD");
         while (Fetch(stmt)) {
             // Rows of another table count never, whatever the driver made of
             // the pattern.
@@ -298,19 +278,19 @@ private:
             if (TextColumn(stmt, 3) != t.name || schema != t.schema || (!catalog.empty() && catalog != t.catalog)) {
                 continue;
             }
-            fields.push_back(FieldOfRow(stmt, t));
+            fields.push_back(FieldOfRow(stmt, t, typmod));
         }
         return fields;
     }
 
-    void ReadSchemaFields(const std::string& catalog, const std::string& schema,
-                          const std::map<std::string, std::int16_t>& tables) {
+    void ReadSchemaFields(const std::string& catalog, const std::string& schema, const SchemaTables& tables) {
         const std::string schemaPattern = ExactPattern(schema, escape_);
         std::map<std::int16_t, std::vector<Field>> read;
         try {
             Handle stmt(SQL_HANDLE_STMT, dbc_.get());
             stmt.check(SQLColumns(stmt.get(), Part(catalog), PartLength(catalog), Part(schemaPattern),
                                   PartLength(schemaPattern), Sql("%"), SQL_NTS, nullptr, 0));
+            const SQLUSMALLINT typmod = ResultColumnNamed(stmt, "TYPMOD");
             while (Fetch(stmt)) {
                 std::string rowCatalog = TextColumn(stmt, 1);
                 std::string rowSchema = TextColumn(stmt, 2);
@@ -318,7 +298,8 @@ private:
                 if (table == tables.end() || rowSchema != schema || (!rowCatalog.empty() && rowCatalog != catalog)) {
                     continue;
                 }
-                read[table->second].push_back(FieldOfRow(stmt, tables_[static_cast<std::size_t>(table->second)]));
+                read[table->second].push_back(
+                    FieldOfRow(stmt, tables_[static_cast<std::size_t>(table->second)], typmod));
             }
         } catch (const RuntimeError&) {
             return;
@@ -326,6 +307,39 @@ private:
         // A table without a row in the answer is read alone later: a table
         // of no columns costs one request, a table the answer missed none.
         expectedFields_.merge(read);
+    }
+
+    // The indexes of the tables of one schema (`container`, the query's one
+    // parameter), as ReadIndexes gives them. A query the server refuses
+    // leaves every table to the driver's calls; so does a table without a
+    // row in the answer, for a table the server could not describe is
+    // left out of it, and the driver's call reports why.
+    void ReadSchemaIndexes(const std::string& query, const std::string& container, const SchemaTables& tables) {
+        std::map<std::int16_t, std::vector<Index>> read;
+        try {
+            Handle stmt(SQL_HANDLE_STMT, dbc_.get());
+            std::string parameter = container;
+            SQLLEN length = static_cast<SQLLEN>(parameter.size());
+            stmt.check(SQLPrepare(stmt.get(), Sql(query), SQL_NTS));
+            stmt.check(SQLBindParameter(stmt.get(), 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                        std::max<SQLULEN>(parameter.size(), 1), 0, parameter.data(), length,
+                                        &length));
+            stmt.check(SQLExecute(stmt.get()));
+            while (Fetch(stmt)) {
+                auto table = tables.find(TextColumn(stmt, 1));
+                const std::string name = TextColumn(stmt, 2);
+                const bool nonUnique = IntegerColumn(stmt, 3) != 0;
+                const bool primary = IntegerColumn(stmt, 4) != 0;
+                const std::string column = TextColumn(stmt, 5);
+                if (table == tables.end()) continue;
+                std::vector<Index>& indexes = read[table->second];
+                if (indexes.empty() || indexes.back().Name != name) indexes.push_back({name, !nonUnique, primary, {}});
+                indexes.back().Fields.push_back(column);
+            }
+        } catch (const RuntimeError&) {
+            return;
+        }
+        expectedIndexes_.merge(read);
     }
 
     std::vector<std::string> PrimaryKeyName(const TableEntry& t, std::vector<std::string>& keyFields) {
@@ -371,18 +385,36 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Database> OpenOdbcSource(const std::string& dsn) { return std::make_unique<OdbcDatabase>(dsn); }
+std::unique_ptr<Database> OpenOdbcSource(const std::string& source) {
+    return std::make_unique<OdbcDatabase>(source);
+}
+
+namespace {
+
+// SQLDataSources describes a source by its driver; the source's own
+// description is its Description key in odbc.ini.
+std::string DescriptionOf(const std::string& source) {
+    char description[512] = {};
+    if (SQLGetPrivateProfileString(source.c_str(), "Description", "", description, sizeof description, "odbc.ini") <=
+        0) {
+        return "";
+    }
+    return description;
+}
+
+}  // namespace
 
 std::vector<DataSourceInfo> ListDataSources() {
     std::vector<DataSourceInfo> sources;
     auto env = MakeEnvironment();
     SQLCHAR name[SQL_MAX_DSN_LENGTH + 1];
-    SQLCHAR description[512];
-    SQLSMALLINT nameLength = 0, descriptionLength = 0;
+    SQLCHAR driver[512];
+    SQLSMALLINT nameLength = 0, driverLength = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDataSources(env->get(), direction, name, sizeof name, &nameLength, description,
-                                        sizeof description, &descriptionLength))) {
-        sources.push_back({reinterpret_cast<char*>(name), reinterpret_cast<char*>(description)});
+    while (SQL_SUCCEEDED(SQLDataSources(env->get(), direction, name, sizeof name, &nameLength, driver, sizeof driver,
+                                        &driverLength))) {
+        const std::string source = reinterpret_cast<char*>(name);
+        sources.push_back({source, DescriptionOf(source)});
         direction = SQL_FETCH_NEXT;
     }
     return sources;

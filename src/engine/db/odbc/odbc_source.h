@@ -9,12 +9,13 @@
 
 namespace kolumbra::db {
 
-// Connects to the data source `dsn` ("DSN=name;").
-std::unique_ptr<Database> OpenOdbcSource(const std::string& dsn);
+// Connects to the data source named `source`, or through the connection
+// string `source` (one holding "=", which no data-source name holds).
+std::unique_ptr<Database> OpenOdbcSource(const std::string& source);
 
 struct DataSourceInfo {
     std::string Name;
-    std::string Description;
+    std::string Description;  // its Description in odbc.ini
 };
 
 // The user and system data sources the driver manager knows.

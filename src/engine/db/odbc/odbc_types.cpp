@@ -3,7 +3,11 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <limits>
+#include <string_view>
 
 namespace kolumbra::db {
 
@@ -46,6 +50,7 @@ std::int32_t EngineSizeOf(std::int16_t engineType, std::int64_t columnSize) {
         case 3: return 2;
         case 4:
         case 6: return 4;
+        case 5:
         case 7:
         case 8:
         case 21:
@@ -64,6 +69,70 @@ std::int32_t EngineSizeOf(std::int16_t engineType, std::int64_t columnSize) {
                                                                           : static_cast<std::int32_t>(columnSize);
         default: return 0;
     }
+}
+
+namespace {
+
+using Length = ColumnDescription::Length;
+
+// A type name whose columns a driver reports as another SQL type: the
+// DBMS (a prefix of SQL_DBMS_NAME, small letters), the type name without
+// its "(...)", small letters, the declared length where it matters, and
+// the engine type the column really has.
+struct DeclaredType {
+    std::string_view dbms;
+    std::string_view typeName;
+    Length length;
+    std::int16_t engineType;
+};
+
+// psqlODBC reports varchar(n) with n above MaxVarcharSize as a long
+// varchar, and varchar without a length as varchar(MaxVarcharSize);
+// money as FLOAT. The SQLite driver reads the size of DECIMAL(p,s) from
+// its scale and reports it as varchar, and NUMERIC(p,s) as DOUBLE.
+constexpr std::array DeclaredTypes{
+    DeclaredType{"postgresql", "varchar", Length::Unknown, 10},
+    DeclaredType{"postgresql", "varchar", Length::Undeclared, 12},
+    DeclaredType{"postgresql", "money", Length::Unknown, 5},
+    DeclaredType{"sqlite", "decimal", Length::Unknown, 20},
+    DeclaredType{"sqlite", "numeric", Length::Unknown, 19},
+};
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+// "DECIMAL(4,2)" is "decimal".
+std::string BaseTypeName(const std::string& typeName) {
+    std::string_view base(typeName);
+    base = base.substr(0, base.find('('));
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    return Lower(base);
+}
+
+// A row of Length::Unknown stands for every length not named by a row of
+// its own.
+const DeclaredType* FindDeclaredType(const std::string& dbms, const ColumnDescription& column) {
+    const std::string server = Lower(dbms);
+    const std::string typeName = BaseTypeName(column.typeName);
+    const DeclaredType* any = nullptr;
+    for (const DeclaredType& row : DeclaredTypes) {
+        if (!server.starts_with(row.dbms) || typeName != row.typeName) continue;
+        if (row.length == column.length) return &row;
+        if (row.length == Length::Unknown) any = &row;
+    }
+    return any;
+}
+
+}  // namespace
+
+EngineType EngineTypeOfColumn(const std::string& dbms, const ColumnDescription& column) {
+    const DeclaredType* declared = FindDeclaredType(dbms, column);
+    const std::int16_t type = declared ? declared->engineType : EngineTypeOfSqlType(column.sqlType);
+    return {type, EngineSizeOf(type, column.columnSize)};
 }
 
 }  // namespace kolumbra::db

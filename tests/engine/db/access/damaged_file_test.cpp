@@ -1,6 +1,7 @@
 // Damaged copies of the fixtures that make the library hang, exhaust
 // memory or read part of the catalogue as if it were whole: each is an open
-// failure, with the reading child stopped. Each damage is a patch in
+// failure, with the reading child stopped; one that runs into the reader's
+// limits says which. Each damage is a patch in
 // mutants/: comment lines, the fixture's name, then "offset byte byte ..."
 // lines (hex bytes at a decimal offset) or "truncate size".
 
@@ -47,18 +48,29 @@ void ApplyPatch(const std::string& patchName, const std::string& path) {
     WriteBytes(path, bytes);
 }
 
-class DamagedFile : public ::testing::TestWithParam<const char*> {};
+struct Damage {
+    const char* patch;
+    bool beyondLimit;  // else an unrecognised format
+};
 
-TEST_P(DamagedFile, IsAnUnrecognisedFormatAndLeavesNoChildBehind) {
+class DamagedFile : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedFile, IsAnOpenFailureAndLeavesNoChildBehind) {
     TempDir dir;
     const std::string path = dir.file("damaged.mdb");
-    ApplyPatch(std::string(GetParam()) + ".patch", path);
+    ApplyPatch(std::string(GetParam().patch) + ".patch", path);
     try {
         db::OpenAccessFile(path);
         ADD_FAILURE() << "the damaged file opened";
     } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.number(), db::dberr::UnrecognisedFormat);
-        EXPECT_EQ(error.description(), "データベースの形式 '" + path + "' を認識できません。");
+        if (GetParam().beyondLimit) {
+            EXPECT_EQ(error.number(), db::dberr::ResourcesExceeded);
+            EXPECT_TRUE(error.description().starts_with("データベース '" + path + "' を読み終わる前に"))
+                << error.description();
+        } else {
+            EXPECT_EQ(error.number(), db::dberr::UnrecognisedFormat);
+            EXPECT_EQ(error.description(), "データベースの形式 '" + path + "' を認識できません。");
+        }
     }
     // The stopped child has been waited for.
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
@@ -66,11 +78,11 @@ TEST_P(DamagedFile, IsAnUnrecognisedFormatAndLeavesNoChildBehind) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Mutants, DamagedFile,
-                         ::testing::Values("date-property-chunk-too-short-hangs",
-                                           "date-property-chunk-too-long-exhausts-memory",
-                                           "nwind-last-catalogue-page-cut-off"),
+                         ::testing::Values(Damage{"date-property-chunk-too-short-hangs", true},
+                                           Damage{"date-property-chunk-too-long-exhausts-memory", true},
+                                           Damage{"nwind-last-catalogue-page-cut-off", false}),
                          [](const auto& info) {
-                             std::string name = info.param;
+                             std::string name = info.param.patch;
                              for (char& c : name) {
                                  if (c == '-') c = '_';
                              }

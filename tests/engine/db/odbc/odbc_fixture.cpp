@@ -24,7 +24,7 @@ CREATE INDEX "社員マスタ_部署" ON "社員マスタ" ("部署コード");
 CREATE TABLE types (
     c_bit BIT, c_tiny TINYINT, c_small SMALLINT, c_int INTEGER, c_double DOUBLE,
     c_date DATE, c_time TIME, c_ts TIMESTAMP, c_varchar VARCHAR(33), c_text TEXT,
-    c_blob BLOB, c_varbin VARBINARY(20), c_big BIGINT);
+    c_blob BLOB, c_varbin VARBINARY(20), c_big BIGINT, c_decimal DECIMAL(4,2), c_numeric NUMERIC(10,2));
 CREATE TABLE details (
     order_no INTEGER NOT NULL, line SMALLINT NOT NULL, item VARCHAR(10),
     PRIMARY KEY (order_no, line));
@@ -49,10 +49,13 @@ struct DataSources {
 
     DataSources() {
         CreateDatabase(database);
-        std::ofstream(dir.file("odbc.ini")) << "[" << TestDsn << "]\nDriver=" KOLUMBRA_SQLITE_ODBC_DRIVER "\n"
+        std::ofstream(dir.file("odbc.ini")) << "[" << TestDsn << "]\nDescription=" << TestDescription
+                                            << "\nDriver=" KOLUMBRA_SQLITE_ODBC_DRIVER "\n"
                                             << "Database=" << database << "\n\n"
                                             << "[" << RefusingDsn << "]\nDriver=" KOLUMBRA_SQLITE_ODBC_DRIVER "\n"
-                                            << "Database=" << dir.file("missing.db") << "\nNoCreat=1\n";
+                                            << "Database=" << dir.file("missing.db") << "\nNoCreat=1\n\n"
+                                            << "[" << DriverlessDsn << "]\nDriver=" << dir.file("no-driver.so") << "\n"
+                                            << "Database=" << database << "\n";
         std::ofstream(dir.file("odbcinst.ini")) << "";
         // Our own folder for both files: no data source of the machine interferes.
         ::setenv("ODBCINI", dir.file("odbc.ini").c_str(), 1);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "../catalogue_text.h"
 #include "common/runtime_error.h"
@@ -39,17 +40,23 @@ TEST(OdbcSource, ConnectHoldsTheCompletedStringAndNameTheDatabase) {
     auto source = OpenTestSource();
     EXPECT_EQ(source->Connect().rfind("ODBC;DSN=" + TestDsn + ";", 0), 0u) << source->Connect();
     EXPECT_NE(source->Connect().find("Database=" + TestDatabasePath()), std::string::npos);
-    // The driver names the database by its file.
-    EXPECT_EQ(source->Name(), TestDatabasePath());
+    // The driver names the database by its file's path; the form, by its name.
+    EXPECT_EQ(source->Name(), "test.db");
+    // The same database through a connection string, without the data source.
+    auto direct = db::OpenOdbcSource("Driver=" KOLUMBRA_SQLITE_ODBC_DRIVER ";Database=" + TestDatabasePath() + ";");
+    EXPECT_EQ(direct->Name(), "test.db");
+    EXPECT_EQ(TableList(*direct), TableList(*source));
 }
 
 TEST(OdbcSource, FieldTypesAndSizes) {
-    // The driver reports BLOB as binary of size 0 and knows no REAL, CHAR
-    // or DECIMAL types of its own; what it reports is what comes through.
+    // The driver reports BLOB as binary of size 0 and knows no REAL or CHAR
+    // types of its own; DECIMAL(4,2) it reports as varchar(2) and
+    // NUMERIC(10,2) as DOUBLE, which their declared names correct.
     auto source = OpenTestSource();
     EXPECT_EQ(FieldList(TableNamed(*source, "types")),
               "c_bit 1 1\nc_tiny 2 1\nc_small 3 2\nc_int 4 4\nc_double 7 8\nc_date 8 8\nc_time 22 8\n"
-              "c_ts 23 8\nc_varchar 10 33\nc_text 12 0\nc_blob 9 0\nc_varbin 17 20\nc_big 16 8\n");
+              "c_ts 23 8\nc_varchar 10 33\nc_text 12 0\nc_blob 9 0\nc_varbin 17 20\nc_big 16 8\n"
+              "c_decimal 20 16\nc_numeric 19 16\n");
     EXPECT_EQ(FieldList(TableNamed(*source, "社員マスタ")), "社員コード 10 6\n氏名 10 40\n部署コード 10 4\n");
 }
 
@@ -74,11 +81,19 @@ TEST(OdbcSource, UniqueIndexesArePrimaryOnlyForTheKey) {
     EXPECT_EQ(IndexList(TableNamed(*source, "alpha")), "");
 }
 
-TEST(OdbcSource, AnUnknownOrRefusingDataSourceIsAnOdbcCallFailure) {
-    RuntimeError unknown = OpenError("No such source");
-    EXPECT_EQ(unknown.number(), db::dberr::OdbcCallFailed);
-    EXPECT_EQ(unknown.description().rfind("ODBC--呼び出しが失敗しました。\rIM002 ", 0), 0u) << unknown.description();
-    EXPECT_EQ(OpenError(RefusingDsn).number(), db::dberr::OdbcCallFailed);
+TEST(OdbcSource, AFailedConnectionCarriesTheDriversDiagnostic) {
+    // The engine's line, then the driver manager's or the driver's state and message.
+    struct Case {
+        std::string dsn, diagnostic;
+    };
+    for (const Case& c : {Case{"No such source", "IM002 [unixODBC][Driver Manager]Data source name not found"},
+                          Case{DriverlessDsn, "01000 [unixODBC][Driver Manager]Can't open lib '"},
+                          Case{RefusingDsn, "HY000 "}}) {
+        RuntimeError error = OpenError(c.dsn);
+        EXPECT_EQ(error.number(), db::dberr::OdbcCallFailed) << c.dsn;
+        EXPECT_EQ(error.description().rfind("ODBC--呼び出しが失敗しました。\r" + c.diagnostic, 0), 0u)
+            << error.description();
+    }
 }
 
 TEST(OdbcSource, ReadingAfterCloseIsAnError) {
@@ -88,12 +103,13 @@ TEST(OdbcSource, ReadingAfterCloseIsAnError) {
     source->Close();
 }
 
-TEST(OdbcSource, ListsTheDataSourcesOfTheIniFiles) {
+TEST(OdbcSource, ListsTheDataSourcesOfTheIniFilesWithTheirDescriptions) {
     TestDatabasePath();
-    std::vector<std::string> names;
-    for (const auto& source : db::ListDataSources()) names.push_back(source.Name);
-    EXPECT_NE(std::find(names.begin(), names.end(), TestDsn), names.end());
-    EXPECT_NE(std::find(names.begin(), names.end(), RefusingDsn), names.end());
+    std::map<std::string, std::string> sources;
+    for (const auto& source : db::ListDataSources()) sources[source.Name] = source.Description;
+    EXPECT_EQ(sources[TestDsn], TestDescription);
+    ASSERT_TRUE(sources.contains(RefusingDsn));
+    EXPECT_EQ(sources[RefusingDsn], "");
 }
 
 }  // namespace

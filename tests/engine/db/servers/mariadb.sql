@@ -48,6 +48,15 @@ CREATE TABLE 型見本 (
     c_enum enum('見積', '受注', '出荷')
 );
 
+-- A key in other than field order, a unique index over a prefix, a
+-- descending index.
+CREATE TABLE 索引見本 (
+    a int, b int, c varchar(20), d int,
+    PRIMARY KEY (b, a),
+    UNIQUE INDEX 索引見本_前 (d, c(5)),
+    INDEX 索引見本_降順 (d DESC, a)
+);
+
 CREATE VIEW 受注一覧 AS SELECT 受注番号, 数量 FROM 受注明細;
 
 SET SESSION group_concat_max_len = 100000;

@@ -45,8 +45,19 @@ CREATE TABLE 型見本 (
     c_uuid uuid,
     c_json json,
     c_jsonb jsonb,
-    c_array integer[]
+    c_array integer[],
+    c_long varchar(3000),
+    c_unbounded varchar,
+    c_money money
 );
+
+-- Every kind of index: a key in other than field order, an expression,
+-- a partial, a descending and a covering index.
+CREATE TABLE 索引見本 (a integer, b integer, c text, d integer, PRIMARY KEY (b, a));
+CREATE INDEX 索引見本_式 ON 索引見本 (lower(c), d);
+CREATE UNIQUE INDEX 索引見本_部分 ON 索引見本 (d) WHERE d > 0;
+CREATE INDEX 索引見本_降順 ON 索引見本 (d DESC, a);
+CREATE INDEX 索引見本_含む ON 索引見本 (a) INCLUDE (b);
 
 CREATE VIEW 受注一覧 AS SELECT 受注番号, 数量 FROM 受注明細;
 CREATE MATERIALIZED VIEW 売上集計 AS SELECT 商品コード, sum(数量) AS 数量 FROM 受注明細 GROUP BY 商品コード;

@@ -11,6 +11,7 @@ namespace {
 // psqlODBC's defaults: boolean as varchar(5) (BoolsAsChar=1), text as a long
 // varchar (TextAsLongVarchar=1), types it does not know as varchar(255)
 // (UnknownsAsLongVarchar=0, MaxVarcharSize=255); double precision as FLOAT.
+// varchar, long or without a length, and money as declared.
 const char* const PostgreSqlTypes =
     "c_integer 4 4 Long 長整数型\nc_smallint 3 2 Integer 整数型\nc_bigint 16 8 Bigint Bigint型\n"
     "c_numeric 19 16 Numeric Numeric 型\nc_real 6 4 Single 単精度浮動小数点数型\n"
@@ -18,7 +19,8 @@ const char* const PostgreSqlTypes =
     "c_text 12 0 Memo メモ型\nc_date 8 8 Date 日付 / 時刻型\nc_time 22 8 Time 時刻型\n"
     "c_timestamp 23 8 TimeStp タイムスタンプ型\nc_boolean 10 5 Text テキスト型\n"
     "c_bytea 11 0 LBinary ロング バイナリ型\nc_uuid 15 16 GUID GUID 型\nc_json 10 255 Text テキスト型\n"
-    "c_jsonb 10 255 Text テキスト型\nc_array 10 255 Text テキスト型\n";
+    "c_jsonb 10 255 Text テキスト型\nc_array 10 255 Text テキスト型\nc_long 10 3000 Text テキスト型\n"
+    "c_unbounded 12 0 Memo メモ型\nc_money 5 8 Currency 通貨型\n";
 
 // MariaDB's boolean is tinyint(1), json a longtext; an enum is a char of
 // its longest value.
@@ -49,11 +51,25 @@ std::vector<std::string> Joined(std::vector<std::string> a, const std::vector<st
 std::vector<Server> Servers() {
     return {
         {"PostgreSQL", "Kolumbra PostgreSQL",
-         Joined({"受注明細", "商品マスタ", "型見本"}, SmallTables("経理."), {"経理.商品マスタ", "項目300"}),
+         Joined({"受注明細", "商品マスタ", "型見本", "索引見本"}, SmallTables("経理."), {"経理.商品マスタ", "項目300"}),
          PostgreSqlTypes},
-        {"MariaDB", "Kolumbra MariaDB", Joined(SmallTables(""), {"受注明細", "商品マスタ", "型見本"}, {"項目300"}),
+        {"MariaDB", "Kolumbra MariaDB", Joined(SmallTables(""), {"受注明細", "商品マスタ", "型見本"}, {"索引見本", "項目300"}),
          MariaDbTypes},
     };
+}
+
+std::string ConnectionStringOf(const Server& server) {
+    std::ifstream ini(std::string(KOLUMBRA_SERVERS_STATE) + "/odbc.ini");
+    std::string line, items;
+    bool inSection = false;
+    while (std::getline(ini, line)) {
+        if (line.starts_with("[")) {
+            inSection = line == "[" + server.dsn + "]";
+        } else if (inSection && !line.empty()) {
+            items += line + ";";
+        }
+    }
+    return items;
 }
 
 std::string WhyNotRunning(const Server& server) {

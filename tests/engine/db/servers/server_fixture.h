@@ -20,6 +20,10 @@ inline void PrintTo(const Server& server, std::ostream* out) { *out << server.ki
 // The servers of the test schemas, for parameterised tests.
 std::vector<Server> Servers();
 
+// The connection string that reaches `server` without its data source:
+// the items of its odbc.ini section joined by ";".
+std::string ConnectionStringOf(const Server& server);
+
 // Empty when `server` runs; otherwise why it does not (a server program
 // missing from this machine, or the test run outside its fixture).
 std::string WhyNotRunning(const Server& server);
