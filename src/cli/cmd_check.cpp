@@ -59,16 +59,29 @@ std::optional<BookForms> readBookForms(const std::string& path) {
     }
 }
 
-// The tables to compare: those named, else the database's tables in list
-// order and then the tables whose forms outlived them, in workbook order.
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The tables to compare, each once: the database's tables in list order
+// and then the tables whose forms outlived them, in workbook order; of
+// those only the ones named, when any are, and then the named ones neither
+// side knows.
 std::vector<std::string> tablesToCompare(const std::vector<std::string>& named, const ConsoleWindow& window,
                                          const std::vector<TableForms>& forms) {
-    if (!named.empty()) return named;
     std::vector<std::string> tables = window.listItems;
     for (const TableForms& table : forms) {
-        if (std::find(tables.begin(), tables.end(), table.table) == tables.end()) tables.push_back(table.table);
+        if (!contains(tables, table.table)) tables.push_back(table.table);
     }
-    return tables;
+    if (named.empty()) return tables;
+    std::vector<std::string> chosen;
+    for (const std::string& table : tables) {
+        if (contains(named, table)) chosen.push_back(table);
+    }
+    for (const std::string& name : named) {
+        if (!contains(chosen, name)) chosen.push_back(name);
+    }
+    return chosen;
 }
 
 // The language type names fall back to when no field of a form tells it.

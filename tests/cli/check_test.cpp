@@ -81,6 +81,8 @@ TEST(CliCheck, APageMissingAndTablesNamedOrUnknown) {
     ASSERT_EQ(lines.size(), 32u) << named.out;
     EXPECT_EQ(lines[0], "T\t\tpage missing\t\t2");
     EXPECT_EQ(lines[31], "T\tG31\tfield added\t\t35");
+    const auto reordered = RunCli({"check", "--dsn", source.name(), book, "T", "N", "T"}, source.Environment());
+    EXPECT_EQ(reordered.out, "N\t\tno form\t\tN\n" + named.out) << "in list order, each table once";
 
     const auto unknown = RunCli({"check", "--dsn", source.name(), book, "W", "Nope"}, source.Environment());
     EXPECT_EQ(unknown.status, 1);
