@@ -49,7 +49,8 @@ std::optional<BookForms> readBookForms(const std::string& path) {
         BookForms read{ReadForms(*book), {}, {}};
         for (const TableForms& table : read.forms) {
             if (HistoryRecordsRemoval(*book, table.table)) read.removed.push_back(table.table);
-            read.kept[table.table] = HistoryKeptPages(*book, table.table);
+            // Only a page after the first can be surplus.
+            if (table.pages.back().page > 1) read.kept[table.table] = HistoryKeptPages(*book, table.table);
         }
         book->GetApplication().Quit();
         return read;
@@ -138,8 +139,8 @@ int run(const std::vector<std::string>& arguments) {
         }
         std::optional<TableForms> pages;
         if (form != forms->end()) pages = *form;
-        if (pages && definition)
-            DropKeptPages(*pages, read->kept.at(table), PageCount(static_cast<std::int16_t>(definition->Fields.size())));
+        if (const auto kept = read->kept.find(table); pages && definition && kept != read->kept.end())
+            DropKeptPages(*pages, kept->second, PageCount(static_cast<std::int16_t>(definition->Fields.size())));
         for (const FormDifference& difference :
              CompareTable(table, pages ? &*pages : nullptr, definition ? &*definition : nullptr, odbc, fallback)) {
             print(difference);

@@ -209,7 +209,9 @@ void writeAllPages(TableJob& job, ExportState& state) {
 
     const bool refresh = job.request.options.refresh;
     TableForms forms = refresh ? FindTableForms(*state.OutBook, job.heading.table) : TableForms{};
-    if (refresh) DropKeptPages(forms, HistoryKeptPages(*state.OutBook, job.heading.table), pages);
+    // The history is read only for the rare table with a surplus page.
+    if (std::any_of(forms.pages.begin(), forms.pages.end(), [&](const FormPage& page) { return page.page > pages; }))
+        DropKeptPages(forms, HistoryKeptPages(*state.OutBook, job.heading.table), pages);
     if (!forms.pages.empty()) {
         refreshPages(job, state, forms);
     } else {
