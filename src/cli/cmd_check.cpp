@@ -42,13 +42,20 @@ struct BookForms {
     std::map<std::string, std::vector<std::string>> kept;
 };
 
-// The forms of the workbook; nothing when it cannot be read.
-std::optional<BookForms> readBookForms(const std::string& path) {
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The forms of the workbook; nothing when it cannot be read. The history
+// is read only for the forms of tables the database no longer `listed`, and
+// of tables with a second page.
+std::optional<BookForms> readBookForms(const std::string& path, const std::vector<std::string>& listed) {
     try {
         std::shared_ptr<sheet::Workbook> book = sheet::GetWorkbook(path);
         BookForms read{ReadForms(*book), {}, {}};
         for (const TableForms& table : read.forms) {
-            if (HistoryRecordsRemoval(*book, table.table)) read.removed.push_back(table.table);
+            if (!contains(listed, table.table) && HistoryRecordsRemoval(*book, table.table))
+                read.removed.push_back(table.table);
             // Only a page after the first can be surplus.
             if (table.pages.back().page > 1) read.kept[table.table] = HistoryKeptPages(*book, table.table);
         }
@@ -58,10 +65,6 @@ std::optional<BookForms> readBookForms(const std::string& path) {
         std::fprintf(stderr, "kolumbra-cli: %s\n", error.description().c_str());
         return std::nullopt;
     }
-}
-
-bool contains(const std::vector<std::string>& names, const std::string& name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 // The tables to compare, each once: the database's tables in list order
@@ -110,7 +113,7 @@ int run(const std::vector<std::string>& arguments) {
     database->ApplyTo(cli.window);
     if (const int status = ReadTables(cli); status != 0) return status;
     const std::vector<std::string> named(line->operands.begin() + 1, line->operands.end());
-    const auto read = readBookForms(line->operands[0]);
+    const auto read = readBookForms(line->operands[0], cli.window.listItems);
     if (!read) return 1;
     const std::vector<TableForms>* forms = &read->forms;
 
