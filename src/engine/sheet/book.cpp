@@ -366,6 +366,9 @@ void Book::SetRecordedValues(SheetEntry& sheet, const Rect& area, biff::CellEdit
     }
     try {
         biff::EditCells(sheet.records, sheet.base, edits, DefaultCellXf);
+    } catch (const biff::FormulaAnchorError&) {
+        throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name + "' のセルの値を変更できません。" +
+                                                        "共有数式または配列数式の元になっているセルです。");
     } catch (const biff::FormatError&) {
         throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name + "' のセルの値を変更できません。" +
                                                         biff::SheetRecordsDamaged(sheet.name));
