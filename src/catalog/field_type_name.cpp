@@ -49,4 +49,12 @@ std::string FieldTypeName(std::int16_t type, std::int16_t jap) {
     return jap != 0 ? names.japanese : names.english;
 }
 
+bool TranslatedTypeName(const std::string& a, const std::string& b) {
+    for (const TypeNames& names : Names) {
+        if (names.english && ((a == names.english && b == names.japanese) || (a == names.japanese && b == names.english)))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace kolumbra

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "layoutbook/change_history.h"
 #include "layoutbook/form_check.h"
 #include "layoutbook/form_reader.h"
+#include "layoutbook/table_sheets.h"
 
 namespace kolumbra::cli {
 
@@ -36,15 +38,26 @@ struct BookForms {
     // Tables the change history records as removed: their forms stay on
     // purpose, as what the table was.
     std::vector<std::string> removed;
+    // By table, the surplus pages the history records as kept.
+    std::map<std::string, std::vector<std::string>> kept;
 };
 
-// The forms of the workbook; nothing when it cannot be read.
-std::optional<BookForms> readBookForms(const std::string& path) {
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The forms of the workbook; nothing when it cannot be read. The history
+// is read only for the forms of tables the database no longer `listed`, and
+// of tables with a second page.
+std::optional<BookForms> readBookForms(const std::string& path, const std::vector<std::string>& listed) {
     try {
         std::shared_ptr<sheet::Workbook> book = sheet::GetWorkbook(path);
-        BookForms read{ReadForms(*book), {}};
+        BookForms read{ReadForms(*book), {}, {}};
         for (const TableForms& table : read.forms) {
-            if (HistoryRecordsRemoval(*book, table.table)) read.removed.push_back(table.table);
+            if (!contains(listed, table.table) && HistoryRecordsRemoval(*book, table.table))
+                read.removed.push_back(table.table);
+            // Only a page after the first can be surplus.
+            if (table.pages.back().page > 1) read.kept[table.table] = HistoryKeptPages(*book, table.table);
         }
         book->GetApplication().Quit();
         return read;
@@ -54,16 +67,25 @@ std::optional<BookForms> readBookForms(const std::string& path) {
     }
 }
 
-// The tables to compare: those named, else the database's tables in list
-// order and then the tables whose forms outlived them, in workbook order.
+// The tables to compare, each once: the database's tables in list order
+// and then the tables whose forms outlived them, in workbook order; of
+// those only the ones named, when any are, and then the named ones neither
+// side knows.
 std::vector<std::string> tablesToCompare(const std::vector<std::string>& named, const ConsoleWindow& window,
                                          const std::vector<TableForms>& forms) {
-    if (!named.empty()) return named;
     std::vector<std::string> tables = window.listItems;
     for (const TableForms& table : forms) {
-        if (std::find(tables.begin(), tables.end(), table.table) == tables.end()) tables.push_back(table.table);
+        if (!contains(tables, table.table)) tables.push_back(table.table);
     }
-    return tables;
+    if (named.empty()) return tables;
+    std::vector<std::string> chosen;
+    for (const std::string& table : tables) {
+        if (contains(named, table)) chosen.push_back(table);
+    }
+    for (const std::string& name : named) {
+        if (!contains(chosen, name)) chosen.push_back(name);
+    }
+    return chosen;
 }
 
 // The language type names fall back to when no field of a form tells it.
@@ -91,7 +113,7 @@ int run(const std::vector<std::string>& arguments) {
     database->ApplyTo(cli.window);
     if (const int status = ReadTables(cli); status != 0) return status;
     const std::vector<std::string> named(line->operands.begin() + 1, line->operands.end());
-    const auto read = readBookForms(line->operands[0]);
+    const auto read = readBookForms(line->operands[0], cli.window.listItems);
     if (!read) return 1;
     const std::vector<TableForms>* forms = &read->forms;
 
@@ -118,8 +140,12 @@ int run(const std::vector<std::string>& arguments) {
             status = 1;
             continue;
         }
+        std::optional<TableForms> pages;
+        if (form != forms->end()) pages = *form;
+        if (const auto kept = read->kept.find(table); pages && definition && kept != read->kept.end())
+            DropKeptPages(*pages, kept->second, PageCount(static_cast<std::int16_t>(definition->Fields.size())));
         for (const FormDifference& difference :
-             CompareTable(table, form == forms->end() ? nullptr : &*form, definition ? &*definition : nullptr, odbc, fallback)) {
+             CompareTable(table, pages ? &*pages : nullptr, definition ? &*definition : nullptr, odbc, fallback)) {
             print(difference);
             differ = true;
         }

@@ -103,4 +103,15 @@ bool HistoryRecordsRemoval(sheet::Workbook& book, const std::string& table) {
     return false;
 }
 
+std::vector<std::string> HistoryKeptPages(sheet::Workbook& book, const std::string& table) {
+    std::vector<std::string> kept;
+    const int position = HistorySheetPosition(book);
+    if (position == 0) return kept;
+    for (const auto& row : book.GetSheets().Item(position).GetRange("B1:F" + LastRow).Values()) {
+        if (row[0] == table && row[2] == changed::PageRemoved &&
+            (row[4] == changed::PageKept || row[4] == changed::PageReferenced)) kept.push_back(row[3]);
+    }
+    return kept;
+}
+
 }  // namespace kolumbra

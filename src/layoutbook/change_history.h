@@ -27,6 +27,8 @@ inline constexpr std::string_view PageRemoved = "ﾍﾟｰｼﾞ削除";
 inline constexpr std::string_view TableRemoved = "ﾃｰﾌﾞﾙ削除";
 // The new value of a surplus page that keeps what was typed on it.
 inline constexpr std::string_view PageKept = "入力があるため残しました";
+// The new value of a surplus page that formulas or names refer to.
+inline constexpr std::string_view PageReferenced = "参照があるため残しました";
 }  // namespace changed
 
 struct HistoryRow {
@@ -45,6 +47,10 @@ void AppendHistory(sheet::Workbook& book, const std::vector<HistoryRow>& rows, c
 
 // Whether the history already has a row saying `table` was removed.
 bool HistoryRecordsRemoval(sheet::Workbook& book, const std::string& table);
+
+// The sheets of `table` the history records as surplus pages kept for
+// what was typed on them, or for references to them.
+std::vector<std::string> HistoryKeptPages(sheet::Workbook& book, const std::string& table);
 
 // The 1-based tab position of the history sheet, 0 when there is none.
 int HistorySheetPosition(sheet::Workbook& book);

@@ -33,6 +33,12 @@ void comparePages(const TableForms& forms, int expected, std::vector<FormDiffere
 
 }  // namespace
 
+void DropKeptPages(TableForms& forms, const std::vector<std::string>& kept, int pages) {
+    std::erase_if(forms.pages, [&](const FormPage& page) {
+        return page.page > pages && std::find(kept.begin(), kept.end(), page.sheetName) != kept.end();
+    });
+}
+
 std::vector<PlacedField> FieldsOfForms(const TableForms& forms) {
     std::vector<PlacedField> fields;
     for (const FormPage& page : forms.pages) {

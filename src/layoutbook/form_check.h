@@ -31,6 +31,11 @@ struct FormDifference {
     bool operator==(const FormDifference&) const = default;
 };
 
+// Takes off the pages beyond the `pages` the table needs whose sheet
+// `kept` names: surplus pages a refresh kept for what was typed on them.
+// They have been recorded once and count no more as the table's pages.
+void DropKeptPages(TableForms& forms, const std::vector<std::string>& kept, int pages);
+
 // A field row of the forms with its 1-based place in the table.
 struct PlacedField {
     const FormField* field;

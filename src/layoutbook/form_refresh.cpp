@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "catalog/field_type_name.h"
 #include "common/text.h"
 #include "engine/sheet/cell_value.h"
 #include "layoutbook/form_cells.h"
@@ -114,8 +115,11 @@ private:
         return state_.OutBook->GetSheets().Item(position);
     }
 
+    // Type names the forms give in the other language are written again in
+    // today's, but the database did not change: the history says nothing.
     void recordFieldChanges() {
         for (const FieldChange& change : DiffFields(fields_, entries_)) {
+            if (change.what == differs::Type && TranslatedTypeName(change.workbook, change.database)) continue;
             HistoryRow row{forms_.table, change.field, historyWhat(change.what), change.workbook, change.database, "", ""};
             if (change.what == differs::FieldRemoved) {
                 row.fieldId = JoinedText(change.formField->fieldId);
@@ -250,15 +254,18 @@ private:
                             !accountedFor(page, row, column);
             }
         }
-        if (!typedLeft) {
+        // Deleting a sheet that formulas or names refer to would turn them
+        // into reference errors.
+        const bool referenced = !typedLeft && sheetNamed(page.sheetName).IsReferenced();
+        if (!typedLeft && !referenced) {
             auto& application = state_.OutBook->GetApplication();
             application.SetDisplayAlerts(false);
             sheetNamed(page.sheetName).Delete();
             application.SetDisplayAlerts(true);
             outcome_.changed = true;
         }
-        outcome_.history.push_back({forms_.table, "", changed::PageRemoved, page.sheetName,
-                                    typedLeft ? std::string(changed::PageKept) : "", "", ""});
+        const std::string_view kept = typedLeft ? changed::PageKept : referenced ? changed::PageReferenced : "";
+        outcome_.history.push_back({forms_.table, "", changed::PageRemoved, page.sheetName, std::string(kept), "", ""});
     }
 
     ExportState& state_;

@@ -13,6 +13,7 @@
 #include "common/text.h"
 #include "engine/sheet/sheet_name.h"
 #include "layoutbook/change_history.h"
+#include "layoutbook/form_check.h"
 #include "layoutbook/form_refresh.h"
 #include "layoutbook/sheet_page.h"
 
@@ -207,7 +208,10 @@ void writeAllPages(TableJob& job, ExportState& state) {
     progress(job.callbacks, ExportProgress::Kind::BarStarted, job.heading.table, std::max(1, pages * 6 * state.ProgressStep));
 
     const bool refresh = job.request.options.refresh;
-    const TableForms forms = refresh ? FindTableForms(*state.OutBook, job.heading.table) : TableForms{};
+    TableForms forms = refresh ? FindTableForms(*state.OutBook, job.heading.table) : TableForms{};
+    // The history is read only for the rare table with a surplus page.
+    if (std::any_of(forms.pages.begin(), forms.pages.end(), [&](const FormPage& page) { return page.page > pages; }))
+        DropKeptPages(forms, HistoryKeptPages(*state.OutBook, job.heading.table), pages);
     if (!forms.pages.empty()) {
         refreshPages(job, state, forms);
     } else {

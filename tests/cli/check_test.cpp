@@ -81,6 +81,8 @@ TEST(CliCheck, APageMissingAndTablesNamedOrUnknown) {
     ASSERT_EQ(lines.size(), 32u) << named.out;
     EXPECT_EQ(lines[0], "T\t\tpage missing\t\t2");
     EXPECT_EQ(lines[31], "T\tG31\tfield added\t\t35");
+    const auto reordered = RunCli({"check", "--dsn", source.name(), book, "T", "N", "T"}, source.Environment());
+    EXPECT_EQ(reordered.out, "N\t\tno form\t\tN\n" + named.out) << "in list order, each table once";
 
     const auto unknown = RunCli({"check", "--dsn", source.name(), book, "W", "Nope"}, source.Environment());
     EXPECT_EQ(unknown.status, 1);
@@ -96,7 +98,7 @@ TEST(CliCheck, FormsSavedByOtherApplicationsAgree) {
     const std::string book = dir.file("book.xls"), gnumeric = dir.file("gnumeric.xls");
     ASSERT_EQ(RunCli({"xls", "--dsn", source.name(), book}, source.Environment()).status, 0);
     const std::string typed = "/usr/bin/python3 " KOLUMBRA_SOURCE_DIR "/tests/support/lo_type.py '" + book + "' '" +
-                              dir.path().string() + "' 'T!O11=ID-1' 'W_ 1!AA11=memo' 'W_ 2!O11=42' +Mine 'Mine!A1==COUNTA($T.E11:E44)'";
+                              dir.path().string() + "' 'T!O11=ID-1' 'W_ 1!AA11=memo' 'W_ 2!O11=42' 'W_ 2!A3=kept' +Mine 'Mine!A1==COUNTA($T.E11:E44)'";
     ASSERT_EQ(std::system(typed.c_str()), 0);
     ASSERT_EQ(std::system(("ssconvert -T Gnumeric_Excel:excel_biff8 '" + book + "' '" + gnumeric + "' 2>/dev/null").c_str()), 0);
     for (const std::string& path : {book, gnumeric}) {
@@ -105,6 +107,12 @@ TEST(CliCheck, FormsSavedByOtherApplicationsAgree) {
     }
     source.Execute("ALTER TABLE T ADD COLUMN e INTEGER;");
     EXPECT_EQ(RunCli({"check", "--dsn", source.name(), book}, source.Environment()).out, "T\te\tfield added\t\t5\n");
+
+    // A refresh keeps W's surplus page for its title, and says so once.
+    source.Execute("ALTER TABLE W DROP COLUMN F35; ALTER TABLE W DROP COLUMN F34;");
+    ASSERT_EQ(RunCli({"xls", "--refresh", "--dsn", source.name(), book}, source.Environment()).status, 0);
+    const auto refreshed = RunCli({"check", "--dsn", source.name(), book}, source.Environment());
+    EXPECT_EQ(refreshed.status, 0) << refreshed.out;
 }
 
 TEST(CliCheck, UnreadableInputsAndWrongCommandLines) {

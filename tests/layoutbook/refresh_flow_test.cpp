@@ -28,6 +28,7 @@ struct RefreshCase {
     std::vector<std::string> sheets;                  // afterwards, in order
     std::vector<std::pair<std::string, std::string>> values;  // "Sheet!A1", value
     std::vector<std::string> history;                 // rows without the date, among those written
+    std::int16_t japBefore = 0;                       // the forms' language; the refresh writes English
 };
 
 db::TableDef Without(db::TableDef table, const std::string& field) {
@@ -71,6 +72,11 @@ const std::vector<RefreshCase> Cases = {
      {"Sheet1", "Orders", "Old", "New", "変更履歴"},
      {{"Old!O11", "kept"}, {"New!E11", "F1"}},
      {"Old\t\tﾃｰﾌﾞﾙ削除\tOld\t\t\t"}},
+    {"type names of the other language are written again as no change",
+     {TableWithFields("Orders", 2)}, {}, {TableWithFields("Orders", 2)},
+     {"Sheet1", "Orders"},
+     {{"Orders!U11", "Text"}, {"Orders!U12", "Text"}},
+     {}, 1},
 };
 
 std::vector<std::string> HistoryRows(const SheetView& history) {
@@ -88,7 +94,9 @@ TEST_F(LayoutTest, RefreshBringsFormsUpToDateWhereTheyStand) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove(window.text2);
         session.gRefresh = 0;
+        session.gJap = c.japBefore;
         Export(c.before);
+        session.gJap = 0;
         auto book = sheet::GetWorkbook(window.text2);
         for (const Typed& t : c.typed) {
             for (int i = 1; i <= book->GetSheets().Count(); ++i) {
@@ -111,6 +119,10 @@ TEST_F(LayoutTest, RefreshBringsFormsUpToDateWhereTheyStand) {
             EXPECT_EQ(sheet->value(at.substr(at.find('!') + 1)), value) << at;
         }
         EXPECT_THAT(HistoryRows(sheets.back()), IsSupersetOf(c.history));
+
+        // Up to date now: a second refresh records nothing more.
+        Export(c.after);
+        EXPECT_EQ(HistoryRows(Sheets().back()), HistoryRows(sheets.back()));
     }
 }
 

@@ -21,6 +21,7 @@
 #include "engine/sheet/biff/refusal.h"
 #include "engine/sheet/biff/sheet_reader.h"
 #include "engine/sheet/biff/sheet_records.h"
+#include "engine/sheet/biff/sheet_removal.h"
 #include "engine/sheet/biff/sheet_writer.h"
 #include "engine/sheet/biff/stream.h"
 #include "engine/sheet/cell_value.h"
@@ -417,6 +418,9 @@ void Book::SetRecordedValues(SheetEntry& sheet, const Rect& area, biff::CellEdit
     }
     try {
         biff::EditCells(sheet.records, sheet.base, edits, DefaultCellXf);
+    } catch (const biff::FormulaAnchorError&) {
+        throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name + "' のセルの値を変更できません。" +
+                                                        "共有数式または配列数式の元になっているセルです。");
     } catch (const biff::FormatError&) {
         throw RuntimeError(err::ApplicationDefined, "シート '" + sheet.name + "' のセルの値を変更できません。" +
                                                         biff::SheetRecordsDamaged(sheet.name));
@@ -600,6 +604,10 @@ std::size_t Book::PutSheets() {
         offset += sheet.encoded.size();
     }
     return offset;
+}
+
+bool Book::IsReferenced(const SheetEntry& sheet) const {
+    return biff::SheetReferenced(globals_.Records(), static_cast<std::uint16_t>(PositionOf(sheet)));
 }
 
 void Book::RemoveReferencesTo(const SheetEntry& sheet) {

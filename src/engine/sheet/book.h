@@ -82,6 +82,8 @@ public:
 
     std::shared_ptr<SheetEntry> AddSheetAfter(const SheetEntry& after);
     void DeleteSheet(SheetEntry& sheet);
+    // Whether formulas or names of the workbook refer to the sheet.
+    bool IsReferenced(const SheetEntry& sheet) const;
     void RenameSheet(SheetEntry& sheet, const std::string& name);
     void Select(SheetEntry& sheet, const Rect& area);
 

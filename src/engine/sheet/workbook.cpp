@@ -241,6 +241,7 @@ std::string Worksheet::Name() const {
 void Worksheet::SetName(const std::string& name) { target_->book->RenameSheet(*target_->sheet, name); }
 
 void Worksheet::Delete() { target_->book->DeleteSheet(*target_->sheet); }
+bool Worksheet::IsReferenced() const { return target_->book->IsReferenced(*target_->sheet); }
 
 Range Worksheet::Cells(int row, int column) {
     target_->book->CheckSheet(*target_->sheet);

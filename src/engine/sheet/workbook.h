@@ -141,6 +141,9 @@ public:
     // A name the application would refuse raises error 1004.
     void SetName(const std::string& name);
     void Delete();
+    // Whether formulas or names of the workbook refer to the sheet, so
+    // that deleting it would turn them into reference errors.
+    bool IsReferenced() const;
 
     Range Cells(int row, int column);
     Range GetRange(const std::string& address);  // "A2:AL44", "C10"

@@ -141,7 +141,7 @@ public:
             const bool anchorsFormula = std::any_of(at->records.begin() + 1, at->records.end(), [](const Record& r) {
                 return r.type == Array || r.type == Table || r.type == ShrFmla;
             });
-            if (anchorsFormula) throw FormatError("the cell anchors a shared or array formula");
+            if (anchorsFormula) throw FormulaAnchorError("the cell anchors a shared or array formula");
             at->records = {EditedRecord(edit, GetU16(at->records.front().data, 4))};
             return;
         }

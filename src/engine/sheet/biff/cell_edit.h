@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/sheet/biff/bytes.h"
 #include "engine/sheet/biff/record.h"
 
 namespace kolumbra::sheet::biff {
@@ -23,11 +24,19 @@ struct CellEdit {
     std::uint32_t sstIndex = 0;  // of the text, in the shared strings
 };
 
+// An edit of a cell that anchors a shared or array formula, which the
+// formula's other cells would lose: refused, though nothing is malformed.
+class FormulaAnchorError : public FormatError {
+public:
+    using FormatError::FormatError;
+};
+
 // Applies `edits` in order. A cell keeps its XF; a cell that had no record
 // gets `newCellXf`, and an emptied one stays as a formatted blank. `base`
 // is the stream offset of the substream, which the INDEX counts from.
 // Throws FormatError, with the records unchanged, when the substream is
-// malformed or an edit would break a shared or array formula.
+// malformed, and FormulaAnchorError when an edit would break a shared or
+// array formula.
 void EditCells(RecordList& sheet, std::size_t base, const std::vector<CellEdit>& edits, std::uint16_t newCellXf);
 
 }  // namespace kolumbra::sheet::biff

@@ -17,16 +17,16 @@ bool IsSelfReference(const Record& supBook) {
     return supBook.data.size() == 4 && supBook.data[2] == 0x01 && supBook.data[3] == 0x04;
 }
 
-// Calls `update(body, at)` for every EXTERNSHEET entry of this workbook
-// that names sheets, `at` being where its first sheet number stands (the
+// Calls `update(body, at)` (which only reads when `globals` is const) for
+// every EXTERNSHEET entry of this workbook that names sheets, `at` being where its first sheet number stands (the
 // last follows); returns which entries refer to this workbook.
-template <typename Update>
-std::vector<bool> UpdateSelfEntries(RecordList& globals, Update update) {
+template <typename Records, typename Update>
+std::vector<bool> UpdateSelfEntries(Records& globals, Update update) {
     std::optional<std::uint16_t> self;
     std::uint16_t supBooks = 0;
     std::vector<bool> selfReference;
     for (std::size_t i = 0; i < globals.size(); ++i) {
-        Record& r = globals[i];
+        auto& r = globals[i];
         if (r.type == rt::SupBook) {
             if (!self && IsSelfReference(r)) self = supBooks;
             ++supBooks;
@@ -46,6 +46,22 @@ std::vector<bool> UpdateSelfEntries(RecordList& globals, Update update) {
     }
     return selfReference;
 }
+
+}  // namespace
+
+bool SheetReferenced(const RecordList& globals, std::uint16_t sheet) {
+    bool referenced = false;
+    try {
+        UpdateSelfEntries(globals, [&](const Bytes& d, std::size_t at) {
+            referenced = referenced || (GetU16(d, at) <= sheet && sheet <= GetU16(d, at + 2));
+        });
+    } catch (const FormatError&) {
+        return true;  // references that cannot be read cannot be followed either
+    }
+    return referenced;
+}
+
+namespace {
 
 // Marks and shifts the sheet numbers of this workbook's EXTERNSHEET
 // entries; returns which entries refer to this workbook.

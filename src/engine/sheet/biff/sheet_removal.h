@@ -22,6 +22,11 @@ namespace kolumbra::sheet::biff {
 // cannot be read.
 void RemoveSheetReferences(RecordList& globals, const std::vector<RecordList*>& sheets, std::uint16_t removed);
 
+// Whether a 3-D reference of this workbook, which formulas and names
+// refer to sheets through (an EXTERNSHEET entry), takes in the sheet at tab
+// position `sheet` (0-based).
+bool SheetReferenced(const RecordList& globals, std::uint16_t sheet);
+
 // For a new sheet at tab position `inserted`, before sheets already there:
 // names scoped to the sheets from there on and this workbook's EXTERNSHEET
 // entries move up one sheet. Throws FormatError, with nothing changed, when

@@ -9,6 +9,7 @@
 
 #include "common/runtime_error.h"
 #include "engine/sheet/biff/bytes.h"
+#include "engine/sheet/biff/cell_edit.h"
 #include "engine/sheet/workbook.h"
 #include "foreign_files.h"
 #include "readers.h"
@@ -109,6 +110,16 @@ TEST(ForeignCellEdit, ValuesChangeInTheRecordsAndNothingElseDoes) {
         }
     }
     EXPECT_GE(edited, 4);
+}
+
+// A value over the cell a shared formula hangs on is refused as such, not
+// as damage.
+TEST(ForeignCellEdit, ACellAnchoringASharedFormulaIsRefused) {
+    biff::RecordList sheet = {{0x0809, biff::Bytes(16, 0)}, {0x0200, biff::Bytes(14, 0)}, {0x0208, biff::Bytes(16, 0)},
+                              {0x0006, biff::Bytes(20, 0)}, {0x04BC, biff::Bytes(10, 0)}, {0x000A, {}}};
+    const biff::RecordList before = sheet;
+    EXPECT_THROW(biff::EditCells(sheet, 0, {{0, 0, biff::CellEdit::Kind::Number, 1}}, 15), biff::FormulaAnchorError);
+    EXPECT_EQ(sheet.size(), before.size());
 }
 
 }  // namespace

@@ -110,6 +110,15 @@ TEST(SheetRemoval, ExternSheetEntriesOfThisWorkbookFollowTheSheets) {
     EXPECT_EQ(EntriesOf(globals), expected);
 }
 
+TEST(SheetRemoval, ASheetIsReferencedWhenAnEntryOfThisWorkbookTakesItIn) {
+    const RecordList globals = Globals();
+    const RecordList otherBookOnly = {SupBook({0x01, 0x00, 0x03, 0x00, 0x00, 'x'}), SupBook({0x04, 0x00, 0x01, 0x04}),
+                                      ExternSheet({{0, 4, 4}})};
+    const std::vector<std::tuple<const RecordList*, std::uint16_t, bool>> cases = {
+        {&globals, 0, true}, {&globals, 3, true}, {&globals, 4, false}, {&otherBookOnly, 4, false}};
+    for (const auto& [records, sheet, referenced] : cases) EXPECT_EQ(SheetReferenced(*records, sheet), referenced) << sheet;
+}
+
 TEST(SheetRemoval, NamesOfTheSheetGoAndEveryNameIndexFollows) {
     RecordList globals = Globals();
     RecordList sheet = {
