@@ -126,7 +126,7 @@ TEST(CliHeldFile, ADeletedWorkingFolderIsAPathFailure) {
     } relative[] = {
         {{"csv", Nwind, "out.csv", "Orders"}, "書き込みできませんでした\n"},
         {{"xls", Nwind, "out.xls", "Orders"}, "ｴﾗｰが発生しました\n'out.xls' に保存できません。フォルダーが見つかりません。\n"},
-        {{"tables", "nwind.mdb"}, "DB接続失敗 DB=nwind.mdb\n"},
+        {{"tables", "nwind.mdb"}, "DB接続失敗 DB=nwind.mdb\nファイル 'nwind.mdb' が見つかりません。\n"},
     };
     for (const auto& c : relative) {
         TempDir dir;

@@ -81,7 +81,7 @@ TEST_F(KeyboardTest, EnterPressesTheFocusedButton) {
         Qt::KeyboardModifiers modifiers;
         QString dialogFilter;
     };
-    for (const Press& press : {Press{"Command5", Qt::Key_Return, Qt::NoModifier, "Access mdb (*.mdb)"},
+    for (const Press& press : {Press{"Command5", Qt::Key_Return, Qt::NoModifier, "Access mdb (*.mdb *.accdb)"},
                                Press{"Command7", Qt::Key_Enter, Qt::KeypadModifier, QStringLiteral("csv ﾌｧｲﾙ (*.csv)")}}) {
         prompts.lastFilter.clear();
         Find<QWidget>(form.get(), press.button)->setFocus();
