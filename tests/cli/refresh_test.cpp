@@ -49,17 +49,6 @@ const SheetView& Sheet(const std::vector<SheetView>& book, const std::string& na
     throw std::runtime_error("no sheet " + name);
 }
 
-// The history's rows without their date, tab-separated.
-std::vector<std::string> HistoryRows(const SheetView& history) {
-    std::vector<std::string> rows;
-    for (int row = 2; !history.value("A" + std::to_string(row)).empty(); ++row) {
-        std::string line;
-        for (char column = 'B'; column <= 'H'; ++column) line += (column > 'B' ? "\t" : "") + history.value(column + std::to_string(row));
-        rows.push_back(line);
-    }
-    return rows;
-}
-
 // The cells the program writes, as a fresh export writes them.
 void ExpectProgramCells(const SheetView& refreshed, const SheetView& fresh) {
     for (const char* cell : {"T7", "A7", "AC5", "AJ1"}) EXPECT_EQ(refreshed.value(cell), fresh.value(cell)) << cell;

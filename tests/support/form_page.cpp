@@ -39,4 +39,25 @@ void DrawFormPage(sheet::Worksheet& sheet, int page, int pages) {
     BuildSheetPage(state, heading, static_cast<std::int16_t>(page), static_cast<std::int16_t>(pages), {});
 }
 
+void WriteTwoFormPages(const std::string& path) {
+    {
+        auto setup = sheet::CreateWorkbook();
+        setup->GetApplication().SetStandardFont("ＭＳ 明朝");
+        setup->GetApplication().SetStandardFontSize(10);
+        setup->GetApplication().Quit();
+        auto created = sheet::CreateWorkbook();
+        created->SaveAs(path);
+        created->GetApplication().Quit();
+    }
+    auto book = sheet::GetWorkbook(path);
+    for (int page = 1; page <= 2; ++page) {
+        sheet::Sheets sheets = book->GetSheets();
+        sheet::Worksheet added = sheets.Add(sheets.Item(sheets.Count()));
+        added.SetName("T_SAMPLE_ " + std::to_string(page));
+        DrawFormPage(added, page, 2);
+        book->Save();
+    }
+    book->GetApplication().Quit();
+}
+
 }  // namespace kolumbra::testing

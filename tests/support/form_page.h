@@ -4,6 +4,8 @@
 // index marks and descriptions: for the workbook engine's tests and the
 // sheet benchmark, which have a workbook but no database or window.
 
+#include <string>
+
 #include "engine/sheet/workbook.h"
 
 namespace kolumbra::testing {
@@ -11,5 +13,9 @@ namespace kolumbra::testing {
 // Page `page` of `pages`: fields FIELD_1 ... on page 1, numbered on from
 // (page - 1) * 34 + 1 on later pages.
 void DrawFormPage(sheet::Worksheet& sheet, int page, int pages);
+
+// A new workbook at `path` with the standard font the export sets, then two
+// form pages added and saved one by one, as the export writes them.
+void WriteTwoFormPages(const std::string& path);
 
 }  // namespace kolumbra::testing

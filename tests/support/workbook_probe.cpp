@@ -64,4 +64,14 @@ std::vector<SheetView> ProbeWorkbook(const std::string& path) {
     return sheets;
 }
 
+std::vector<std::string> HistoryRows(const SheetView& history) {
+    std::vector<std::string> rows;
+    for (int row = 2; !history.value("A" + std::to_string(row)).empty(); ++row) {
+        std::string line;
+        for (char column = 'B'; column <= 'H'; ++column) line += (column > 'B' ? "\t" : "") + history.value(column + std::to_string(row));
+        rows.push_back(line);
+    }
+    return rows;
+}
+
 }  // namespace kolumbra::testing

@@ -34,4 +34,7 @@ struct SheetView {
 
 std::vector<SheetView> ProbeWorkbook(const std::string& path);
 
+// The change-history sheet's rows without their date, tab-separated.
+std::vector<std::string> HistoryRows(const SheetView& history);
+
 }  // namespace kolumbra::testing

@@ -14,24 +14,7 @@ namespace {
 TEST(LibreOffice, PagesAppendedToABoundWorkbookReadBackWhole) {
     kolumbra::testing::TempDir dir;
     const std::string path = dir.file("table.xls");
-    {
-        auto setup = CreateWorkbook();
-        setup->GetApplication().SetStandardFont("ＭＳ 明朝");
-        setup->GetApplication().SetStandardFontSize(10);
-        setup->GetApplication().Quit();
-        auto created = CreateWorkbook();
-        created->SaveAs(path);
-        created->GetApplication().Quit();
-    }
-    auto book = GetWorkbook(path);
-    for (int page = 1; page <= 2; ++page) {
-        Sheets sheets = book->GetSheets();
-        Worksheet sheet = sheets.Add(sheets.Item(sheets.Count()));
-        sheet.SetName("T_SAMPLE_ " + std::to_string(page));
-        kolumbra::testing::DrawFormPage(sheet, page, 2);
-        book->Save();
-    }
-    book->GetApplication().Quit();
+    kolumbra::testing::WriteTwoFormPages(path);
     testing::ExpectSoundStream(testing::WorkbookStreamOf(path));
 
     const testing::LibreOfficeBook lo = testing::ReadWithLibreOffice(path, dir.path().string());

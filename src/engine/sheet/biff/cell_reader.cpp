@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "engine/sheet/biff/bytes.h"
 #include "engine/sheet/biff/record_types.h"
+#include "engine/sheet/biff/rk.h"
 #include "engine/sheet/cell_value.h"
 
 namespace kolumbra::sheet::biff {
@@ -16,17 +17,6 @@ constexpr std::uint16_t Formula = 0x0006;
 constexpr std::uint16_t String = 0x0207;
 constexpr std::uint16_t BoolErr = 0x0205;
 constexpr std::uint16_t RString = 0x00D6;
-
-double DecodeRk(std::uint32_t rk) {
-    double value;
-    if (rk & 0x02) {
-        value = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
-    } else {
-        const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFC) << 32;
-        std::memcpy(&value, &bits, 8);
-    }
-    return (rk & 0x01) ? value / 100 : value;
-}
 
 // A string with a 16-bit character count at `pos`: the characters as one
 // byte each (their high byte zero) or two; rich text and phonetic data

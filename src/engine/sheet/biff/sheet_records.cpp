@@ -4,23 +4,13 @@
 #include <cstring>
 
 #include "engine/sheet/biff/record_types.h"
+#include "engine/sheet/biff/rk.h"
 
 namespace kolumbra::sheet::biff {
 
 namespace {
 
 constexpr std::uint16_t SelectedFlags = 0x0600;  // fSelected | fPaged
-
-double DecodeRk(std::uint32_t rk) {
-    double value;
-    if (rk & 0x02) {
-        value = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
-    } else {
-        const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFC) << 32;
-        std::memcpy(&value, &bits, 8);
-    }
-    return (rk & 0x01) ? value / 100 : value;
-}
 
 bool At(const Record& record, int row, int column) {
     return record.data.size() >= 4 && GetU16(record.data, 0) == row && GetU16(record.data, 2) == column;

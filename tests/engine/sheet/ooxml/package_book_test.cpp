@@ -227,25 +227,8 @@ TEST(PackageReplace, DeletesOnlyWhatNothingElseNeeds) {
     }
 }
 
-// The table page drawn through the engine into a new workbook of `path`,
-// two pages saved one by one, as the export writes them.
 void WriteTwoPages(const std::string& path) {
-    auto setup = CreateWorkbook();
-    setup->GetApplication().SetStandardFont("ＭＳ 明朝");
-    setup->GetApplication().SetStandardFontSize(10);
-    setup->GetApplication().Quit();
-    auto created = CreateWorkbook();
-    created->SaveAs(path);
-    created->GetApplication().Quit();
-    auto book = GetWorkbook(path);
-    for (int page = 1; page <= 2; ++page) {
-        Sheets sheets = book->GetSheets();
-        Worksheet sheet = sheets.Add(sheets.Item(sheets.Count()));
-        sheet.SetName("T_SAMPLE_ " + std::to_string(page));
-        kolumbra::testing::DrawFormPage(sheet, page, 2);
-        book->Save();
-    }
-    book->GetApplication().Quit();
+    kolumbra::testing::WriteTwoFormPages(path);
     CompactSavedWorkbook();
 }
 
