@@ -210,7 +210,8 @@ private:
         const std::string name = SheetNameOf(heading_.table, static_cast<std::int16_t>(page), static_cast<std::int16_t>(pages_));
         if (FindSheetIndex(state_, name) == 0) return name;
         for (int n = 2;; ++n) {
-            const std::string suffix = "~" + std::to_string(n);
+            std::string suffix = "~";  // appended: GCC 12 at -O3 warns falsely on "~" + string
+            suffix += std::to_string(n);
             const std::string candidate = text::LeftChars(name, 31 - suffix.size()) + suffix;
             if (FindSheetIndex(state_, candidate) == 0) return candidate;
         }

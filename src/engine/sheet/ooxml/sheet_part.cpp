@@ -153,7 +153,7 @@ std::string WorksheetPart(const SheetModel& model, const SheetPartContext& conte
         "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">";
     if (model.Page().fitToPage) out += "<sheetPr><pageSetUpPr fitToPage=\"1\"/></sheetPr>";
     out += "<dimension ref=\"" + CellReference(used.r1, used.c1);
-    if (!used.IsSingleCell()) out += ":" + CellReference(used.r2, used.c2);
+    if (!used.IsSingleCell()) out.append(":").append(CellReference(used.r2, used.c2));
     out += context.tabSelected ? "\"/><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews>"
                                : "\"/><sheetViews><sheetView workbookViewId=\"0\"/></sheetViews>";
     out += "<sheetFormatPr defaultRowHeight=\"";

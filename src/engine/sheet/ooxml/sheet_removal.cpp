@@ -86,7 +86,7 @@ bool FormulaRefersTo(std::string_view formula, const std::string& name) {
     for (char c : Lower(name)) quoted += c == '\'' ? std::string("''") : std::string(1, c);
     if (text.find(quoted + "'!") != std::string::npos) return true;
     // The first or last sheet of a range of sheets: 'A:B'!C1.
-    if (text.find(quoted + ":") != std::string::npos || text.find(":" + quoted.substr(1) + "'!") != std::string::npos)
+    if (text.find(quoted + ":") != std::string::npos || text.find(std::string(":").append(quoted, 1).append("'!")) != std::string::npos)
         return true;
     const std::string plain = Lower(name);
     for (std::size_t at = text.find(plain); at != std::string::npos; at = text.find(plain, at + 1)) {
