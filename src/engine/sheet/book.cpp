@@ -672,8 +672,10 @@ void Book::WritePackage(const std::string& path, bool whole) {
         for (const auto& sheet : sheets_) package_->Package().AppendWorksheet(sheet->name, sheet->model.get());
         package_->Package().SetMetrics(maxDigitWidth_, defaultRowTwips_ / 20.0);
     }
-    const bool again = !whole && package_->CanSaveChanges(path);
-    if (!again || !package_->SaveChanges(path)) package_->SaveWhole(path);
+    if (whole)
+        package_->SaveAtRest(path);
+    else if (!package_->CanSaveChanges(path) || !package_->SaveChanges(path))
+        package_->SaveWhole(path);
     savedChanges_ = changes_;
     // The sheets saved are stored sheets of the package from now on.
     package_->Package().ForgetSavedModels();

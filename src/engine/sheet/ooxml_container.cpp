@@ -47,6 +47,13 @@ void OoxmlContainer::SaveWhole(const std::string& path) {
     Saved(path);
 }
 
+void OoxmlContainer::SaveAtRest(const std::string& path) {
+    CheckUnchanged(path);
+    savedStamp_.reset();
+    book_->SaveWhole(path, false);
+    Saved(path);
+}
+
 std::vector<std::uint8_t> OoxmlContainer::FileBytes() const {
     const std::string bytes = book_->FileBytes();
     return std::vector<std::uint8_t>(bytes.begin(), bytes.end());

@@ -20,6 +20,9 @@ public:
     bool CanSaveChanges(const std::string& path) const override;
     bool SaveChanges(const std::string& path) override;
     void SaveWhole(const std::string& path) override;
+    // The file written whole without the room later saves would use, as the
+    // end of a command leaves it for other programs.
+    void SaveAtRest(const std::string& path);
     bool HoldsUnusedParts() const override { return book_->HoldsUnusedParts(); }
     std::optional<FileStamp> SavedIdentity() const override { return savedStamp_; }
     std::vector<std::uint8_t> FileBytes() const override;

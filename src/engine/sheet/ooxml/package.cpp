@@ -12,6 +12,11 @@ namespace kolumbra::sheet::ooxml {
 
 namespace {
 
+// The room holds as much as an end record's comment can cover.
+constexpr std::uint64_t RoomSize = 0xFFFF;
+constexpr std::uint64_t MinimumHole = 64 * 1024;
+constexpr std::uint64_t SectorSize = 512;
+
 std::string Lower(std::string_view name) {
     std::string lower(name);
     std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -145,35 +150,79 @@ bool Package::Changed() const {
     return removed_ || std::any_of(parts_.begin(), parts_.end(), [](const Part& p) { return !p.placed; });
 }
 
-std::string Package::WholeFile(std::vector<ZipEntry>& placed) const {
+std::string Package::WholeFile(Placement& placed, bool leaveRoom) const {
     ZipWriter writer(0);
-    placed.clear();
+    placed = Placement{};
     for (const Part& part : parts_)
-        placed.push_back(
+        placed.entries.push_back(
             writer.Add(part.entry, part.placed ? RawData(file_, part.entry) : std::string_view(part.compressed)));
-    writer.Finish(placed);
-    return writer.Bytes();
-}
-
-std::string Package::Tail(std::vector<ZipEntry>& placed) const {
-    placed.clear();
-    if (!Changed()) return {};
-    ZipWriter writer(file_.size());
-    for (const Part& part : parts_)
-        placed.push_back(part.placed ? part.entry : writer.Add(part.entry, part.compressed));
-    writer.Finish(placed);
-    return writer.Bytes();
-}
-
-void Package::Committed(const std::string& written, bool whole, std::vector<ZipEntry> placed) {
-    if (whole) {
-        file_ = written;
-    } else {
-        file_ += written;
+    if (!leaveRoom) {
+        writer.Finish(placed.entries);
+        return writer.Bytes();
     }
-    unusedBytes_ = !whole;
+    // The hole grows with the file, so that writing it whole again stays
+    // rare however large it gets.
+    placed.room.holeNext = writer.Offset();
+    writer.Pad(std::max<std::uint64_t>(MinimumHole, writer.Offset() / 2));
+    placed.room.holeEnd = writer.Offset();
+    writer.Finish(placed.entries, RoomSize);
+    placed.room.endRecordEnd = writer.Offset();
+    writer.Pad(RoomSize);
+    return writer.Bytes();
+}
+
+std::optional<InPlaceSave> Package::InPlace(Placement& placed) const {
+    if (room_.holeEnd == 0) return std::nullopt;
+    ZipWriter entries(room_.holeNext);
+    placed = Placement{};
+    for (const Part& part : parts_)
+        placed.entries.push_back(part.placed ? part.entry : entries.Add(part.entry, part.compressed));
+    if (entries.Offset() > room_.holeEnd) return std::nullopt;
+    // The directory goes right before its end record, as readers that
+    // locate the entries from the end record's place want; the end record
+    // stays inside one sector, so that its write is whole or not at all.
+    auto directoryAt = [&](std::uint64_t at) {
+        ZipWriter directory(at);
+        directory.Finish(placed.entries);
+        return directory;
+    };
+    std::uint64_t at = room_.endRecordEnd;
+    const std::uint64_t endAt = directoryAt(at).Offset() - EndRecordSize;
+    if (endAt / SectorSize != (endAt + EndRecordSize - 1) / SectorSize) at += SectorSize - endAt % SectorSize;
+    ZipWriter directory = directoryAt(at);
+    const std::uint64_t end = directory.Offset();
+    if (end > file_.size()) return std::nullopt;
+    std::string bytes = directory.Bytes();
+    InPlaceSave save;
+    save.commit = FileWrite{end - EndRecordSize, bytes.substr(bytes.size() - EndRecordSize)};
+    bytes.resize(bytes.size() - EndRecordSize);
+    // A reader searching back from the end of the file for the end record
+    // must meet the one in force until the new one is written.
+    if (bytes.find(EndRecordSignature) != std::string::npos) return std::nullopt;
+    const auto comment = static_cast<std::uint16_t>(file_.size() - end);
+    save.commit.bytes[EndRecordSize - 2] = static_cast<char>(comment & 0xFF);
+    save.commit.bytes[EndRecordSize - 1] = static_cast<char>(comment >> 8);
+    save.body.push_back(FileWrite{room_.holeNext, entries.Bytes()});
+    save.body.push_back(FileWrite{at, std::move(bytes)});
+    placed.room = Room{entries.Offset(), room_.holeEnd, end};
+    return save;
+}
+
+void Package::Committed(std::string file, Placement placed) {
+    file_ = std::move(file);
+    Placed(std::move(placed));
+}
+
+void Package::Committed(const InPlaceSave& save, Placement placed) {
+    for (const FileWrite& write : save.body) file_.replace(write.at, write.bytes.size(), write.bytes);
+    file_.replace(save.commit.at, save.commit.bytes.size(), save.commit.bytes);
+    Placed(std::move(placed));
+}
+
+void Package::Placed(Placement placed) {
+    room_ = placed.room;
     for (std::size_t i = 0; i < parts_.size(); ++i) {
-        parts_[i].entry = std::move(placed[i]);
+        parts_[i].entry = std::move(placed.entries[i]);
         parts_[i].placed = true;
         std::string().swap(parts_[i].compressed);
     }

@@ -1,8 +1,8 @@
 #pragma once
 // The parts of a zip package, read from a file's bytes and written back
-// either whole (parts nobody changed copied as they are compressed) or as a
-// tail to append to the file: the parts that changed, then a new
-// directory, so that everything before the tail stays where it is.
+// either whole (parts nobody changed copied as they are compressed) or in
+// place, into free bytes a whole save left for that, so that every byte a
+// reader may use stays where it is until one end record commits the save.
 
 #include <cstdint>
 #include <optional>
@@ -13,6 +13,32 @@
 #include "engine/sheet/ooxml/zip_archive.h"
 
 namespace kolumbra::sheet::ooxml {
+
+// Where the free bytes of a file written with room are: the hole, from
+// `holeNext` to `holeEnd`, and the room, from `endRecordEnd` (right after
+// the end record in force) to the end of the file. All zero when the file
+// has no room.
+struct Room {
+    std::uint64_t holeNext = 0, holeEnd = 0, endRecordEnd = 0;
+};
+
+struct Placement {
+    std::vector<ZipEntry> entries;  // in directory order
+    Room room;
+};
+
+// Bytes to write at a file offset.
+struct FileWrite {
+    std::uint64_t at = 0;
+    std::string bytes;
+};
+
+// What a save in place writes: `body` first, flushed, then `commit`, the
+// end record that makes the body the archive.
+struct InPlaceSave {
+    std::vector<FileWrite> body;
+    FileWrite commit;
+};
 
 class Package {
 public:
@@ -32,17 +58,24 @@ public:
     std::vector<std::string> Names() const;
 
     // The archive written whole, and the parts placed as in it once the
-    // caller committed it (Placed).
-    std::string WholeFile(std::vector<ZipEntry>& placed) const;
-    // What to append to the file as last committed so that it holds the
-    // parts as they are now; empty when nothing changed.
-    std::string Tail(std::vector<ZipEntry>& placed) const;
-    // The file now holds `written` (whole, or appended as a tail) with the
-    // parts where `placed` says.
-    void Committed(const std::string& written, bool whole, std::vector<ZipEntry> placed);
-    // Whether the file holds bytes no part uses (tails were appended, or
-    // parts changed since it was written whole).
-    bool HasUnusedBytes() const { return unusedBytes_; }
+    // caller committed it (Committed). With `leaveRoom` it is laid out as
+    // entries, a hole of zero bytes, the directory, and an end record whose
+    // comment is a room of zero bytes to the end of the file, so that later
+    // saves can go in place (InPlace).
+    std::string WholeFile(Placement& placed, bool leaveRoom) const;
+    // A save into the file as last committed, which must have been written
+    // whole with room: the changed parts go into the hole and a new
+    // directory into the room after the end record; a new end record right
+    // after that directory commits them. Nothing when the hole or the room
+    // is too small.
+    std::optional<InPlaceSave> InPlace(Placement& placed) const;
+    // The file now holds `file` (written whole) or `save`, with the parts
+    // where `placed` says.
+    void Committed(std::string file, Placement placed);
+    void Committed(const InPlaceSave& save, Placement placed);
+    // Whether the file holds bytes no part uses: a hole and a room, or what
+    // saves in place left behind.
+    bool HasUnusedBytes() const { return room_.holeEnd != 0; }
     bool Changed() const;
 
 private:
@@ -53,12 +86,13 @@ private:
     };
     const Part* Find(const std::string& name) const;
     void Index();
+    void Placed(Placement placed);
 
     std::string file_;
     std::vector<Part> parts_;
     std::unordered_map<std::string, std::size_t> byName_;  // lower-case name
     bool removed_ = false;
-    bool unusedBytes_ = false;
+    Room room_;
 };
 
 }  // namespace kolumbra::sheet::ooxml

@@ -340,31 +340,32 @@ void PackageBook::FlushParts() {
 
 std::string PackageBook::FileBytes() {
     FlushParts();
-    std::vector<ZipEntry> placed;
-    return package_.WholeFile(placed);
+    Placement placed;
+    return package_.WholeFile(placed, false);
 }
 
 bool PackageBook::SaveChanges(const std::string& path) {
     if (!savedVersion_ || savedPath_ != path) return false;
     FlushParts();
-    std::vector<ZipEntry> placed;
-    const std::string tail = package_.Tail(placed);
-    if (tail.empty()) return true;
-    const std::optional<FileVersion> version = AppendToFile(path, *savedVersion_, tail);
+    if (!package_.Changed()) return true;
+    Placement placed;
+    const std::optional<InPlaceSave> save = package_.InPlace(placed);
+    if (!save) return false;
+    const std::optional<FileVersion> version = WriteInPlace(path, *savedVersion_, *save);
     if (!version) return false;
-    package_.Committed(tail, false, std::move(placed));
+    package_.Committed(*save, std::move(placed));
     savedVersion_ = version;
     return true;
 }
 
-void PackageBook::SaveWhole(const std::string& path) {
+void PackageBook::SaveWhole(const std::string& path, bool leaveRoom) {
     FlushParts();
-    std::vector<ZipEntry> placed;
-    const std::string whole = package_.WholeFile(placed);
+    Placement placed;
+    std::string whole = package_.WholeFile(placed, leaveRoom);
     savedVersion_.reset();
     savedVersion_ = WriteWholeFile(path, whole);
     savedPath_ = path;
-    package_.Committed(whole, true, std::move(placed));
+    package_.Committed(std::move(whole), std::move(placed));
 }
 
 }  // namespace kolumbra::sheet::ooxml

@@ -63,16 +63,19 @@ public:
     // Appends what changed to the file the last save wrote at `path`;
     // false, with nothing written, when the file is to be written whole.
     bool SaveChanges(const std::string& path);
-    void SaveWhole(const std::string& path);
+    // With `leaveRoom`, the file is laid out so that later saves can go in
+    // place; a file without room is what other programs expect of a
+    // workbook at rest.
+    void SaveWhole(const std::string& path, bool leaveRoom = true);
     // Saves to `path`, appending when it can.
     void Save(const std::string& path) {
         if (!SaveChanges(path)) SaveWhole(path);
     }
-    // Whether appended saves left bytes in the file that nothing uses.
+    // Whether the file holds room for saves in place, or bytes they left.
     bool HoldsUnusedParts() const { return package_.HasUnusedBytes(); }
-    // Writes the file whole when saves appended to it.
+    // Writes the file whole, without room, when it has any.
     void Compact(const std::string& path) {
-        if (HoldsUnusedParts()) SaveWhole(path);
+        if (HoldsUnusedParts()) SaveWhole(path, false);
     }
     // Lets go of the models of the sheets saved: they are stored sheets
     // from now on.

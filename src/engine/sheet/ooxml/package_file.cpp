@@ -16,8 +16,6 @@ namespace kolumbra::sheet::ooxml {
 
 namespace {
 
-constexpr std::size_t EndRecordSize = 22;
-
 FileVersion VersionOf(const struct stat& st) {
     return FileVersion{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), st.st_size,
                        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
@@ -44,21 +42,18 @@ FileVersion WriteWholeFile(const std::string& path, std::string_view bytes) {
     return VersionOf(st);
 }
 
-std::optional<FileVersion> AppendToFile(const std::string& path, const FileVersion& expected, std::string_view tail) {
+std::optional<FileVersion> WriteInPlace(const std::string& path, const FileVersion& expected, const InPlaceSave& save) {
     const FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
     struct stat st {};
     if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
-        VersionOf(st) != expected || tail.size() < EndRecordSize)
+        VersionOf(st) != expected)
         return std::nullopt;
-    const off_t end = st.st_size;
-    const std::size_t body = tail.size() - EndRecordSize;
     try {
-        WriteAll(file.get(), tail.substr(0, body), end);
+        for (const FileWrite& write : save.body) WriteAll(file.get(), write.bytes, static_cast<off_t>(write.at));
         if (::fdatasync(file.get()) != 0) throw std::system_error(errno, std::generic_category());
-        WriteAll(file.get(), tail.substr(body), end + static_cast<off_t>(body));
+        WriteAll(file.get(), save.commit.bytes, static_cast<off_t>(save.commit.at));
         if (::fdatasync(file.get()) != 0) throw std::system_error(errno, std::generic_category());
     } catch (const std::system_error& error) {
-        if (::ftruncate(file.get(), end) == 0) ::fdatasync(file.get());
         Fail(path, error.code().value());
     }
     if (::fstat(file.get(), &st) != 0) Fail(path, errno);

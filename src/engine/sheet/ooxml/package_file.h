@@ -1,11 +1,13 @@
 #pragma once
-// Writing a package to its file: whole, by an atomic replace, or by
-// appending a tail in place to the version this process last wrote.
+// Writing a package to its file: whole, by an atomic replace, or in place
+// into the version this process last wrote.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "engine/sheet/ooxml/package.h"
 
 namespace kolumbra::sheet::ooxml {
 
@@ -20,13 +22,11 @@ struct FileVersion {
 // raises error 1004 naming `path`.
 FileVersion WriteWholeFile(const std::string& path, std::string_view bytes);
 
-// Appends `tail` (entries, directory, end record) when the file at `path`
-// is still `expected`: first everything but the end record, flushed, then
-// the end record, which makes the appended directory the archive's. Before
-// that the end of the file is no end record, so a reader searching for it
-// finds the previous one. Nothing is written, and nothing is returned, when
-// the file is no longer `expected`; a failed write cuts the tail off again
-// and raises error 1004 naming `path`.
-std::optional<FileVersion> AppendToFile(const std::string& path, const FileVersion& expected, std::string_view tail);
+// Writes `save` into the file at `path` when it is still `expected`: the
+// body, flushed, then the commit, flushed. The file keeps its size, and
+// until the commit is written it holds the previous version. Nothing is
+// written, and nothing is returned, when the file is no longer `expected`;
+// a failed write raises error 1004 naming `path`.
+std::optional<FileVersion> WriteInPlace(const std::string& path, const FileVersion& expected, const InPlaceSave& save);
 
 }  // namespace kolumbra::sheet::ooxml

@@ -17,7 +17,6 @@ constexpr std::uint32_t CentralSignature = 0x02014b50;
 constexpr std::uint32_t EndSignature = 0x06054b50;
 constexpr std::uint32_t Zip64EndSignature = 0x06064b50;
 constexpr std::uint32_t Zip64LocatorSignature = 0x07064b50;
-constexpr std::size_t EndSize = 22;
 constexpr std::size_t CentralSize = 46;
 constexpr std::size_t LocalSize = 30;
 constexpr std::uint16_t FlagEncrypted = 0x0001;
@@ -56,14 +55,14 @@ void Put(std::string& out, std::uint64_t value, int bytes) {
 // writes its end record last, so a save cut short leaves the previous
 // version followed by an unfinished tail, which the second search skips.
 std::size_t FindEnd(std::string_view file) {
-    if (file.size() < EndSize) Refuse(kArchiveDamaged);
+    if (file.size() < EndRecordSize) Refuse(kArchiveDamaged);
     const Cursor in(file);
-    const std::size_t lowest = file.size() > EndSize + 0xFFFF ? file.size() - EndSize - 0xFFFF : 0;
-    for (std::size_t at = file.size() - EndSize + 1; at-- > lowest;)
-        if (in.U32(at) == EndSignature && at + EndSize + in.U16(at + 20) == file.size()) return at;
+    const std::size_t lowest = file.size() > EndRecordSize + 0xFFFF ? file.size() - EndRecordSize - 0xFFFF : 0;
+    for (std::size_t at = file.size() - EndRecordSize + 1; at-- > lowest;)
+        if (in.U32(at) == EndSignature && at + EndRecordSize + in.U16(at + 20) == file.size()) return at;
     for (std::size_t at = file.rfind("PK\x05\x06"); at != std::string_view::npos && at > 0;
          at = file.rfind("PK\x05\x06", at - 1)) {
-        if (at + EndSize > file.size()) continue;
+        if (at + EndRecordSize > file.size()) continue;
         const std::uint64_t size = in.U32(at + 12), offset = in.U32(at + 16);
         if (offset + size == at) return at;
     }
@@ -110,7 +109,7 @@ ZipDirectory ReadZipDirectory(std::string_view file) {
     }
     const std::string_view directory = in.Slice(directoryOffset, directorySize);
     ZipDirectory result;
-    result.end = std::min<std::uint64_t>(file.size(), end + EndSize + in.U16(end + 20));
+    result.end = std::min<std::uint64_t>(file.size(), end + EndRecordSize + in.U16(end + 20));
     const Cursor dir(directory);
     std::size_t at = 0;
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -187,7 +186,7 @@ ZipEntry ZipWriter::Add(ZipEntry entry, std::string_view raw) {
     return entry;
 }
 
-void ZipWriter::Finish(const std::vector<ZipEntry>& entries) {
+void ZipWriter::Finish(const std::vector<ZipEntry>& entries, std::uint16_t comment) {
     const std::uint64_t directoryOffset = Offset();
     for (const ZipEntry& e : entries) {
         if (e.headerOffset >= Max32 || e.size >= Max32 || e.compressedSize >= Max32) Refuse(kArchiveUnsupported);
@@ -218,7 +217,7 @@ void ZipWriter::Finish(const std::vector<ZipEntry>& entries) {
     Put(out_, entries.size(), 2);
     Put(out_, directorySize, 4);
     Put(out_, directoryOffset, 4);
-    Put(out_, 0, 2);
+    Put(out_, comment, 2);
 }
 
 }  // namespace kolumbra::sheet::ooxml

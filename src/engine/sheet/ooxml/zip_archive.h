@@ -38,6 +38,9 @@ struct ZipDirectory {
 // damaged, split or encrypted.
 ZipDirectory ReadZipDirectory(std::string_view file);
 
+constexpr std::size_t EndRecordSize = 22;
+constexpr std::string_view EndRecordSignature("PK\x05\x06", 4);
+
 // The compressed bytes of `entry` inside `file`.
 inline std::string_view RawData(std::string_view file, const ZipEntry& entry) {
     return file.substr(entry.dataOffset, entry.compressedSize);
@@ -55,8 +58,10 @@ public:
     // returns the entry as placed, for the directory.
     ZipEntry Add(ZipEntry entry, std::string_view raw);
     // Appends the directory of `entries` (placed by any writer) and the end
-    // record.
-    void Finish(const std::vector<ZipEntry>& entries);
+    // record, whose comment is the `comment` bytes that follow it.
+    void Finish(const std::vector<ZipEntry>& entries, std::uint16_t comment = 0);
+    // Appends `count` zero bytes.
+    void Pad(std::uint64_t count) { out_.append(count, '\0'); }
     const std::string& Bytes() const { return out_; }
     // Where the next byte goes in the file.
     std::uint64_t Offset() const { return start_ + out_.size(); }

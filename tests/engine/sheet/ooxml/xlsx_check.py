@@ -21,6 +21,12 @@ line per difference.
   xlsx_check.py cells FILE SHEET
 
 Prints A1 TYPE VALUE for every cell openpyxl reads with a value.
+
+  xlsx_check.py strict FILE
+
+Reads FILE as a reader that wants the end record's comment to reach the end
+of the file exactly, checks every entry's CRC, and prints the sheet names
+openpyxl reads, one a line.
 """
 import posixpath
 import sys
@@ -179,6 +185,20 @@ def cells(path, sheet):
                 print(f"{c.coordinate}\t{type(c.value).__name__}\t{c.value}")
 
 
+def strict(path):
+    data = open(path, "rb").read()
+    end = data.rfind(b"PK\x05\x06")
+    comment = int.from_bytes(data[end + 20:end + 22], "little")
+    if end < 0 or end + 22 + comment != len(data):
+        print("the last end record does not reach the end of the file")
+        return
+    bad = zipfile.ZipFile(path).testzip()
+    if bad is not None:
+        print(f"{bad}: bad CRC")
+    for name in openpyxl.load_workbook(path).sheetnames:
+        print(name)
+
+
 if __name__ == "__main__":
     if sys.argv[1] == "kept":
         found = kept(sys.argv[2], sys.argv[3], sys.argv[4:])
@@ -187,5 +207,7 @@ if __name__ == "__main__":
         sys.exit(1 if found else 0)
     elif sys.argv[1] == "form":
         form(sys.argv[2], sys.argv[3])
+    elif sys.argv[1] == "strict":
+        strict(sys.argv[2])
     else:
         cells(sys.argv[2], sys.argv[3])
