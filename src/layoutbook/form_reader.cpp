@@ -85,6 +85,7 @@ void collectForms(sheet::Workbook& book, std::vector<TableForms>& tables, Wanted
         std::optional<FormPage> page = ReadFormPage(worksheet.GetRange("A1:AL44").Values());
         if (!page) continue;
         page->sheetName = worksheet.Name();
+        page->makeups = worksheet.GetRange("A1:AL44").Makeups();
         auto table = std::find_if(tables.begin(), tables.end(), [&](const TableForms& t) { return t.table == page->table; });
         if (table == tables.end()) table = tables.insert(tables.end(), TableForms{page->table, {}});
         const bool known = std::any_of(table->pages.begin(), table->pages.end(),

@@ -29,6 +29,8 @@ struct FormPage {
     int page = 0, pages = 0;  // AJ1
     std::vector<FormField> fields;  // rows with a field name, top down
     FormGrid grid;                  // every value of the page
+    // How each cell of A1:AL44 holds its value, as Range::Makeups gives it.
+    std::vector<std::vector<sheet::CellMakeup>> makeups;
 };
 
 // The pages of one table, in page order; a page number found twice keeps

@@ -80,6 +80,14 @@ private:
     std::shared_ptr<Target> target_;
 };
 
+// How a cell of a stored sheet holds its value: the number of its cell
+// format (XF) in the file, -1 for a cell without a record, and whether a
+// formula gives the value. Cells this engine models read as format -1.
+struct CellMakeup {
+    int format = -1;
+    bool formula = false;
+};
+
 class Range {
 public:
     Border Borders(int edge);
@@ -95,6 +103,8 @@ public:
     // The value texts of all the range's cells, row by row; "" where empty.
     // Numbers read as their shortest decimal text.
     std::vector<std::vector<std::string>> Values() const;
+    // The makeup of all the range's cells, row by row.
+    std::vector<std::vector<CellMakeup>> Makeups() const;
     // Text that reads as a plain decimal number is stored as a number.
     void SetValue(const std::string& value);
     // The text stored as text, never turned into a number ("0001" stays).
