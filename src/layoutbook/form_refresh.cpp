@@ -85,12 +85,14 @@ std::string cellAddress(int row, int column) {
 }
 
 // The cell format the form gives a column's field rows: the one most of
-// the page's field rows have there.
+// the page's field rows with a cell record have there.
 int formFormat(const FormPage& page, int column) {
     std::map<int, int> counts;
-    for (int row = form::CaptionRow + 1; row <= form::LastRow; ++row)
-        ++counts[page.makeups[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)].format];
-    return std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) { return a.second < b.second; })->first;
+    for (int row = form::CaptionRow + 1; row <= form::LastRow; ++row) {
+        const int format = page.makeups[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)].format;
+        if (format >= 0) ++counts[format];
+    }
+    return counts.empty() ? -1 : std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) { return a.second < b.second; })->first;
 }
 
 class TableRefresh {
@@ -250,7 +252,8 @@ private:
                 if (!isTypedColumn(at.column)) continue;
                 const sheet::CellMakeup& makeup =
                     page.makeups[static_cast<std::size_t>(at.row - 1)][static_cast<std::size_t>(at.column - 1)];
-                const bool ownFormat = makeup.format != formFormat(page, at.column) && !(remarks_ && at.column == form::RemarksFirst);
+                const bool ownFormat = makeup.format >= 0 && makeup.format != formFormat(page, at.column) &&
+                                       !(remarks_ && at.column == form::RemarksFirst);
                 if (!makeup.formula && !ownFormat) continue;
                 throw RuntimeError(err::ApplicationDefined,
                                    "シート '" + page.sheetName + "' のセル " + cellAddress(at.row, at.column) + " の" +

@@ -464,7 +464,8 @@ std::vector<std::vector<CellMakeup>> Book::CellMakeups(const SheetEntry& sheet, 
     CheckSheet(sheet);
     std::vector<std::vector<CellMakeup>> makeups(static_cast<std::size_t>(area.r2 - area.r1 + 1),
                                                  std::vector<CellMakeup>(static_cast<std::size_t>(area.c2 - area.c1 + 1)));
-    if (sheet.model) return makeups;
+    // A sheet this engine can model holds only the formats it gives.
+    if (sheet.model || (ownWorkbook_ && biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_))) return makeups;
     try {
         for (const auto& [key, makeup] : biff::ReadCellMakeups(sheet.records)) {
             if (area.Contains(key.row, key.column))
