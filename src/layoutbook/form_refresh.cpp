@@ -84,12 +84,12 @@ std::string cellAddress(int row, int column) {
     return letters + std::to_string(row);
 }
 
-// The cell format the form gives a column's field rows: the one most of
+// The number format the form gives a column's field rows: the one most of
 // the page's field rows with a cell record have there.
-int formFormat(const FormPage& page, int column) {
+int formNumberFormat(const FormPage& page, int column) {
     std::map<int, int> counts;
     for (int row = form::CaptionRow + 1; row <= form::LastRow; ++row) {
-        const int format = page.makeups[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)].format;
+        const int format = page.makeups[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)].numberFormat;
         if (format >= 0) ++counts[format];
     }
     return counts.empty() ? -1 : std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) { return a.second < b.second; })->first;
@@ -229,10 +229,10 @@ private:
     }
 
     // A typed cell is rewritten with its value alone, so a formula in it,
-    // or a format of its own (a typed date), would be lost where its field
-    // moves or leaves its row: such a table is refused before anything is
-    // written. The fields of a surplus page all leave it. With descriptions
-    // the remarks column also holds the program's own alignments.
+    // or a number format of its own (a typed date), would be lost where its
+    // field moves or leaves its row: such a table is refused before anything
+    // is written. The fields of a surplus page all leave it. Borders,
+    // alignments and fonts are the form's, which stay with the row.
     void refuseLosingTypedCells() const {
         for (const FormPage& page : forms_.pages) {
             std::vector<form::CellAt> leaving;
@@ -252,8 +252,7 @@ private:
                 if (!isTypedColumn(at.column)) continue;
                 const sheet::CellMakeup& makeup =
                     page.makeups[static_cast<std::size_t>(at.row - 1)][static_cast<std::size_t>(at.column - 1)];
-                const bool ownFormat = makeup.format >= 0 && makeup.format != formFormat(page, at.column) &&
-                                       !(remarks_ && at.column == form::RemarksFirst);
+                const bool ownFormat = makeup.numberFormat >= 0 && makeup.numberFormat != formNumberFormat(page, at.column);
                 if (!makeup.formula && !ownFormat) continue;
                 throw RuntimeError(err::ApplicationDefined,
                                    "シート '" + page.sheetName + "' のセル " + cellAddress(at.row, at.column) + " の" +

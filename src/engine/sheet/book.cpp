@@ -468,9 +468,10 @@ std::vector<std::vector<CellMakeup>> Book::CellMakeups(const SheetEntry& sheet, 
     if (sheet.model || (ownWorkbook_ && biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_))) return makeups;
     try {
         for (const auto& [key, makeup] : biff::ReadCellMakeups(sheet.records)) {
-            if (area.Contains(key.row, key.column))
-                makeups[static_cast<std::size_t>(key.row - area.r1)][static_cast<std::size_t>(key.column - area.c1)] =
-                    CellMakeup{makeup.xf, makeup.formula};
+            if (!area.Contains(key.row, key.column)) continue;
+            CellMakeup& cell = makeups[static_cast<std::size_t>(key.row - area.r1)][static_cast<std::size_t>(key.column - area.c1)];
+            cell.formula = makeup.formula;
+            if (const auto format = globals_.NumberFormatOf(makeup.xf)) cell.numberFormat = *format;
         }
     } catch (const biff::FormatError&) {
         throw RuntimeError(err::ApplicationDefined, biff::SheetRecordsDamaged(sheet.name));

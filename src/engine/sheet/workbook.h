@@ -80,11 +80,13 @@ private:
     std::shared_ptr<Target> target_;
 };
 
-// How a cell of a stored sheet holds its value: the number of its cell
-// format (XF) in the file, -1 for a cell without a record, and whether a
-// formula gives the value. Cells this engine models read as format -1.
+// How a cell of a stored sheet holds its value: the number format its
+// cell format (XF) names, which goes with the value rather than with the
+// sheet's layout, -1 for a cell without a record; and whether a formula
+// gives the value. Cells of a sheet this engine can model read as -1, with
+// the formats it gives them.
 struct CellMakeup {
-    int format = -1;
+    int numberFormat = -1;
     bool formula = false;
 };
 

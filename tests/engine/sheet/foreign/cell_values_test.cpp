@@ -1,7 +1,7 @@
 // The values of cells other applications wrote (shared and inline strings,
 // rich text, RK and number cells, formulas with their results) read back
 // through the object model as an independent reader reads them, each with
-// the cell format its record names.
+// the number format its record's XF names.
 
 #include <gtest/gtest.h>
 
@@ -49,8 +49,9 @@ TEST(ForeignCellValues, EveryStoredValueReadsAsXlrdReadsIt) {
                     } else {
                         EXPECT_EQ(ours, theirs.type == "text" ? theirs.value : "");
                     }
-                    if (theirs.xf >= 0) {
-                        EXPECT_EQ(makeups[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)].format, theirs.xf);
+                    if (theirs.numberFormat >= 0) {
+                        EXPECT_EQ(makeups[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)].numberFormat,
+                                  theirs.numberFormat);
                     }
                     compared += ours.empty() ? 0 : 1;
                 }
