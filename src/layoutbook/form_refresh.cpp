@@ -92,7 +92,8 @@ int formNumberFormat(const FormPage& page, int column) {
         const int format = page.makeups[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)].numberFormat;
         if (format >= 0) ++counts[format];
     }
-    return counts.empty() ? -1 : std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) { return a.second < b.second; })->first;
+    if (counts.empty()) return -1;
+    return std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) { return a.second < b.second; })->first;
 }
 
 class TableRefresh {
