@@ -74,9 +74,10 @@ std::optional<FormPage> ReadFormPage(const FormGrid& grid) {
 
 namespace {
 
-// Reads the sheets `wanted` lets through into `tables`, pages in order.
+// Reads the sheets `wanted` lets through into `tables`, pages in order,
+// with their cells' makeups when `makeups`.
 template <typename Wanted>
-void collectForms(sheet::Workbook& book, std::vector<TableForms>& tables, Wanted&& wanted) {
+void collectForms(sheet::Workbook& book, std::vector<TableForms>& tables, bool makeups, Wanted&& wanted) {
     auto sheets = book.GetSheets();
     const int count = sheets.Count();
     for (int number = 1; number <= count; ++number) {
@@ -85,6 +86,7 @@ void collectForms(sheet::Workbook& book, std::vector<TableForms>& tables, Wanted
         std::optional<FormPage> page = ReadFormPage(worksheet.GetRange("A1:AL44").Values());
         if (!page) continue;
         page->sheetName = worksheet.Name();
+        if (makeups) page->makeups = worksheet.GetRange("A1:AL44").Makeups();
         auto table = std::find_if(tables.begin(), tables.end(), [&](const TableForms& t) { return t.table == page->table; });
         if (table == tables.end()) table = tables.insert(tables.end(), TableForms{page->table, {}});
         const bool known = std::any_of(table->pages.begin(), table->pages.end(),
@@ -99,13 +101,13 @@ void collectForms(sheet::Workbook& book, std::vector<TableForms>& tables, Wanted
 
 std::vector<TableForms> ReadForms(sheet::Workbook& book) {
     std::vector<TableForms> tables;
-    collectForms(book, tables, [](sheet::Worksheet&) { return true; });
+    collectForms(book, tables, false, [](sheet::Worksheet&) { return true; });
     return tables;
 }
 
 TableForms FindTableForms(sheet::Workbook& book, const std::string& table) {
     std::vector<TableForms> tables;
-    collectForms(book, tables, [&](sheet::Worksheet& worksheet) {
+    collectForms(book, tables, true, [&](sheet::Worksheet& worksheet) {
         return worksheet.Cells(form::TableName.row, form::TableName.column).Value() == table;
     });
     return tables.empty() ? TableForms{table, {}} : std::move(tables.front());

@@ -29,6 +29,9 @@ struct FormPage {
     int page = 0, pages = 0;  // AJ1
     std::vector<FormField> fields;  // rows with a field name, top down
     FormGrid grid;                  // every value of the page
+    // How each cell of A1:AL44 holds its value, as Range::Makeups gives
+    // it; read by FindTableForms only.
+    std::vector<std::vector<sheet::CellMakeup>> makeups;
 };
 
 // The pages of one table, in page order; a page number found twice keeps
@@ -46,8 +49,8 @@ std::optional<FormPage> ReadFormPage(const FormGrid& grid);
 // table's first page in the workbook.
 std::vector<TableForms> ReadForms(sheet::Workbook& book);
 
-// The pages of `table` alone; sheets whose T7 names another table are
-// passed over without reading the rest of them.
+// The pages of `table` alone, with their cells' makeups; sheets whose T7
+// names another table are passed over without reading the rest of them.
 TableForms FindTableForms(sheet::Workbook& book, const std::string& table);
 
 // The text of a field's typed cells, joined by one blank.

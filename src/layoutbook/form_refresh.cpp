@@ -45,30 +45,56 @@ bool typedAsNumber(const std::string& value) {
     return n && sheet::NumberText(*n) == value;
 }
 
-// Writes the cells of one page whose value differs from the desired one.
+// Writes the cells of one page whose value differs from the desired one;
+// without a sheet it only notes which cells those are.
 class PageWriter {
 public:
-    PageWriter(sheet::Worksheet sheet, const FormGrid* grid) : sheet_(std::move(sheet)), grid_(grid) {}
+    PageWriter(std::optional<sheet::Worksheet> sheet, const FormGrid* grid) : sheet_(std::move(sheet)), grid_(grid) {}
 
     void Put(int row, int column, const std::string& value, bool number) {
         const std::string& current = grid_ ? (*grid_)[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)] : empty_;
         if (current == asRead(value, number)) return;
+        written_.push_back({row, column});
+        if (!sheet_) return;
         if (number && !value.empty()) {
-            sheet_.Cells(row, column).SetValue(value);
+            sheet_->Cells(row, column).SetValue(value);
         } else {
-            sheet_.Cells(row, column).SetText(value);
+            sheet_->Cells(row, column).SetText(value);
         }
-        changed_ = true;
     }
     void PutTyped(int row, int column, const std::string& value) { Put(row, column, value, typedAsNumber(value)); }
-    bool Changed() const { return changed_; }
+    bool Changed() const { return !written_.empty(); }
+    const std::vector<form::CellAt>& Written() const { return written_; }
 
 private:
-    sheet::Worksheet sheet_;
+    std::optional<sheet::Worksheet> sheet_;
     const FormGrid* grid_;
     const std::string empty_;
-    bool changed_ = false;
+    std::vector<form::CellAt> written_;
 };
+
+bool isTypedColumn(int column) {
+    return (column >= form::FieldIdFirst && column <= form::FieldIdLast) ||
+           (column >= form::RemarksFirst && column <= form::RemarksLast);
+}
+
+std::string cellAddress(int row, int column) {
+    std::string letters;
+    for (int c = column; c > 0; c = (c - 1) / 26) letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+    return letters + std::to_string(row);
+}
+
+// The number format the form gives a column's field rows: the one most of
+// the page's field rows with a cell record have there.
+int formNumberFormat(const FormPage& page, int column) {
+    std::map<int, int> counts;
+    for (int row = form::CaptionRow + 1; row <= form::LastRow; ++row) {
+        const int format = page.makeups[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)].numberFormat;
+        if (format >= 0) ++counts[format];
+    }
+    if (counts.empty()) return -1;
+    return std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) { return a.second < b.second; })->first;
+}
 
 class TableRefresh {
 public:
@@ -85,6 +111,7 @@ public:
     }
 
     RefreshOutcome Run() {
+        refuseLosingTypedCells();
         recordFieldChanges();
         std::string last = forms_.pages.back().sheetName;
         for (int page = 1; page <= pages_; ++page) {
@@ -156,7 +183,7 @@ private:
     // The typed cells of row `row`: the field's own, where one stands there
     // now; a row that had no field keeps what it holds unless the field
     // brings something.
-    void writeTyped(PageWriter& writer, int row, const FieldEntry* entry, bool hadField) {
+    void writeTyped(PageWriter& writer, int row, const FieldEntry* entry, bool hadField) const {
         const Typed none;
         const auto found = entry ? typed_.find(entry->FieldName) : typed_.end();
         const Typed& typed = found == typed_.end() ? none : found->second;
@@ -175,7 +202,7 @@ private:
         }
     }
 
-    void writeFieldRow(PageWriter& writer, int row, const FieldEntry* entry) {
+    void writeFieldRow(PageWriter& writer, int row, const FieldEntry* entry) const {
         const FieldEntry blank;
         const FieldEntry& e = entry ? *entry : blank;
         const std::size_t index = static_cast<std::size_t>(entry ? entry - entries_.data() : 0);
@@ -192,9 +219,7 @@ private:
         return i < entries_.size() ? &entries_[i] : nullptr;
     }
 
-    void rewritePage(const FormPage& page) {
-        PageWriter writer(sheetNamed(page.sheetName), &page.grid);
-        writeHeader(writer, page.page);
+    void writeFieldRows(PageWriter& writer, const FormPage& page) const {
         for (int slot = 0; slot < FieldsPerPage; ++slot) {
             const int row = form::CaptionRow + 1 + slot;
             const FieldEntry* entry = entryAt(page.page, slot);
@@ -202,6 +227,45 @@ private:
             writeFieldRow(writer, row, entry);
             writeTyped(writer, row, entry, hadField);
         }
+    }
+
+    // A typed cell is rewritten with its value alone, so a formula in it,
+    // or a number format of its own (a typed date), would be lost where its
+    // field moves or leaves its row: such a table is refused before anything
+    // is written. The fields of a surplus page all leave it. Borders,
+    // alignments and fonts are the form's, which stay with the row.
+    void refuseLosingTypedCells() const {
+        for (const FormPage& page : forms_.pages) {
+            std::vector<form::CellAt> leaving;
+            if (page.page <= pages_) {
+                PageWriter plan(std::nullopt, &page.grid);
+                writeFieldRows(plan, page);
+                leaving = plan.Written();
+            } else {
+                for (const FormField& field : page.fields) {
+                    for (int column = 1; column <= form::LastColumn; ++column) {
+                        const std::size_t r = static_cast<std::size_t>(field.row - 1), c = static_cast<std::size_t>(column - 1);
+                        if (!page.grid[r][c].empty() || page.makeups[r][c].formula) leaving.push_back({field.row, column});
+                    }
+                }
+            }
+            for (const form::CellAt& at : leaving) {
+                if (!isTypedColumn(at.column)) continue;
+                const sheet::CellMakeup& makeup =
+                    page.makeups[static_cast<std::size_t>(at.row - 1)][static_cast<std::size_t>(at.column - 1)];
+                const bool ownFormat = makeup.numberFormat >= 0 && makeup.numberFormat != formNumberFormat(page, at.column);
+                if (!makeup.formula && !ownFormat) continue;
+                throw RuntimeError(err::ApplicationDefined,
+                                   "シート '" + page.sheetName + "' のセル " + cellAddress(at.row, at.column) + " の" +
+                                   (makeup.formula ? "数式" : "書式") + "が更新で失われるため、表を更新できません。");
+            }
+        }
+    }
+
+    void rewritePage(const FormPage& page) {
+        PageWriter writer(sheetNamed(page.sheetName), &page.grid);
+        writeHeader(writer, page.page);
+        writeFieldRows(writer, page);
         outcome_.changed = outcome_.changed || writer.Changed();
         AdvanceProgress(progress_, heading_.table, static_cast<std::int16_t>(state_.ProgressStep * 6));
     }

@@ -18,6 +18,7 @@ namespace kolumbra::testing {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsSupersetOf;
 
 const std::string Before = "CREATE TABLE A (id INTEGER PRIMARY KEY, name VARCHAR(20), price INTEGER, note TEXT);\n" +
@@ -119,6 +120,48 @@ TEST(CliRefresh, TypedWorkbookOfAnotherApplicationFollowsTheSchema) {
     const std::string done = ReadBytes(book);
     EXPECT_EQ(xls(book).out, "refreshed 0, appended 0, unchanged 4\n");
     EXPECT_EQ(ReadBytes(book), done);
+}
+
+// Typed cells a refresh would write again with their value alone, as their
+// field moves: the table is left as it was, with the reason, and the
+// others go on. A formula whose field stays keeps its table refreshing.
+TEST(CliRefresh, TypedCellsThatWouldLoseTheirFormulaOrFormatKeepTheirTable) {
+    struct Spoiled {
+        const char* table;
+        const char* edit;
+        const char* reason;
+    };
+    const std::vector<Spoiled> spoiled = {
+        {"F", "F!AA11==LEN($E11)", "シート 'F' のセル AA11 の数式が更新で失われるため、表を更新できません。"},
+        {"G", "G!O12=2026-12-01", "シート 'G' のセル O12 の書式が更新で失われるため、表を更新できません。"},
+    };
+    std::string schema = "CREATE TABLE H (a INTEGER);\n", change = "ALTER TABLE H ADD COLUMN z INTEGER;\n";
+    std::string typing = "'H!AA11==LEN($E11)'";
+    for (const Spoiled& s : spoiled) {
+        schema += "CREATE TABLE " + std::string(s.table) + " (a INTEGER, b INTEGER);\n";
+        change += "DROP TABLE " + std::string(s.table) + "; CREATE TABLE " + s.table + " (n INTEGER, a INTEGER, b INTEGER);\n";
+        typing += " '" + std::string(s.edit) + "'";
+    }
+    SqliteSource source("kolumbra refresh spoil", schema);
+    TempDir dir;
+    const std::string book = dir.file("book.xls");
+    ASSERT_EQ(RunCli({"xls", "--dsn", source.name(), book}, source.Environment()).status, 0);
+    ASSERT_EQ(std::system(("/usr/bin/python3 " KOLUMBRA_SOURCE_DIR "/tests/support/lo_type.py '" + book + "' '" +
+                           dir.path().string() + "' " + typing).c_str()),
+              0);
+    const std::vector<SheetView> typed = ProbeWorkbook(book);
+
+    source.Execute(change);
+    const auto refreshed = RunCli({"xls", "--refresh", "--dsn", source.name(), book}, source.Environment());
+    EXPECT_EQ(refreshed.status, 1);
+    EXPECT_EQ(refreshed.out, "refreshed 1, appended 0, unchanged 0\n");
+    const std::vector<SheetView> after = ProbeWorkbook(book);
+    for (const Spoiled& s : spoiled) {
+        EXPECT_THAT(refreshed.err, HasSubstr(s.reason));
+        EXPECT_EQ(Sheet(after, s.table), Sheet(typed, s.table)) << s.table;
+    }
+    EXPECT_EQ(Sheet(after, "H").value("E12"), "z");
+    EXPECT_EQ(Sheet(after, "H").value("AA11"), "1");
 }
 
 }  // namespace

@@ -4,17 +4,20 @@ as Excel 97 again: the workbook then holds that application's records.
 
 usage: lo_type.py FILE WORKDIR [EDIT]...
 EDIT is one of
-  SHEET!A1=TEXT      a value (a number when it reads as one)
+  SHEET!A1=TEXT      a value (a number when it reads as one, a date in
+                     its own date format when it reads YYYY-MM-DD)
   SHEET!A1==FORMULA  a formula
   +SHEET             a new sheet after the last
 """
 import os
 import subprocess
 import sys
+import datetime
 import time
 
 import uno
 from com.sun.star.beans import PropertyValue
+from com.sun.star.util.NumberFormat import DATE
 
 
 def prop(name, value):
@@ -53,6 +56,13 @@ def edit(book, text):
     if value.startswith("="):
         cell.Formula = value
         return
+    try:
+        day = datetime.date.fromisoformat(value)
+        cell.Value = (day - datetime.date(1899, 12, 30)).days
+        cell.NumberFormat = book.NumberFormats.getStandardFormat(DATE, uno.createUnoStruct("com.sun.star.lang.Locale"))
+        return
+    except ValueError:
+        pass
     try:
         cell.Value = float(value)
     except ValueError:

@@ -460,6 +460,25 @@ std::vector<std::vector<std::string>> Book::ValueTexts(const SheetEntry& sheet, 
     return values;
 }
 
+std::vector<std::vector<CellMakeup>> Book::CellMakeups(const SheetEntry& sheet, const Rect& area) const {
+    CheckSheet(sheet);
+    std::vector<std::vector<CellMakeup>> makeups(static_cast<std::size_t>(area.r2 - area.r1 + 1),
+                                                 std::vector<CellMakeup>(static_cast<std::size_t>(area.c2 - area.c1 + 1)));
+    // A sheet this engine can model holds only the formats it gives.
+    if (sheet.model || (ownWorkbook_ && biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_))) return makeups;
+    try {
+        for (const auto& [key, makeup] : biff::ReadCellMakeups(sheet.records)) {
+            if (!area.Contains(key.row, key.column)) continue;
+            CellMakeup& cell = makeups[static_cast<std::size_t>(key.row - area.r1)][static_cast<std::size_t>(key.column - area.c1)];
+            cell.formula = makeup.formula;
+            if (const auto format = globals_.NumberFormatOf(makeup.xf)) cell.numberFormat = *format;
+        }
+    } catch (const biff::FormatError&) {
+        throw RuntimeError(err::ApplicationDefined, biff::SheetRecordsDamaged(sheet.name));
+    }
+    return makeups;
+}
+
 void Book::EncodeSheet(SheetEntry& sheet, bool active) {
     if (sheet.model && !sheet.recordsCurrent) {
         biff::SheetWriteContext context{globals_, maxDigitWidth_,  defaultRowTwips_,

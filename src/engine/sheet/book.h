@@ -98,6 +98,7 @@ public:
     std::string ValueText(const SheetEntry& sheet, int row, int column) const;
     // The value texts of the cells in `area`, row by row; "" where empty.
     std::vector<std::vector<std::string>> ValueTexts(const SheetEntry& sheet, const Rect& area) const;
+    std::vector<std::vector<CellMakeup>> CellMakeups(const SheetEntry& sheet, const Rect& area) const;
 
     void SetVisible(bool visible) {
         Touch();

@@ -131,6 +131,10 @@ std::vector<std::vector<std::string>> Range::Values() const {
     return target_->book->ValueTexts(*target_->sheet, target_->area);
 }
 
+std::vector<std::vector<CellMakeup>> Range::Makeups() const {
+    return target_->book->CellMakeups(*target_->sheet, target_->area);
+}
+
 void Range::SetValue(const std::string& value) {
     if (text::Utf16Length(value) > MaxTextLength) RefuseValue("Value");
     const std::optional<double> number = PlainDecimal(value);

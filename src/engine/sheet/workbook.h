@@ -80,6 +80,16 @@ private:
     std::shared_ptr<Target> target_;
 };
 
+// How a cell of a stored sheet holds its value: the number format its
+// cell format (XF) names, which goes with the value rather than with the
+// sheet's layout, -1 for a cell without a record; and whether a formula
+// gives the value. Cells of a sheet this engine can model read as -1, with
+// the formats it gives them.
+struct CellMakeup {
+    int numberFormat = -1;
+    bool formula = false;
+};
+
 class Range {
 public:
     Border Borders(int edge);
@@ -95,6 +105,8 @@ public:
     // The value texts of all the range's cells, row by row; "" where empty.
     // Numbers read as their shortest decimal text.
     std::vector<std::vector<std::string>> Values() const;
+    // The makeup of all the range's cells, row by row.
+    std::vector<std::vector<CellMakeup>> Makeups() const;
     // Text that reads as a plain decimal number is stored as a number.
     void SetValue(const std::string& value);
     // The text stored as text, never turned into a number ("0001" stays).

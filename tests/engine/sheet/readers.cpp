@@ -175,7 +175,8 @@ XlrdBook ReadWithXlrd(const std::string& path) {
         } else if (f[0] == "cell") {
             XlrdCell c{f.at(3), f.at(4),           std::stoi(f.at(5)),  std::stoi(f.at(6)),
                        std::stoi(f.at(7)),  std::stoi(f.at(8)),  std::stoi(f.at(9)),  std::stoi(f.at(10)),
-                       std::stoi(f.at(11)), std::stoi(f.at(12)), std::stoi(f.at(13)), std::stoi(f.at(14))};
+                       std::stoi(f.at(11)), std::stoi(f.at(12)), std::stoi(f.at(13)), std::stoi(f.at(14)),
+                       std::stoi(f.at(15))};
             book.cells[{std::stoi(f[1]), f[2]}] = c;
         }
     }

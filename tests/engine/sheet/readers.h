@@ -18,6 +18,7 @@ struct XlrdCell {
     int hAlign = -1, vAlign = -1;
     int left = -1, top = -1, right = -1, bottom = -1;
     int leftColour = -1, topColour = -1, rightColour = -1, bottomColour = -1;
+    int numberFormat = -1;  // as the cell's XF names it
 };
 
 struct XlrdBook {

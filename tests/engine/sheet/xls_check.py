@@ -41,7 +41,8 @@ def main(path):
                 fields = [str(i), f"{col_name(c)}{r + 1}", kinds.get(cell.ctype, "other"), value,
                           xf.alignment.hor_align, xf.alignment.vert_align,
                           b.left_line_style, b.top_line_style, b.right_line_style, b.bottom_line_style,
-                          b.left_colour_index, b.top_colour_index, b.right_colour_index, b.bottom_colour_index]
+                          b.left_colour_index, b.top_colour_index, b.right_colour_index, b.bottom_colour_index,
+                          xf.format_key]
                 out.append("cell\t" + "\t".join(str(f) for f in fields))
     sys.stdout.write("\n".join(out) + "\n")
 

@@ -151,4 +151,36 @@ std::string ReadCellText(const RecordList& sheet, const std::vector<SstString>& 
     return found;
 }
 
+std::map<CellKey, CellMakeup> ReadCellMakeups(const RecordList& sheet) {
+    std::map<CellKey, CellMakeup> cells;
+    for (const Record& r : sheet) {
+        const Bytes& d = r.data;
+        switch (r.type) {
+        case rt::LabelSst:
+        case rt::Label:
+        case RString:
+        case rt::Number:
+        case rt::Rk:
+        case rt::Blank:
+        case BoolErr:
+        case Formula:
+            cells[CellKey{GetU16(d, 0), GetU16(d, 2)}] = CellMakeup{GetU16(d, 4), r.type == Formula};
+            break;
+        case rt::MulRk:
+        case rt::MulBlank: {
+            // The XF of each cell, then for RK cells its value, and the
+            // last column at the end.
+            const std::size_t step = r.type == rt::MulRk ? 6 : 2;
+            const int row = GetU16(d, 0), first = GetU16(d, 2);
+            for (std::size_t pos = 4, c = 0; pos + step + 2 <= d.size(); pos += step, ++c)
+                cells[CellKey{row, first + static_cast<int>(c)}] = CellMakeup{GetU16(d, pos), false};
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return cells;
+}
+
 }  // namespace kolumbra::sheet::biff

@@ -3,6 +3,7 @@
 // shared strings, inline and rich strings, RK and number cells, formulas
 // with their cached results. Blank cells carry no value.
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,5 +27,16 @@ std::map<CellKey, std::string> ReadCellTexts(const RecordList& sheet, const std:
 
 // The same for one cell; "" when it holds no value.
 std::string ReadCellText(const RecordList& sheet, const std::vector<SstString>& strings, int row, int column);
+
+// How a cell record holds its value: the index of its cell format (XF)
+// and whether a formula gives it.
+struct CellMakeup {
+    std::uint16_t xf = 0;
+    bool formula = false;
+    bool operator==(const CellMakeup&) const = default;
+};
+
+// Every cell with a record, blank ones included, in row and column order.
+std::map<CellKey, CellMakeup> ReadCellMakeups(const RecordList& sheet);
 
 }  // namespace kolumbra::sheet::biff

@@ -217,6 +217,11 @@ std::optional<CellFormat> Globals::CellFormatOf(std::uint16_t xf) const {
     return DecodeCellXf(xfs_[xf]);
 }
 
+std::optional<std::uint16_t> Globals::NumberFormatOf(std::uint16_t xf) const {
+    if (xf >= xfs_.size() || xfs_[xf].size() < 4) return std::nullopt;
+    return GetU16(xfs_[xf], 2);
+}
+
 std::uint16_t Globals::InternXf(const CellFormat& format) {
     const auto found = xfByFormat_.find(format.Key());
     if (found != xfByFormat_.end()) return found->second;

@@ -58,6 +58,8 @@ public:
 
     // The format of a cell XF this engine writes; none for any other XF.
     std::optional<CellFormat> CellFormatOf(std::uint16_t xf) const;
+    // The number format cell XF `xf` names; none past the XFs.
+    std::optional<std::uint16_t> NumberFormatOf(std::uint16_t xf) const;
     // Index of a cell XF with this format, added after the last XF when new.
     std::uint16_t InternXf(const CellFormat& format);
     // Index of a plain string in the shared strings, appended when new.

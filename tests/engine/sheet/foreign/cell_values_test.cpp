@@ -1,6 +1,7 @@
 // The values of cells other applications wrote (shared and inline strings,
 // rich text, RK and number cells, formulas with their results) read back
-// through the object model as an independent reader reads them.
+// through the object model as an independent reader reads them, each with
+// the number format its record's XF names.
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,9 @@ TEST(ForeignCellValues, EveryStoredValueReadsAsXlrdReadsIt) {
         const XlrdBook xlrd = ReadWithXlrd(path.string());
         Sheets sheets = book->GetSheets();
         for (int s = 0; s < static_cast<int>(xlrd.sheets.size()) && s < sheets.Count(); ++s) {
-            const auto values = sheets.Item(s + 1).GetRange("A1:IV" + std::to_string(RowsCompared)).Values();
+            const Range range = sheets.Item(s + 1).GetRange("A1:IV" + std::to_string(RowsCompared));
+            const auto values = range.Values();
+            const auto makeups = range.Makeups();
             for (int r = 0; r < RowsCompared; ++r) {
                 for (int c = 0; c < 256; ++c) {
                     const std::string& ours = values[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
@@ -45,6 +48,10 @@ TEST(ForeignCellValues, EveryStoredValueReadsAsXlrdReadsIt) {
                         EXPECT_NE(ours, "") << "a Boolean, error or date value";
                     } else {
                         EXPECT_EQ(ours, theirs.type == "text" ? theirs.value : "");
+                    }
+                    if (theirs.numberFormat >= 0) {
+                        EXPECT_EQ(makeups[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)].numberFormat,
+                                  theirs.numberFormat);
                     }
                     compared += ours.empty() ? 0 : 1;
                 }
