@@ -2,7 +2,8 @@
 // The state the main window's commands share for the whole run. The
 // g-prefixed names are the settings of the settings window (Form3), kept
 // under their historical names: gJap the field-type naming, gMkname the
-// author, gRemarks the remarks option; gDb the open database.
+// author, gRemarks the remarks option, gRefresh the refresh option; gDb
+// the open database.
 
 #include <cstdint>
 #include <memory>
