@@ -398,6 +398,9 @@ SheetModel& Book::Edit(SheetEntry& sheet) {
 
 bool Book::EditsRecords(SheetEntry& sheet) {
     CheckSheet(sheet);
+    // A package's sheets hold no records: they change through their model,
+    // or are refused as saved.
+    if (package_) return false;
     if (!sheet.model && ownWorkbook_) sheet.model = biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_);
     return !sheet.model;
 }

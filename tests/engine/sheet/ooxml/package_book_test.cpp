@@ -304,6 +304,15 @@ TEST(PackageWorkbook, RefusesAndNeverSavesOverAnotherProgramsChange) {
     kolumbra::testing::WriteBytes(path, kolumbra::testing::ReadBytes(kFixtures + "gsheets-names-dv.xlsx"));
     auto book = GetWorkbook(path);
     Sheets sheets = book->GetSheets();
+    // Another writer's sheet in a package has no records to edit: refused.
+    for (const char* value : {"text", "12"}) {
+        try {
+            sheets.Item(1).Cells(1, 1).SetValue(value);
+            ADD_FAILURE() << "a stored sheet took " << value;
+        } catch (const RuntimeError& error) {
+            EXPECT_NE(error.description().find("保存済みのため、変更できません。"), std::string::npos) << error.description();
+        }
+    }
     sheets.Add(sheets.Item(sheets.Count())).SetName("T_1");
     book->Save();
     const std::string other = kolumbra::testing::ReadBytes(kFixtures + "xl2007-ja-16sheets.xlsx");
