@@ -6,14 +6,14 @@
 
 namespace kolumbra::cli {
 
-std::optional<std::string> CommandLine::Value(const OptionSpec& option) const {
+std::optional<std::string> CommandLine::Value(const OptionRule& option) const {
     const auto found = values.find(option.name);
     if (found == values.end()) return std::nullopt;
     return found->second;
 }
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
-                                            const std::vector<OptionSpec>& accepted) {
+                                            const std::vector<OptionRule>& accepted) {
     CommandLine line;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -26,9 +26,9 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             optionsEnded = true;
             continue;
         }
-        const auto spec = std::find_if(accepted.begin(), accepted.end(), [&](const OptionSpec& s) { return s.name == arg; });
-        if (spec == accepted.end()) return std::nullopt;
-        if (!spec->takesValue) {
+        const auto rule = std::find_if(accepted.begin(), accepted.end(), [&](const OptionRule& r) { return r.name == arg; });
+        if (rule == accepted.end()) return std::nullopt;
+        if (!rule->takesValue) {
             line.flags.insert(arg);
         } else if (i + 1 < args.size()) {
             line.values[arg] = args[++i];

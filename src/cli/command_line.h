@@ -13,21 +13,21 @@
 
 namespace kolumbra::cli {
 
-struct OptionSpec {
+struct OptionRule {
     std::string name;         // with its dashes: "--author"
     bool takesValue = false;  // the next argument is its value
 };
 
 // The options the commands share; each command names those it takes.
 namespace option {
-inline const OptionSpec Jap{"--jap"};
-inline const OptionSpec English{"--english"};
-inline const OptionSpec Dsn{"--dsn", true};
-inline const OptionSpec Connect{"--connect", true};
-inline const OptionSpec Author{"--author", true};
-inline const OptionSpec Remarks{"--remarks"};
-inline const OptionSpec Replace{"--replace"};
-inline const OptionSpec Refresh{"--refresh"};
+inline const OptionRule Jap{"--jap"};
+inline const OptionRule English{"--english"};
+inline const OptionRule Dsn{"--dsn", true};
+inline const OptionRule Connect{"--connect", true};
+inline const OptionRule Author{"--author", true};
+inline const OptionRule Remarks{"--remarks"};
+inline const OptionRule Replace{"--replace"};
+inline const OptionRule Refresh{"--refresh"};
 }  // namespace option
 
 struct CommandLine {
@@ -35,14 +35,14 @@ struct CommandLine {
     std::map<std::string, std::string> values;  // options with a value: the last one given
     std::vector<std::string> operands;          // everything else, in order
 
-    bool Has(const OptionSpec& flag) const { return flags.contains(flag.name); }
-    std::optional<std::string> Value(const OptionSpec& option) const;
+    bool Has(const OptionRule& flag) const { return flags.contains(flag.name); }
+    std::optional<std::string> Value(const OptionRule& option) const;
 };
 
 // Nothing when an argument names an option not in `accepted`, or an option
 // that takes a value comes last.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
-                                            const std::vector<OptionSpec>& accepted);
+                                            const std::vector<OptionRule>& accepted);
 
 // Where the database comes from: a data source (--dsn), a connection
 // string (--connect), or a file, the first operand then.

@@ -1,15 +1,16 @@
 #include "layoutbook/layout_export.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "catalog/field_type_name.h"
 #include "catalog/table_catalogue.h"
 #include "common/file_lock.h"
 #include "common/text.h"
 #include "engine/sheet/workbook.h"
 #include "layoutbook/form_refresh.h"
-#include "layoutbook/index_marks.h"
+#include "layoutbook/table_fields.h"
 #include "layoutbook/table_sheets.h"
 
 namespace kolumbra::layoutbook {
@@ -34,18 +35,11 @@ bool readTableFields(const LayoutRequest& request, TableCatalogue& catalogue, co
     if (!definition) return false;
 
     const bool remarks = request.options.remarks;
-    state.FieldCount = static_cast<std::int16_t>(definition->Fields.size());
-    ReserveFieldBuffer(state, definition->Fields.size());
-    for (std::size_t k = 0; k < definition->Fields.size(); ++k) {
-        const db::Field& field = definition->Fields[k];
-        FieldEntry& entry = state.FieldBuffer[k];
-        entry.FieldName = field.Name;
-        entry.TypeText = FieldTypeName(field.Type, request.options.jap);
-        entry.SizeText = std::to_string(field.Size);
-        if (remarks) entry.Remarks = field.Description;
-    }
+    std::vector<FieldEntry> entries = FieldEntriesOf(*definition, request.options.jap, request.odbc, remarks);
+    state.FieldCount = static_cast<std::int16_t>(entries.size());
+    ReserveFieldBuffer(state, entries.size());
+    std::move(entries.begin(), entries.end(), state.FieldBuffer.begin());
     if (remarks) state.TableRemarks = definition->Description;
-    for (const db::Index& index : definition->Indexes) MarkIndex(state, index, request.odbc);
     return true;
 }
 
