@@ -12,10 +12,7 @@ namespace kolumbra::sheet::ooxml {
 
 namespace {
 
-// The room holds as much as an end record's comment can cover.
-constexpr std::uint64_t RoomSize = 0xFFFF;
-constexpr std::uint64_t MinimumHole = 64 * 1024;
-constexpr std::uint64_t SectorSize = 512;
+constexpr std::uint64_t MinimumHole = 256 * 1024;
 
 std::string Lower(std::string_view name) {
     std::string lower(name);
@@ -156,18 +153,15 @@ std::string Package::WholeFile(Placement& placed, bool leaveRoom) const {
     for (const Part& part : parts_)
         placed.entries.push_back(
             writer.Add(part.entry, part.placed ? RawData(file_, part.entry) : std::string_view(part.compressed)));
-    if (!leaveRoom) {
-        writer.Finish(placed.entries);
-        return writer.Bytes();
+    if (leaveRoom) {
+        // The hole grows with the file, so that writing it whole again stays
+        // rare however large it gets; a whole write leaves it unwritten, as
+        // a sparse stretch of the file.
+        placed.room.holeNext = writer.Offset();
+        writer.Pad(std::max(MinimumHole, writer.Offset()));
+        placed.room.holeEnd = writer.Offset();
     }
-    // The hole grows with the file, so that writing it whole again stays
-    // rare however large it gets.
-    placed.room.holeNext = writer.Offset();
-    writer.Pad(std::max<std::uint64_t>(MinimumHole, writer.Offset() / 2));
-    placed.room.holeEnd = writer.Offset();
-    writer.Finish(placed.entries, RoomSize);
-    placed.room.endRecordEnd = writer.Offset();
-    writer.Pad(RoomSize);
+    writer.Finish(placed.entries);
     return writer.Bytes();
 }
 
@@ -177,34 +171,23 @@ std::optional<InPlaceSave> Package::InPlace(Placement& placed) const {
     placed = Placement{};
     for (const Part& part : parts_)
         placed.entries.push_back(part.placed ? part.entry : entries.Add(part.entry, part.compressed));
-    if (entries.Offset() > room_.holeEnd) return std::nullopt;
-    // The directory goes right before its end record, as readers that
-    // locate the entries from the end record's place want; the end record
-    // stays inside one sector, so that its write is whole or not at all.
-    auto directoryAt = [&](std::uint64_t at) {
-        ZipWriter directory(at);
-        directory.Finish(placed.entries);
-        return directory;
-    };
-    std::uint64_t at = room_.endRecordEnd;
-    const std::uint64_t endAt = directoryAt(at).Offset() - EndRecordSize;
-    if (endAt / SectorSize != (endAt + EndRecordSize - 1) / SectorSize) at += SectorSize - endAt % SectorSize;
-    ZipWriter directory = directoryAt(at);
-    const std::uint64_t end = directory.Offset();
-    if (end > file_.size()) return std::nullopt;
-    std::string bytes = directory.Bytes();
+    // The new directory ends where the one in force starts, so that each
+    // is right before its end record, as readers that locate the entries
+    // from the end record's place want.
+    const std::uint64_t directorySize = [&] {
+        ZipWriter sizing(0);
+        sizing.Finish(placed.entries);
+        return sizing.Offset();
+    }();
+    if (entries.Offset() + directorySize > room_.holeEnd) return std::nullopt;
+    const std::uint64_t directoryAt = room_.holeEnd - directorySize;
+    ZipWriter directory(directoryAt);
+    directory.Finish(placed.entries);
     InPlaceSave save;
-    save.commit = FileWrite{end - EndRecordSize, bytes.substr(bytes.size() - EndRecordSize)};
-    bytes.resize(bytes.size() - EndRecordSize);
-    // A reader searching back from the end of the file for the end record
-    // must meet the one in force until the new one is written.
-    if (bytes.find(EndRecordSignature) != std::string::npos) return std::nullopt;
-    const auto comment = static_cast<std::uint16_t>(file_.size() - end);
-    save.commit.bytes[EndRecordSize - 2] = static_cast<char>(comment & 0xFF);
-    save.commit.bytes[EndRecordSize - 1] = static_cast<char>(comment >> 8);
     save.body.push_back(FileWrite{room_.holeNext, entries.Bytes()});
-    save.body.push_back(FileWrite{at, std::move(bytes)});
-    placed.room = Room{entries.Offset(), room_.holeEnd, end};
+    save.body.push_back(FileWrite{directoryAt, directory.Bytes()});
+    save.length = room_.holeEnd;
+    placed.room = Room{entries.Offset(), directoryAt};
     return save;
 }
 
@@ -215,7 +198,7 @@ void Package::Committed(std::string file, Placement placed) {
 
 void Package::Committed(const InPlaceSave& save, Placement placed) {
     for (const FileWrite& write : save.body) file_.replace(write.at, write.bytes.size(), write.bytes);
-    file_.replace(save.commit.at, save.commit.bytes.size(), save.commit.bytes);
+    file_.resize(save.length);
     Placed(std::move(placed));
 }
 

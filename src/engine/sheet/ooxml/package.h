@@ -2,7 +2,8 @@
 // The parts of a zip package, read from a file's bytes and written back
 // either whole (parts nobody changed copied as they are compressed) or in
 // place, into free bytes a whole save left for that, so that every byte a
-// reader may use stays where it is until one end record commits the save.
+// reader may use stays where it is until cutting the file short commits
+// the save.
 
 #include <cstdint>
 #include <optional>
@@ -15,11 +16,11 @@
 namespace kolumbra::sheet::ooxml {
 
 // Where the free bytes of a file written with room are: the hole, from
-// `holeNext` to `holeEnd`, and the room, from `endRecordEnd` (right after
-// the end record in force) to the end of the file. All zero when the file
-// has no room.
+// `holeNext` to `holeEnd`, where the directory in force starts. The file
+// ends with that directory and its end record. All zero when the file has
+// no room.
 struct Room {
-    std::uint64_t holeNext = 0, holeEnd = 0, endRecordEnd = 0;
+    std::uint64_t holeNext = 0, holeEnd = 0;
 };
 
 struct Placement {
@@ -33,11 +34,13 @@ struct FileWrite {
     std::string bytes;
 };
 
-// What a save in place writes: `body` first, flushed, then `commit`, the
-// end record that makes the body the archive.
+// What a save in place writes: `body` first, flushed, into the hole; it
+// ends with a new directory and end record right before the directory in
+// force. Cutting the file to `length` then commits it: the new end record
+// becomes the last bytes of the file.
 struct InPlaceSave {
     std::vector<FileWrite> body;
-    FileWrite commit;
+    std::uint64_t length = 0;
 };
 
 class Package {
@@ -59,15 +62,13 @@ public:
 
     // The archive written whole, and the parts placed as in it once the
     // caller committed it (Committed). With `leaveRoom` it is laid out as
-    // entries, a hole of zero bytes, the directory, and an end record whose
-    // comment is a room of zero bytes to the end of the file, so that later
-    // saves can go in place (InPlace).
+    // entries, a hole of zero bytes, the directory and the end record, so
+    // that later saves can go in place (InPlace).
     std::string WholeFile(Placement& placed, bool leaveRoom) const;
     // A save into the file as last committed, which must have been written
-    // whole with room: the changed parts go into the hole and a new
-    // directory into the room after the end record; a new end record right
-    // after that directory commits them. Nothing when the hole or the room
-    // is too small.
+    // whole with room: the changed parts go to the start of the hole, and a
+    // new directory and end record to its end. Nothing when the hole is too
+    // small.
     std::optional<InPlaceSave> InPlace(Placement& placed) const;
     // The file now holds `file` (written whole) or `save`, with the parts
     // where `placed` says.

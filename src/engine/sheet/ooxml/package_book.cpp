@@ -363,7 +363,7 @@ void PackageBook::SaveWhole(const std::string& path, bool leaveRoom) {
     Placement placed;
     std::string whole = package_.WholeFile(placed, leaveRoom);
     savedVersion_.reset();
-    savedVersion_ = WriteWholeFile(path, whole);
+    savedVersion_ = WriteWholeFile(path, whole, placed.room);
     savedPath_ = path;
     package_.Committed(std::move(whole), std::move(placed));
 }

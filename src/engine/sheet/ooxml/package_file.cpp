@@ -31,9 +31,14 @@ FileVersion VersionOf(const struct stat& st) {
 
 }  // namespace
 
-FileVersion WriteWholeFile(const std::string& path, std::string_view bytes) {
+FileVersion WriteWholeFile(const std::string& path, std::string_view bytes, const Room& hole) {
+    ReplaceSteps steps;
+    steps.write = [&hole](int fd, std::string_view all) {
+        WriteAll(fd, all.substr(0, hole.holeNext));
+        WriteAll(fd, all.substr(hole.holeEnd), static_cast<off_t>(hole.holeEnd));
+    };
     try {
-        ReplaceFileAtomically(path, bytes);
+        ReplaceFileAtomically(path, bytes, steps);
     } catch (const std::system_error& error) {
         Fail(path, error.code().value());
     }
@@ -51,7 +56,8 @@ std::optional<FileVersion> WriteInPlace(const std::string& path, const FileVersi
     try {
         for (const FileWrite& write : save.body) WriteAll(file.get(), write.bytes, static_cast<off_t>(write.at));
         if (::fdatasync(file.get()) != 0) throw std::system_error(errno, std::generic_category());
-        WriteAll(file.get(), save.commit.bytes, static_cast<off_t>(save.commit.at));
+        if (::ftruncate(file.get(), static_cast<off_t>(save.length)) != 0)
+            throw std::system_error(errno, std::generic_category());
         if (::fdatasync(file.get()) != 0) throw std::system_error(errno, std::generic_category());
     } catch (const std::system_error& error) {
         Fail(path, error.code().value());

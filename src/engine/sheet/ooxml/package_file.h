@@ -18,15 +18,16 @@ struct FileVersion {
     bool operator==(const FileVersion&) const = default;
 };
 
-// The whole file replaced atomically; a failure leaves the old file and
-// raises error 1004 naming `path`.
-FileVersion WriteWholeFile(const std::string& path, std::string_view bytes);
+// The whole file replaced atomically; the zero bytes of `hole` are left
+// unwritten, a sparse stretch of the file. A failure leaves the old file
+// and raises error 1004 naming `path`.
+FileVersion WriteWholeFile(const std::string& path, std::string_view bytes, const Room& hole);
 
 // Writes `save` into the file at `path` when it is still `expected`: the
-// body, flushed, then the commit, flushed. The file keeps its size, and
-// until the commit is written it holds the previous version. Nothing is
-// written, and nothing is returned, when the file is no longer `expected`;
-// a failed write raises error 1004 naming `path`.
+// body, flushed, then the file cut to the save's length, flushed. Until it
+// is cut the file holds the previous version. Nothing is written, and
+// nothing is returned, when the file is no longer `expected`; a failed
+// write raises error 1004 naming `path`.
 std::optional<FileVersion> WriteInPlace(const std::string& path, const FileVersion& expected, const InPlaceSave& save);
 
 }  // namespace kolumbra::sheet::ooxml

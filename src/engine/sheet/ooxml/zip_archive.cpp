@@ -186,7 +186,7 @@ ZipEntry ZipWriter::Add(ZipEntry entry, std::string_view raw) {
     return entry;
 }
 
-void ZipWriter::Finish(const std::vector<ZipEntry>& entries, std::uint16_t comment) {
+void ZipWriter::Finish(const std::vector<ZipEntry>& entries) {
     const std::uint64_t directoryOffset = Offset();
     for (const ZipEntry& e : entries) {
         if (e.headerOffset >= Max32 || e.size >= Max32 || e.compressedSize >= Max32) Refuse(kArchiveUnsupported);
@@ -217,7 +217,7 @@ void ZipWriter::Finish(const std::vector<ZipEntry>& entries, std::uint16_t comme
     Put(out_, entries.size(), 2);
     Put(out_, directorySize, 4);
     Put(out_, directoryOffset, 4);
-    Put(out_, comment, 2);
+    Put(out_, 0, 2);  // comment
 }
 
 }  // namespace kolumbra::sheet::ooxml

@@ -58,8 +58,8 @@ public:
     // returns the entry as placed, for the directory.
     ZipEntry Add(ZipEntry entry, std::string_view raw);
     // Appends the directory of `entries` (placed by any writer) and the end
-    // record, whose comment is the `comment` bytes that follow it.
-    void Finish(const std::vector<ZipEntry>& entries, std::uint16_t comment = 0);
+    // record.
+    void Finish(const std::vector<ZipEntry>& entries);
     // Appends `count` zero bytes.
     void Pad(std::uint64_t count) { out_.append(count, '\0'); }
     const std::string& Bytes() const { return out_; }
