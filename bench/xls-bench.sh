@@ -5,7 +5,9 @@
 # and pages (sheets written) per second. Every page is saved, as always.
 # kolumbra-cli does not pause after each page as the window does.
 # With XLS_BENCH_CURVE="100 200 500 1000 2000" it times those table counts
-# instead; with XLS_BENCH_FORMAT=xlsx it writes .xlsx workbooks.
+# instead; with XLS_BENCH_FORMAT=xlsx it writes .xlsx workbooks, and then
+# also appends 200 tables to a 10 MB workbook of one large sheet (made with
+# openpyxl) and prints the megabytes the command wrote.
 # usage: bench/xls-bench.sh [KOLUMBRA_CLI] [FIXTURES_MDB_FOLDER]
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -59,3 +61,31 @@ run nwind.mdb "$mdb/nwind.mdb"
 run hanbai.mdb --jap "$mdb/hanbai.mdb"
 odbc_run 200
 odbc_run 1000
+
+# append_run: 200 one-page tables appended to a 10 MB package.
+append_run() {
+  make_wide_source "$work" "xls bench" 200
+  /usr/bin/python3 -c '
+import random, sys, openpyxl
+random.seed(1)
+book = openpyxl.Workbook()
+sheet = book.active
+for r in range(230000):
+    sheet.append([r, random.random(), "%012d" % random.randrange(10**12), random.randrange(10**9)])
+book.save(sys.argv[1])' "$work/big.xlsx"
+  ODBCINI=$work/odbc.ini ODBCSYSINI=$work /usr/bin/python3 -c '
+import os, subprocess, sys, time
+start = time.monotonic()
+child = subprocess.Popen(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+os.waitid(os.P_PID, child.pid, os.WEXITED | os.WNOWAIT)
+wall = time.monotonic() - start
+written = dict(l.split(": ") for l in open("/proc/%d/io" % child.pid).read().splitlines())["wchar"]
+status = child.wait()
+if status:
+    sys.exit("xls-bench: append failed: " + child.stderr.read().decode())
+size = os.path.getsize(sys.argv[-1]) / 1e6
+print("%-24s %7.2f s, %6.1f MB written, book %.1f MB" % ("append 200 to 10 MB", wall, int(written) / 1e6, size))
+' "$cli" xls --dsn "xls bench" "$work/big.xlsx"
+}
+[ "$format" = xlsx ] && append_run
+exit 0

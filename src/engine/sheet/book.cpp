@@ -284,7 +284,8 @@ std::shared_ptr<Book> Book::MoveToNewInstance() {
 }
 
 std::size_t Book::PositionOf(const SheetEntry& sheet) const {
-    for (std::size_t i = 0; i < sheets_.size(); ++i) {
+    // From the end: the sheet asked for is mostly the one just added.
+    for (std::size_t i = sheets_.size(); i-- > 0;) {
         if (sheets_[i].get() == &sheet) return i;
     }
     throw RuntimeError(err::SubscriptOutOfRange);

@@ -31,6 +31,10 @@ std::optional<Group> WorksheetGroup(const XmlPart& app, std::vector<std::string>
         if (!count) return std::nullopt;
         const std::size_t size = count.text().as_uint();
         if (first + size > names.size()) return std::nullopt;
+        if (size != worksheets.size()) {
+            first += size;
+            continue;
+        }
         std::vector<std::string> group;
         for (std::size_t k = first; k < first + size; ++k) group.push_back(names[k].text().get());
         std::sort(group.begin(), group.end());

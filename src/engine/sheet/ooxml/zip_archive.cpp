@@ -47,7 +47,9 @@ private:
 };
 
 void Put(std::string& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+    char little[8];
+    for (int i = 0; i < bytes; ++i) little[i] = static_cast<char>(value >> (8 * i) & 0xFF);
+    out.append(little, static_cast<std::size_t>(bytes));
 }
 
 // The end record: the one the file ends with (after its comment), else
