@@ -291,11 +291,21 @@ std::size_t Book::PositionOf(const SheetEntry& sheet) const {
     throw RuntimeError(err::SubscriptOutOfRange);
 }
 
+namespace {
+
+RuntimeError CannotInsertAfter(const SheetEntry& after) {
+    return RuntimeError(err::ApplicationDefined,
+                        "シート '" + after.name + "' の後にシートを挿入すると数式や名前の参照を正しく直せないため、挿入できません。");
+}
+
+}  // namespace
+
 std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
     CheckSheet(after);
     Touch();
     const std::size_t position = PositionOf(after) + 1;
     if (package_) {
+        if (position < sheets_.size() && package_->Package().SpansSheets()) throw CannotInsertAfter(after);
         auto sheet = NewModelledSheet(NewSheetName(sheets_), static_cast<std::uint16_t>(position + 1));
         package_->Package().InsertWorksheet(position, sheet->name, sheet->model.get());
         sheets_.insert(sheets_.begin() + static_cast<std::ptrdiff_t>(position), sheet);
@@ -306,8 +316,7 @@ std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
         try {
             globals_.InsertSheet(static_cast<std::uint16_t>(position));
         } catch (const biff::FormatError&) {
-            throw RuntimeError(err::ApplicationDefined, "シート '" + after.name +
-                                                            "' の後にシートを挿入すると数式や名前の参照を正しく直せないため、挿入できません。");
+            throw CannotInsertAfter(after);
         }
     }
     std::uint16_t tabId = 0;

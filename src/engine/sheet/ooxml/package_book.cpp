@@ -278,6 +278,15 @@ void PackageBook::Rename(std::size_t position, const std::string& name) {
     sheet.name = name;
 }
 
+bool PackageBook::SpansSheets() const {
+    for (const DefinedName& name : DefinedNames(workbook_))
+        if (FormulaSpansSheets(name.formula)) return true;
+    for (const std::string& part : package_.Names())
+        if (kReferringTypes.count(ContentTypeOf(contentTypes_, part)) && ooxml::SpansSheets(part, package_.Read(part)))
+            return true;
+    return false;
+}
+
 std::string PackageBook::ReferrerOf(std::size_t position) const {
     const PackageSheet& sheet = sheets_[position];
     const bool stored = !sheet.part.empty() && package_.Has(sheet.part);

@@ -66,6 +66,9 @@ public:
     // The cell elements of a stored worksheet, with the number format of
     // their xf in `xf`'s place.
     std::vector<StoredMakeup> StoredNumberFormats(std::size_t position);
+    // Whether a formula or name refers to a range of sheets, which a sheet
+    // inserted before the last one could widen.
+    bool SpansSheets() const;
     // Whether formulas, names, charts or pivot caches elsewhere refer to
     // the sheet.
     bool Referenced(std::size_t position) const { return !ReferrerOf(position).empty(); }

@@ -1,5 +1,6 @@
 #include "engine/sheet/ooxml/sheet_edit.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "common/runtime_error.h"
@@ -78,6 +79,26 @@ pugi::xml_node AddValueChild(pugi::xml_node cell, std::string_view local) {
     return child;
 }
 
+// The used range the part states, widened to the cell; left alone when it
+// says nothing a reader could use.
+void WidenDimension(const pugi::xml_node& worksheet, int row, int column) {
+    pugi::xml_attribute ref = Child(worksheet, "dimension").attribute("ref");
+    const std::string_view range = ref.value();
+    const std::size_t colon = range.find(':');
+    int r1 = 0, c1 = 0, r2 = 0, c2 = 0;
+    if (!ref || !ParseReference(range.substr(0, colon), r1, c1)) return;
+    if (colon == std::string_view::npos) {
+        r2 = r1;
+        c2 = c1;
+    } else if (!ParseReference(range.substr(colon + 1), r2, c2)) {
+        return;
+    }
+    if (row >= r1 && row <= r2 && column >= c1 && column <= c2) return;
+    const std::string widened = CellReference(std::min(r1, row), std::min(c1, column)) + ":" +
+                                CellReference(std::max(r2, row), std::max(c2, column));
+    ref = widened.c_str();
+}
+
 void RemoveValue(pugi::xml_node cell) {
     for (const char* local : {"f", "v", "is"})
         while (const pugi::xml_node child = Child(cell, local)) cell.remove_child(child);
@@ -94,6 +115,7 @@ bool SetStoredCell(XmlPart& sheet, const std::string& sheetName, const StoredCel
     if (formula && formula.attribute("ref"))
         CannotSet(sheetName, "共有数式または配列数式の元になっているセルです。");
     RemoveValue(cell);
+    if (edit.kind != StoredCellEdit::Kind::Empty) WidenDimension(sheet.doc.document_element(), edit.row, edit.column);
     if (edit.kind == StoredCellEdit::Kind::Number) {
         char digits[32];
         const auto end = std::to_chars(digits, digits + sizeof digits, edit.number).ptr;

@@ -59,6 +59,8 @@ TEST(StoredCells, AreSetInPlace) {
     } cases[] = {
         {"a shared string becomes inline text, format kept", Sheet("<row r=\"2\"><c r=\"B2\" s=\"4\" t=\"s\"><v>0</v></c></row>"),
          {1, 1, Kind::Text, 0, "x_x0041_"}, "<c r=\"B2\" s=\"4\" t=\"inlineStr\"><is><t xml:space=\"preserve\">x_x005F_x0041_</t></is></c>"},
+        {"the used range widened", "<worksheet " + kMain + "><dimension ref=\"B2:C3\"/><sheetData/></worksheet>",
+         {4, 0, Kind::Text, 0, "h"}, "<dimension ref=\"A2:C5\"/>"},
         {"a new cell between two", Sheet("<row r=\"2\"><c r=\"A2\"/><c r=\"C2\"/></row>"), {1, 1, Kind::Number, 2.5, ""},
          "<c r=\"A2\"/><c r=\"B2\"><v>2.5</v></c><c r=\"C2\"/>"},
         {"a new row between two, prefixed", "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
