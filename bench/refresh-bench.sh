@@ -2,7 +2,8 @@
 # Times kolumbra-cli xls --refresh on a workbook of 200 one-page tables of
 # 20 fields after five of them changed (a field added, one dropped, a size
 # changed), against an export of the same 200 tables into a new workbook,
-# and prints seconds (wall, user, system) for both.
+# and prints seconds (wall, user, system) for both. With
+# REFRESH_BENCH_FORMAT=xlsx the workbook is an .xlsx one.
 # usage: bench/refresh-bench.sh [KOLUMBRA_CLI]
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,6 +14,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 make_wide_source "$work" "refresh bench" 200
 export ODBCINI="$work/odbc.ini" ODBCSYSINI="$work"
+format=${REFRESH_BENCH_FORMAT:-xls}
 
 # timed LABEL ARGS...: one timed kolumbra-cli xls run.
 timed() {
@@ -22,15 +24,15 @@ timed() {
   awk -v l="$label" '{ printf "%-28s %7.2f s (user %6.2f s, system %6.2f s)\n", l, $1, $2, $3 }' "$work/time"
 }
 
-timed "export 200 tables" --dsn "refresh bench" "$work/book.xls"
-cp "$work/book.xls" "$work/exported.xls"
+timed "export 200 tables" --dsn "refresh bench" "$work/book.$format"
+cp "$work/book.$format" "$work/exported.$format"
 sqlite3 "$work/wide.db" "
   ALTER TABLE T0010 ADD COLUMN G01 INTEGER;
   ALTER TABLE T0050 DROP COLUMN F05;
   ALTER TABLE T0100 ADD COLUMN G01 TEXT; ALTER TABLE T0100 DROP COLUMN F01;
   DROP TABLE T0150; CREATE TABLE T0150 (F01 VARCHAR(99), F02 VARCHAR(10));
   ALTER TABLE T0199 ADD COLUMN G01 INTEGER;"
-timed "refresh 200, 5 changed" --refresh --dsn "refresh bench" "$work/book.xls"
+timed "refresh 200, 5 changed" --refresh --dsn "refresh bench" "$work/book.$format"
 cat "$work/stdout"
-rm -f "$work/fresh.xls"
-timed "export the same 200 anew" --dsn "refresh bench" "$work/fresh.xls"
+rm -f "$work/fresh.$format"
+timed "export the same 200 anew" --dsn "refresh bench" "$work/fresh.$format"
