@@ -90,23 +90,30 @@ TEST(CliCheck, APageMissingAndTablesNamedOrUnknown) {
     EXPECT_THAT(unknown.err, HasSubstr("no table named 'Nope'"));
 }
 
-// Forms typed into and saved again by LibreOffice and by gnumeric's
-// converter hold those applications' records, and still agree.
+std::string TypeIntoForms(const std::string& book, const TempDir& dir) {
+    return "/usr/bin/python3 " KOLUMBRA_SOURCE_DIR "/tests/support/lo_type.py '" + book + "' '" + dir.path().string() +
+           "' 'T!O11=ID-1' 'W_ 1!AA11=memo' 'W_ 2!O11=42' 'W_ 2!A3=kept' +Mine 'Mine!A1==COUNTA($T.E11:E44)'";
+}
+
+// Forms typed into and saved again by LibreOffice (as .xls and as .xlsx,
+// with its shared strings) and by gnumeric's converter hold those
+// applications' records, and still agree.
 TEST(CliCheck, FormsSavedByOtherApplicationsAgree) {
     SqliteSource source("kolumbra check", Base);
     TempDir dir;
-    const std::string book = dir.file("book.xls"), gnumeric = dir.file("gnumeric.xls");
+    const std::string book = dir.file("book.xls"), gnumeric = dir.file("gnumeric.xls"), package = dir.file("book.xlsx");
     ASSERT_EQ(RunCli({"xls", "--dsn", source.name(), book}, source.Environment()).status, 0);
-    const std::string typed = "/usr/bin/python3 " KOLUMBRA_SOURCE_DIR "/tests/support/lo_type.py '" + book + "' '" +
-                              dir.path().string() + "' 'T!O11=ID-1' 'W_ 1!AA11=memo' 'W_ 2!O11=42' 'W_ 2!A3=kept' +Mine 'Mine!A1==COUNTA($T.E11:E44)'";
-    ASSERT_EQ(std::system(typed.c_str()), 0);
+    ASSERT_EQ(RunCli({"xls", "--dsn", source.name(), package}, source.Environment()).status, 0);
+    ASSERT_EQ(std::system(TypeIntoForms(book, dir).c_str()), 0);
+    ASSERT_EQ(std::system(TypeIntoForms(package, dir).c_str()), 0);
     ASSERT_EQ(std::system(("ssconvert -T Gnumeric_Excel:excel_biff8 '" + book + "' '" + gnumeric + "' 2>/dev/null").c_str()), 0);
-    for (const std::string& path : {book, gnumeric}) {
+    for (const std::string& path : {book, gnumeric, package}) {
         const auto result = RunCli({"check", "--dsn", source.name(), path}, source.Environment());
         EXPECT_EQ(result.status, 0) << path << ": " << result.out << result.err;
     }
     source.Execute("ALTER TABLE T ADD COLUMN e INTEGER;");
-    EXPECT_EQ(RunCli({"check", "--dsn", source.name(), book}, source.Environment()).out, "T\te\tfield added\t\t5\n");
+    for (const std::string& path : {book, package})
+        EXPECT_EQ(RunCli({"check", "--dsn", source.name(), path}, source.Environment()).out, "T\te\tfield added\t\t5\n");
 
     // A refresh keeps W's surplus page for its title, and says so once.
     source.Execute("ALTER TABLE W DROP COLUMN F35; ALTER TABLE W DROP COLUMN F34;");

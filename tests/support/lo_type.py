@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""Types into an .xls workbook as a person would in LibreOffice, and saves it
-as Excel 97 again: the workbook then holds that application's records.
+"""Types into an .xls or .xlsx workbook as a person would in LibreOffice, and
+saves it again in its format: the workbook then holds that application's
+records or parts.
 
 usage: lo_type.py FILE WORKDIR [EDIT]...
 EDIT is one of
@@ -76,7 +77,8 @@ def main(path, workdir, edits):
         book = desktop.loadComponentFromURL(url, "_blank", 0, (prop("Hidden", True),))
         for text in edits:
             edit(book, text)
-        book.storeToURL(url, (prop("FilterName", "MS Excel 97"),))
+        kind = "Calc MS Excel 2007 XML" if path.lower().endswith(".xlsx") else "MS Excel 97"
+        book.storeToURL(url, (prop("FilterName", kind),))
         book.close(True)
     finally:
         try:

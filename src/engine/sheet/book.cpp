@@ -433,9 +433,21 @@ void Book::SetRecordedValues(SheetEntry& sheet, const Rect& area, biff::CellEdit
     sheet.encoded.clear();
 }
 
+std::vector<std::tuple<int, int, std::string>> Book::StoredCellTexts(const SheetEntry& sheet) const {
+    std::vector<std::tuple<int, int, std::string>> texts;
+    for (ooxml::StoredCell& cell : package_->Package().StoredCells(PositionOf(sheet)))
+        texts.emplace_back(cell.row, cell.column, cell.number ? NumberText(*cell.number) : std::move(cell.text));
+    return texts;
+}
+
 std::string Book::ValueText(const SheetEntry& sheet, int row, int column) const {
     CheckSheet(sheet);
     if (sheet.model) return sheet.model->ValueText(row, column);
+    if (package_) {
+        for (auto& [r, c, text] : StoredCellTexts(sheet))
+            if (r == row && c == column) return text;
+        return "";
+    }
     try {
         return biff::ReadCellText(sheet.records, globals_.Strings(), row, column);
     } catch (const biff::FormatError&) {
@@ -454,6 +466,10 @@ std::vector<std::vector<std::string>> Book::ValueTexts(const SheetEntry& sheet, 
     if (sheet.model) {
         for (int r = area.r1; r <= area.r2; ++r)
             for (int c = area.c1; c <= area.c2; ++c) put(r, c, sheet.model->ValueText(r, c));
+        return values;
+    }
+    if (package_) {
+        for (const auto& [row, column, text] : StoredCellTexts(sheet)) put(row, column, text);
         return values;
     }
     try {

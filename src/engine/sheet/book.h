@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/sheet/biff/cell_edit.h"
@@ -121,6 +122,9 @@ public:
     std::vector<std::uint8_t> FileBytes();
 
 private:
+    // Row, column and value text of each cell with a value of a sheet stored
+    // in a package.
+    std::vector<std::tuple<int, int, std::string>> StoredCellTexts(const SheetEntry& sheet) const;
     Book();
     // The same from the file's bytes, read while it had `stamp`; `path`
     // names the file in errors, and Save writes to its `absolute` form.

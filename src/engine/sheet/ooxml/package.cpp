@@ -13,6 +13,7 @@ namespace kolumbra::sheet::ooxml {
 namespace {
 
 constexpr std::uint64_t MinimumHole = 256 * 1024;
+constexpr std::uint64_t DirectoriesPerHole = 64;
 
 std::string Lower(std::string_view name) {
     std::string lower(name);
@@ -163,11 +164,15 @@ std::string Package::WholeFile(Placement& placed, bool leaveRoom) const {
         placed.entries.push_back(
             writer.Add(part.entry, part.placed ? RawData(file_, part.entry) : std::string_view(part.compressed)));
     if (leaveRoom) {
-        // The hole grows with the file, so that writing it whole again stays
-        // rare however large it gets; a whole write leaves it unwritten, as
-        // a sparse stretch of the file.
+        // Every save in place takes a new directory from the hole, besides
+        // its parts: the hole grows with the file and with the directory,
+        // so that writing it whole again stays rare however large either
+        // gets. A whole write leaves it unwritten, a sparse stretch of the
+        // file.
+        std::uint64_t directorySize = 0;
+        for (const ZipEntry& entry : placed.entries) directorySize += DirectoryRecordSize(entry);
         placed.room.holeNext = writer.Offset();
-        writer.Pad(std::max(MinimumHole, writer.Offset()));
+        writer.Pad(std::max({MinimumHole, writer.Offset(), DirectoriesPerHole * directorySize}));
         placed.room.holeEnd = writer.Offset();
     }
     writer.Finish(placed.entries);

@@ -133,6 +133,7 @@ void PackageBook::Load() {
         if (r.external || !package_.Has(r.target)) continue;
         if (r.type == reltype::Styles) stylesPart_ = package_.StoredName(r.target);
         if (r.type == reltype::CalcChain) calcChainPart_ = package_.StoredName(r.target);
+        if (r.type == reltype::SharedStrings) sharedStringsPart_ = package_.StoredName(r.target);
     }
     const pugi::xml_node sheetList = Child(workbook_.doc.document_element(), "sheets");
     const std::vector<pugi::xml_node> sheetNodes = Children(sheetList, "sheet");
@@ -191,6 +192,15 @@ std::string PackageBook::NewSheetPartName() const {
                            });
         if (!taken) return name;
     }
+}
+
+std::vector<StoredCell> PackageBook::StoredCells(std::size_t position) {
+    const PackageSheet& sheet = sheets_.at(position);
+    if (sheet.part.empty() || sheet.contentType != contenttype::Worksheet) return {};
+    if (!sharedStrings_)
+        sharedStrings_ = sharedStringsPart_.empty() ? std::vector<std::string>{}
+                                                    : ReadSharedStrings(package_.Read(sharedStringsPart_));
+    return ReadStoredCells(package_.Read(sheet.part), *sharedStrings_);
 }
 
 void PackageBook::AppendWorksheet(const std::string& name, const SheetModel* model) {

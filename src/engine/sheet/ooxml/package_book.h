@@ -13,6 +13,7 @@
 
 #include "engine/sheet/ooxml/package.h"
 #include "engine/sheet/ooxml/package_file.h"
+#include "engine/sheet/ooxml/sheet_cells.h"
 #include "engine/sheet/ooxml/styles.h"
 #include "engine/sheet/ooxml/xml_part.h"
 #include "engine/sheet/sheet_model.h"
@@ -56,6 +57,9 @@ public:
     // The model of a new sheet changed; the next save writes it again.
     void MarkChanged(std::size_t position);
     void Rename(std::size_t position, const std::string& name);
+    // The cells with a value of a stored worksheet, as its part holds them;
+    // none for a sheet of another kind or without its part.
+    std::vector<StoredCell> StoredCells(std::size_t position);
     // Deletes the sheet with the parts only it uses; refuses (error 1004,
     // nothing changed) when anything else in the workbook refers to it.
     void Delete(std::size_t position);
@@ -98,7 +102,8 @@ private:
     std::string workbookPart_;
     XmlPart workbook_, workbookRels_, contentTypes_;
     std::optional<XmlPart> styles_, app_, calcChain_;
-    std::string stylesPart_, appPart_, calcChainPart_;
+    std::string stylesPart_, appPart_, calcChainPart_, sharedStringsPart_;
+    std::optional<std::vector<std::string>> sharedStrings_;
     std::unique_ptr<StyleTable> styleTable_;
     std::vector<PackageSheet> sheets_;
     std::uint16_t fontTwips_ = 200;

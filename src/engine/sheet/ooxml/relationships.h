@@ -16,6 +16,8 @@ inline constexpr const char* StrictOfficeDocument =
     "http://purl.oclc.org/ooxml/officeDocument/relationships/officeDocument";
 inline constexpr const char* Worksheet = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet";
 inline constexpr const char* Styles = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles";
+inline constexpr const char* SharedStrings =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings";
 inline constexpr const char* CalcChain = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/calcChain";
 inline constexpr const char* ExtendedProperties =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/extended-properties";

@@ -158,6 +158,10 @@ ZipDirectory ReadZipDirectory(std::string_view file) {
     return result;
 }
 
+std::uint64_t DirectoryRecordSize(const ZipEntry& entry) {
+    return CentralSize + entry.name.size();
+}
+
 ZipEntry DeflatedEntry(const std::string& name, std::string_view content, std::string& compressed) {
     ZipEntry entry;
     entry.name = name;

@@ -46,6 +46,9 @@ inline std::string_view RawData(std::string_view file, const ZipEntry& entry) {
     return file.substr(entry.dataOffset, entry.compressedSize);
 }
 
+// The bytes `entry` takes in a central directory.
+std::uint64_t DirectoryRecordSize(const ZipEntry& entry);
+
 // `content` deflated, as an entry named `name` (not yet placed).
 ZipEntry DeflatedEntry(const std::string& name, std::string_view content, std::string& compressed);
 

@@ -168,6 +168,26 @@ TEST(PackageSaves, GoInPlaceIntoTheFileTheLastSaveWrote) {
     EXPECT_FALSE(book->HoldsUnusedParts());
     EXPECT_LT(kolumbra::testing::ReadBytes(path).size(), after.size());
     EXPECT_EQ(PackageBook::FromBytes(kolumbra::testing::ReadBytes(path))->Sheets().back().name, "Two");
+
+    // Directories far larger than an end record's comment could hold still
+    // go in place: the file is written whole only when its hole, which grows
+    // with it, runs out.
+    Package package(kolumbra::testing::ReadBytes(path));
+    int wholeWrites = 0;
+    for (int i = 0; i < 1500; ++i) {
+        package.Write("xl/worksheets/sheet" + std::to_string(i + 10) + ".xml", "<worksheet/>");
+        Placement placed;
+        if (const std::optional<InPlaceSave> save = package.InPlace(placed)) {
+            package.Committed(*save, std::move(placed));
+        } else {
+            ++wholeWrites;
+            std::string whole = package.WholeFile(placed, true);
+            package.Committed(std::move(whole), std::move(placed));
+        }
+    }
+    EXPECT_LT(wholeWrites, 30);
+    Placement placed;
+    EXPECT_EQ(Package(package.WholeFile(placed, false)).Read("xl/worksheets/sheet1509.xml"), "<worksheet/>");
 }
 
 // A workbook whose writer left out the styles, or the lists a cell format
