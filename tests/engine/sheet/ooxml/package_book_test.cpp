@@ -171,6 +171,14 @@ TEST(PackageRefusals, EachSaysWhy) {
              return package.WholeFile(placed, false);
          },
          PartMissing("[Content_Types].xml")},
+        {"names with backslashes", [&] {
+             const Package package(kolumbra::testing::ReadBytes(kFixtures + ja));
+             Package renamed;
+             for (const std::string& name : package.Names()) renamed.Write(Replaced(name, "/", "\\"), package.Read(name));
+             Placement placed;
+             return renamed.WholeFile(placed, false);
+         },
+         kBackslashNames},
     };
     for (const RefusalCase& c : cases) {
         try {
