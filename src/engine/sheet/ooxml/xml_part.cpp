@@ -39,6 +39,13 @@ bool FindPrefix(pugi::xml_node node, std::string_view uri, std::string& prefix) 
     return false;
 }
 
+bool HasByteOrderMark(std::string_view text) {
+    for (const std::string_view mark : {std::string_view("\xEF\xBB\xBF"), std::string_view("\xFE\xFF"),
+                                        std::string_view("\xFF\xFE")})
+        if (text.starts_with(mark)) return true;
+    return text.starts_with(std::string_view("\0\0\xFE\xFF", 4));
+}
+
 }  // namespace
 
 void ParseXml(XmlPart& part, std::string_view text) {
@@ -48,11 +55,14 @@ void ParseXml(XmlPart& part, std::string_view text) {
                              pugi::parse_doctype | pugi::parse_ws_pcdata_single;
     const pugi::xml_parse_result result = part.doc.load_buffer(text.data(), text.size(), options, pugi::encoding_auto);
     if (!result || !part.doc.document_element()) Refuse(PartDamaged(part.name));
+    part.encoding = result.encoding;
+    part.byteOrderMark = HasByteOrderMark(text);
 }
 
 std::string SerializeXml(const XmlPart& part) {
     std::ostringstream out;
-    part.doc.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    part.doc.save(out, "", pugi::format_raw | pugi::format_no_declaration | (part.byteOrderMark ? pugi::format_write_bom : 0),
+                  part.encoding);
     return out.str();
 }
 

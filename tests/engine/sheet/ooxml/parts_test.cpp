@@ -26,6 +26,42 @@ XmlPart Parsed(const std::string& xml) {
     return part;
 }
 
+// `text` in UTF-16, big- or little-endian.
+std::string Utf16(std::string_view text, bool bigEndian) {
+    std::string out;
+    for (char c : text) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+}
+
+// A part edited and written back stays in the encoding its declaration
+// names, with or without its byte order mark, as an XML parser other than
+// ours reads it.
+TEST(XmlParts, AreWrittenBackInTheEncodingTheyWereReadIn) {
+    const std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><sheets><sheet name=\"A\"/></sheets>";
+    const struct {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"UTF-16 big-endian", Utf16(xml, true)},
+        {"UTF-16 big-endian with a mark", "\xFE\xFF" + Utf16(xml, true)},
+        {"UTF-16 little-endian with a mark", "\xFF\xFE" + Utf16(xml, false)},
+        {"UTF-8 with a mark", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?><sheets><sheet name=\"A\"/></sheets>"},
+    };
+    for (const auto& c : cases) {
+        kolumbra::testing::TempDir dir;
+        XmlPart part = Parsed(c.text);
+        part.doc.document_element().append_child("sheet").append_attribute("name") = "T_日本語";
+        const std::string written = SerializeXml(part);
+        EXPECT_EQ(written.substr(0, 2), c.text.substr(0, 2)) << c.what;
+        kolumbra::testing::WriteBytes(dir.file("part.xml"), written);
+        EXPECT_EQ(sheet::testing::RunCommand("/usr/bin/python3 -c \"import sys,xml.dom.minidom as m; "
+                                             "print([s.getAttribute('name') for s in m.parse(sys.argv[1])"
+                                             ".getElementsByTagName('sheet')])\" '" + dir.file("part.xml") + "'"),
+                  "['A', 'T_日本語']\n")
+            << c.what;
+    }
+}
+
 TEST(SheetReferences, FindTheSheetAndNoOtherOfALikeName) {
     const struct {
         const char *formula, *sheet;
