@@ -57,6 +57,13 @@ void ParseXml(XmlPart& part, std::string_view text) {
     if (!result || !part.doc.document_element()) Refuse(PartDamaged(part.name));
     part.encoding = result.encoding;
     part.byteOrderMark = HasByteOrderMark(text);
+    if (part.encoding == pugi::encoding_latin1) {
+        // Latin-1 cannot hold every name an edit may add: such a part is
+        // written back in UTF-8, and its declaration says so.
+        part.encoding = pugi::encoding_utf8;
+        for (pugi::xml_node node : part.doc.children())
+            if (node.type() == pugi::node_declaration) node.attribute("encoding") = "UTF-8";
+    }
 }
 
 std::string SerializeXml(const XmlPart& part) {
