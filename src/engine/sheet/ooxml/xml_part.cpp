@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "common/cp932.h"
 #include "engine/sheet/ooxml/refusal.h"
 
 namespace kolumbra::sheet::ooxml {
@@ -46,9 +47,36 @@ bool HasByteOrderMark(std::string_view text) {
     return text.starts_with(std::string_view("\0\0\xFE\xFF", 4));
 }
 
+// The encoding the declaration at the start of `text` names, lower-case;
+// "" when there is none.
+std::string DeclaredEncoding(std::string_view text) {
+    if (!text.starts_with("<?xml")) return {};
+    const std::string_view declaration = text.substr(0, text.find("?>"));
+    const std::size_t at = declaration.find("encoding");
+    const std::size_t open = declaration.find_first_of("\"'", at);
+    if (at == std::string_view::npos || open == std::string_view::npos) return {};
+    std::string name(declaration.substr(open + 1, declaration.find(declaration[open], open + 1) - open - 1));
+    for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return name;
+}
+
+bool IsShiftJis(const std::string& encoding) {
+    return encoding == "shift_jis" || encoding == "shift-jis" || encoding == "sjis" || encoding == "x-sjis" ||
+           encoding == "cp932" || encoding == "windows-31j" || encoding == "ms_kanji";
+}
+
+void SetDeclaredEncoding(pugi::xml_document& doc, const char* encoding) {
+    for (pugi::xml_node node : doc.children())
+        if (node.type() == pugi::node_declaration) node.attribute("encoding") = encoding;
+}
+
 }  // namespace
 
 void ParseXml(XmlPart& part, std::string_view text) {
+    // The parser reads Shift-JIS as UTF-8: a part in it is converted first.
+    std::string converted;
+    const bool shiftJis = IsShiftJis(DeclaredEncoding(text));
+    if (shiftJis) text = converted = cp932::ToUtf8(text);
     // Whitespace-only text and the declaration are kept so that a part
     // is written back as it came, apart from what an edit changed.
     const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_pi | pugi::parse_comments |
@@ -57,12 +85,11 @@ void ParseXml(XmlPart& part, std::string_view text) {
     if (!result || !part.doc.document_element()) Refuse(PartDamaged(part.name));
     part.encoding = result.encoding;
     part.byteOrderMark = HasByteOrderMark(text);
-    if (part.encoding == pugi::encoding_latin1) {
-        // Latin-1 cannot hold every name an edit may add: such a part is
-        // written back in UTF-8, and its declaration says so.
+    // Neither Latin-1 nor Shift-JIS holds every name an edit may add: such
+    // a part is written back in UTF-8, and its declaration says so.
+    if (shiftJis || part.encoding == pugi::encoding_latin1) {
         part.encoding = pugi::encoding_utf8;
-        for (pugi::xml_node node : part.doc.children())
-            if (node.type() == pugi::node_declaration) node.attribute("encoding") = "UTF-8";
+        SetDeclaredEncoding(part.doc, "UTF-8");
     }
 }
 

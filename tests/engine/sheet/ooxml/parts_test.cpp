@@ -50,10 +50,15 @@ TEST(XmlParts, AreWrittenBackInTheEncodingTheyWereReadIn) {
          "\xEF\xBB"},
         // Latin-1 cannot hold the name added: the part becomes UTF-8.
         {"Latin-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><sheets><sheet name=\"A\"/></sheets>", "<?"},
+        // Shift-JIS, which the parser does not know, is read converted.
+        {"Shift-JIS", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><sheets><sheet name=\"A\"/><x>\x93\xfa</x></sheets>", "<?"},
     };
     for (const auto& c : cases) {
         kolumbra::testing::TempDir dir;
         XmlPart part = Parsed(c.text);
+        if (part.doc.document_element().child("x")) {
+            EXPECT_STREQ(part.doc.document_element().child_value("x"), "日") << c.what;
+        }
         part.doc.document_element().append_child("sheet").append_attribute("name") = "T_日本語";
         const std::string written = SerializeXml(part);
         EXPECT_EQ(written.substr(0, 2), c.start) << c.what;
