@@ -1,7 +1,7 @@
 // kolumbra-cli xls --refresh on a workbook LibreOffice typed into and saved
-// as Excel 97, after the schema behind it changed: what was typed stays by
-// its field, the program's cells follow the schema, the sheets keep their
-// places and 変更履歴 tells each change.
+// again (as .xls, and as .xlsx), after the schema behind it changed: what
+// was typed stays by its field, the program's cells follow the schema, the
+// sheets keep their places and 変更履歴 tells each change.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -61,65 +61,70 @@ void ExpectProgramCells(const SheetView& refreshed, const SheetView& fresh) {
     }
 }
 
+const std::vector<std::string> Formats = {".xls", ".xlsx"};
+
 TEST(CliRefresh, TypedWorkbookOfAnotherApplicationFollowsTheSchema) {
-    SqliteSource source("kolumbra refresh", Before);
-    TempDir dir;
-    const std::string book = dir.file("book.xls"), fresh = dir.file("fresh.xls");
-    const auto xls = [&](const std::string& path) {
-        return RunCli({"xls", "--refresh", "--dsn", source.name(), path}, source.Environment());
-    };
-    const auto check = [&] { return RunCli({"check", "--dsn", source.name(), book}, source.Environment()).status; };
-    ASSERT_EQ(RunCli({"xls", "--dsn", source.name(), book}, source.Environment()).status, 0);
-    std::string typing = "/usr/bin/python3 " KOLUMBRA_SOURCE_DIR "/tests/support/lo_type.py '" + book + "' '" + dir.path().string() + "'";
-    for (const std::string& edit : Typing) typing += " '" + std::regex_replace(edit, std::regex("'"), "'\\''") + "'";
-    ASSERT_EQ(std::system(typing.c_str()), 0);
+    for (const std::string& format : Formats) {
+        SCOPED_TRACE(format);
+        SqliteSource source("kolumbra refresh", Before);
+        TempDir dir;
+        const std::string book = dir.file("book" + format), fresh = dir.file("fresh" + format);
+        const auto xls = [&](const std::string& path) {
+            return RunCli({"xls", "--refresh", "--dsn", source.name(), path}, source.Environment());
+        };
+        const auto check = [&] { return RunCli({"check", "--dsn", source.name(), book}, source.Environment()).status; };
+        ASSERT_EQ(RunCli({"xls", "--dsn", source.name(), book}, source.Environment()).status, 0);
+        std::string typing = "/usr/bin/python3 " KOLUMBRA_SOURCE_DIR "/tests/support/lo_type.py '" + book + "' '" + dir.path().string() + "'";
+        for (const std::string& edit : Typing) typing += " '" + std::regex_replace(edit, std::regex("'"), "'\\''") + "'";
+        ASSERT_EQ(std::system(typing.c_str()), 0);
 
-    // Nothing changed yet: nothing is written.
-    const std::string typed = ReadBytes(book);
-    const auto untouched = xls(book);
-    EXPECT_EQ(untouched.status, 0) << untouched.err;
-    EXPECT_EQ(untouched.out, "refreshed 0, appended 0, unchanged 4\n");
-    EXPECT_EQ(ReadBytes(book), typed);
-    EXPECT_EQ(check(), 0);
+        // Nothing changed yet: nothing is written.
+        const std::string typed = ReadBytes(book);
+        const auto untouched = xls(book);
+        EXPECT_EQ(untouched.status, 0) << untouched.err;
+        EXPECT_EQ(untouched.out, "refreshed 0, appended 0, unchanged 4\n");
+        EXPECT_EQ(ReadBytes(book), typed);
+        EXPECT_EQ(check(), 0);
 
-    source.Execute(Change);
-    EXPECT_EQ(check(), 1);
-    const auto refreshed = xls(book);
-    EXPECT_EQ(refreshed.status, 0) << refreshed.err;
-    EXPECT_EQ(refreshed.out, "refreshed 3, appended 1, unchanged 0\n");
-    EXPECT_EQ(check(), 0);
-    ASSERT_EQ(RunCli({"xls", "--dsn", source.name(), fresh}, source.Environment()).status, 0);
+        source.Execute(Change);
+        EXPECT_EQ(check(), 1);
+        const auto refreshed = xls(book);
+        EXPECT_EQ(refreshed.status, 0) << refreshed.err;
+        EXPECT_EQ(refreshed.out, "refreshed 3, appended 1, unchanged 0\n");
+        EXPECT_EQ(check(), 0);
+        ASSERT_EQ(RunCli({"xls", "--dsn", source.name(), fresh}, source.Environment()).status, 0);
 
-    const std::vector<SheetView> after = ProbeWorkbook(book), expected = ProbeWorkbook(fresh);
-    EXPECT_THAT(Names(after), ElementsAre("Sheet1", "A", "B", "B_ 2", "C", "D_ 1", "D_ 2", "E", "変更履歴", "Mine"));
-    const SheetView& a = Sheet(after, "A");
-    EXPECT_EQ(a.value("E13"), "name");
-    EXPECT_EQ(a.value("O13"), "N-01") << "the field ID moved down with its field";
-    EXPECT_EQ(a.value("O14"), "P-1");
-    EXPECT_EQ(a.value("O12"), "") << "the inserted field has no ID";
-    EXPECT_EQ(a.value("AA14"), "") << "the removed field's remarks left the form";
-    EXPECT_EQ(a.value("A3"), "在庫テーブル");
-    EXPECT_EQ(a.value("M3"), "2026/12/01");
-    EXPECT_EQ(Sheet(after, "B").value("O40"), "F30-ID");
-    EXPECT_EQ(Sheet(after, "B").value("AA11"), "first");
-    EXPECT_EQ(Sheet(after, "C").value("O11"), "C-ID") << "the form of a dropped table stays";
-    EXPECT_EQ(Sheet(after, "Mine").cell("A1").kind, "number");
-    ExpectProgramCells(a, Sheet(expected, "A"));
-    ExpectProgramCells(Sheet(after, "B"), Sheet(expected, "B_ 1"));
-    ExpectProgramCells(Sheet(after, "B_ 2"), Sheet(expected, "B_ 2"));
-    ExpectProgramCells(Sheet(after, "E"), Sheet(expected, "E"));
+        const std::vector<SheetView> after = ProbeWorkbook(book), expected = ProbeWorkbook(fresh);
+        EXPECT_THAT(Names(after), ElementsAre("Sheet1", "A", "B", "B_ 2", "C", "D_ 1", "D_ 2", "E", "変更履歴", "Mine"));
+        const SheetView& a = Sheet(after, "A");
+        EXPECT_EQ(a.value("E13"), "name");
+        EXPECT_EQ(a.value("O13"), "N-01") << "the field ID moved down with its field";
+        EXPECT_EQ(a.value("O14"), "P-1");
+        EXPECT_EQ(a.value("O12"), "") << "the inserted field has no ID";
+        EXPECT_EQ(a.value("AA14"), "") << "the removed field's remarks left the form";
+        EXPECT_EQ(a.value("A3"), "在庫テーブル");
+        EXPECT_EQ(a.value("M3"), "2026/12/01");
+        EXPECT_EQ(Sheet(after, "B").value("O40"), "F30-ID");
+        EXPECT_EQ(Sheet(after, "B").value("AA11"), "first");
+        EXPECT_EQ(Sheet(after, "C").value("O11"), "C-ID") << "the form of a dropped table stays";
+        EXPECT_EQ(Sheet(after, "Mine").cell("A1").kind, "number");
+        ExpectProgramCells(a, Sheet(expected, "A"));
+        ExpectProgramCells(Sheet(after, "B"), Sheet(expected, "B_ 1"));
+        ExpectProgramCells(Sheet(after, "B_ 2"), Sheet(expected, "B_ 2"));
+        ExpectProgramCells(Sheet(after, "E"), Sheet(expected, "E"));
 
-    const std::vector<std::string> history = HistoryRows(Sheet(after, "変更履歴"));
-    EXPECT_THAT(history, IsSupersetOf({"A\tcode\t項目追加\t\t2\t\t", "A\tname\tﾊﾞｲﾄ数\t20\t40\t\t",
-                                       "A\tprice\t属性\tLong\tMemo\t\t",
-                                       "A\textra\t項目追加\t\t5\t\t", "A\tnote\t項目削除\t4\t\t\tnote remark",
-                                       "B\tG6\t項目追加\t\t36\t\t", "B\t\tﾍﾟｰｼﾞ追加\t\tB_ 2\t\t", "C\t\tﾃｰﾌﾞﾙ削除\tC\t\t\t",
-                                       "D\t\tﾍﾟｰｼﾞ削除\tD_ 2\t参照があるため残しました\t\t"}));
+        const std::vector<std::string> history = HistoryRows(Sheet(after, "変更履歴"));
+        EXPECT_THAT(history, IsSupersetOf({"A\tcode\t項目追加\t\t2\t\t", "A\tname\tﾊﾞｲﾄ数\t20\t40\t\t",
+                                           "A\tprice\t属性\tLong\tMemo\t\t",
+                                           "A\textra\t項目追加\t\t5\t\t", "A\tnote\t項目削除\t4\t\t\tnote remark",
+                                           "B\tG6\t項目追加\t\t36\t\t", "B\t\tﾍﾟｰｼﾞ追加\t\tB_ 2\t\t", "C\t\tﾃｰﾌﾞﾙ削除\tC\t\t\t",
+                                           "D\t\tﾍﾟｰｼﾞ削除\tD_ 2\t参照があるため残しました\t\t"}));
 
-    // Up to date now: a second refresh writes nothing and adds no row.
-    const std::string done = ReadBytes(book);
-    EXPECT_EQ(xls(book).out, "refreshed 0, appended 0, unchanged 4\n");
-    EXPECT_EQ(ReadBytes(book), done);
+        // Up to date now: a second refresh writes nothing and adds no row.
+        const std::string done = ReadBytes(book);
+        EXPECT_EQ(xls(book).out, "refreshed 0, appended 0, unchanged 4\n");
+        EXPECT_EQ(ReadBytes(book), done);
+    }
 }
 
 // Typed cells a refresh would write again with their value alone, as their
@@ -142,26 +147,29 @@ TEST(CliRefresh, TypedCellsThatWouldLoseTheirFormulaOrFormatKeepTheirTable) {
         change += "DROP TABLE " + std::string(s.table) + "; CREATE TABLE " + s.table + " (n INTEGER, a INTEGER, b INTEGER);\n";
         typing += " '" + std::string(s.edit) + "'";
     }
-    SqliteSource source("kolumbra refresh spoil", schema);
-    TempDir dir;
-    const std::string book = dir.file("book.xls");
-    ASSERT_EQ(RunCli({"xls", "--dsn", source.name(), book}, source.Environment()).status, 0);
-    ASSERT_EQ(std::system(("/usr/bin/python3 " KOLUMBRA_SOURCE_DIR "/tests/support/lo_type.py '" + book + "' '" +
-                           dir.path().string() + "' " + typing).c_str()),
-              0);
-    const std::vector<SheetView> typed = ProbeWorkbook(book);
+    for (const std::string& format : Formats) {
+        SCOPED_TRACE(format);
+        SqliteSource source("kolumbra refresh spoil", schema);
+        TempDir dir;
+        const std::string book = dir.file("book" + format);
+        ASSERT_EQ(RunCli({"xls", "--dsn", source.name(), book}, source.Environment()).status, 0);
+        ASSERT_EQ(std::system(("/usr/bin/python3 " KOLUMBRA_SOURCE_DIR "/tests/support/lo_type.py '" + book + "' '" +
+                               dir.path().string() + "' " + typing).c_str()),
+                  0);
+        const std::vector<SheetView> typed = ProbeWorkbook(book);
 
-    source.Execute(change);
-    const auto refreshed = RunCli({"xls", "--refresh", "--dsn", source.name(), book}, source.Environment());
-    EXPECT_EQ(refreshed.status, 1);
-    EXPECT_EQ(refreshed.out, "refreshed 1, appended 0, unchanged 0\n");
-    const std::vector<SheetView> after = ProbeWorkbook(book);
-    for (const Spoiled& s : spoiled) {
-        EXPECT_THAT(refreshed.err, HasSubstr(s.reason));
-        EXPECT_EQ(Sheet(after, s.table), Sheet(typed, s.table)) << s.table;
+        source.Execute(change);
+        const auto refreshed = RunCli({"xls", "--refresh", "--dsn", source.name(), book}, source.Environment());
+        EXPECT_EQ(refreshed.status, 1);
+        EXPECT_EQ(refreshed.out, "refreshed 1, appended 0, unchanged 0\n");
+        const std::vector<SheetView> after = ProbeWorkbook(book);
+        for (const Spoiled& s : spoiled) {
+            EXPECT_THAT(refreshed.err, HasSubstr(s.reason));
+            EXPECT_EQ(Sheet(after, s.table), Sheet(typed, s.table)) << s.table;
+        }
+        EXPECT_EQ(Sheet(after, "H").value("E12"), "z");
+        EXPECT_EQ(Sheet(after, "H").value("AA11"), "1");
     }
-    EXPECT_EQ(Sheet(after, "H").value("E12"), "z");
-    EXPECT_EQ(Sheet(after, "H").value("AA11"), "1");
 }
 
 }  // namespace

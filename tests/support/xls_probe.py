@@ -34,7 +34,8 @@ def text_of(cell):
 
 def package_facts(path):
     import openpyxl
-    book = openpyxl.load_workbook(path)
+    # The values formulas gave when last calculated, as xlrd reads them.
+    book = openpyxl.load_workbook(path, data_only=True)
     out = []
     for sh in book.worksheets:
         out.append(f"sheet\t{sh.title}")
@@ -45,7 +46,8 @@ def package_facts(path):
                 if not hasattr(cell, "column_letter"):
                     continue  # inside a merged area
                 b, a, value = cell.border, cell.alignment, cell.value
-                kind = "empty" if value is None else "text" if isinstance(value, str) else "number"
+                kind = ("empty" if value is None else "text" if isinstance(value, str)
+                        else "number" if isinstance(value, (int, float)) else "date")
                 text = "" if value is None else str(int(value)) if kind == "number" and float(value).is_integer() else str(value)
                 fields = [cell.coordinate, a.horizontal or "general", a.vertical or "bottom",
                           b.left.style or "none", b.top.style or "none", b.right.style or "none",

@@ -291,16 +291,24 @@ std::size_t Book::PositionOf(const SheetEntry& sheet) const {
     throw RuntimeError(err::SubscriptOutOfRange);
 }
 
+namespace {
+
+RuntimeError CannotInsertAfter(const SheetEntry& after) {
+    return RuntimeError(err::ApplicationDefined,
+                        "シート '" + after.name + "' の後にシートを挿入すると数式や名前の参照を正しく直せないため、挿入できません。");
+}
+
+}  // namespace
+
 std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
     CheckSheet(after);
     Touch();
     const std::size_t position = PositionOf(after) + 1;
     if (package_) {
-        if (position < sheets_.size())
-            throw RuntimeError(err::ApplicationDefined, "このブック (.xlsx) ではシートは最後にだけ追加できます。");
+        if (position < sheets_.size() && package_->Package().SpansSheets()) throw CannotInsertAfter(after);
         auto sheet = NewModelledSheet(NewSheetName(sheets_), static_cast<std::uint16_t>(position + 1));
-        package_->Package().AppendWorksheet(sheet->name, sheet->model.get());
-        sheets_.push_back(sheet);
+        package_->Package().InsertWorksheet(position, sheet->name, sheet->model.get());
+        sheets_.insert(sheets_.begin() + static_cast<std::ptrdiff_t>(position), sheet);
         active_ = position;
         return sheet;
     }
@@ -308,8 +316,7 @@ std::shared_ptr<SheetEntry> Book::AddSheetAfter(const SheetEntry& after) {
         try {
             globals_.InsertSheet(static_cast<std::uint16_t>(position));
         } catch (const biff::FormatError&) {
-            throw RuntimeError(err::ApplicationDefined, "シート '" + after.name +
-                                                            "' の後にシートを挿入すると数式や名前の参照を正しく直せないため、挿入できません。");
+            throw CannotInsertAfter(after);
         }
     }
     std::uint16_t tabId = 0;
@@ -400,8 +407,8 @@ SheetModel& Book::Edit(SheetEntry& sheet) {
 bool Book::EditsRecords(SheetEntry& sheet) {
     CheckSheet(sheet);
     // A package's sheets hold no records: they change through their model,
-    // or are refused as saved.
-    if (package_) return false;
+    // or in their stored part.
+    if (package_) return !sheet.model;
     if (!sheet.model && ownWorkbook_) sheet.model = biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_);
     return !sheet.model;
 }
@@ -409,6 +416,10 @@ bool Book::EditsRecords(SheetEntry& sheet) {
 void Book::SetRecordedValues(SheetEntry& sheet, const Rect& area, biff::CellEdit value, const std::string& text) {
     CheckSheet(sheet);
     Touch();
+    if (package_) {
+        SetStoredValues(sheet, area, value, text);
+        return;
+    }
     // A default cell format for new cells, as every writer's XF 15 is.
     constexpr std::uint16_t DefaultCellXf = 15;
     if (value.kind == biff::CellEdit::Kind::Text) value.sstIndex = globals_.InternString(text::ToUtf16(text));
@@ -431,6 +442,17 @@ void Book::SetRecordedValues(SheetEntry& sheet, const Rect& area, biff::CellEdit
     }
     sheet.stringRefs = biff::CountStringRefs(sheet.records);
     sheet.encoded.clear();
+}
+
+void Book::SetStoredValues(SheetEntry& sheet, const Rect& area, const biff::CellEdit& value, const std::string& text) {
+    using Kind = ooxml::StoredCellEdit::Kind;
+    const Kind kind = value.kind == biff::CellEdit::Kind::Number ? Kind::Number
+                      : value.kind == biff::CellEdit::Kind::Text ? Kind::Text
+                                                                 : Kind::Empty;
+    std::vector<ooxml::StoredCellEdit> edits;
+    for (int r = area.r1; r <= area.r2; ++r)
+        for (int c = area.c1; c <= area.c2; ++c) edits.push_back({r, c, kind, value.number, text});
+    package_->Package().SetStoredCells(PositionOf(sheet), edits);
 }
 
 std::vector<std::tuple<int, int, std::string>> Book::StoredCellTexts(const SheetEntry& sheet) const {
@@ -484,6 +506,15 @@ std::vector<std::vector<CellMakeup>> Book::CellMakeups(const SheetEntry& sheet, 
     CheckSheet(sheet);
     std::vector<std::vector<CellMakeup>> makeups(static_cast<std::size_t>(area.r2 - area.r1 + 1),
                                                  std::vector<CellMakeup>(static_cast<std::size_t>(area.c2 - area.c1 + 1)));
+    if (package_ && !sheet.model) {
+        for (const ooxml::StoredMakeup& stored : package_->Package().StoredNumberFormats(PositionOf(sheet))) {
+            if (!area.Contains(stored.row, stored.column)) continue;
+            CellMakeup& cell = makeups[static_cast<std::size_t>(stored.row - area.r1)][static_cast<std::size_t>(stored.column - area.c1)];
+            cell.formula = stored.formula;
+            cell.numberFormat = static_cast<int>(stored.xf);
+        }
+        return makeups;
+    }
     // A sheet this engine can model holds only the formats it gives.
     if (sheet.model || (ownWorkbook_ && biff::ReadModelledSheet(sheet.records, globals_, maxDigitWidth_))) return makeups;
     try {
@@ -646,6 +677,7 @@ std::size_t Book::PutSheets() {
 }
 
 bool Book::IsReferenced(const SheetEntry& sheet) const {
+    if (package_) return package_->Package().Referenced(PositionOf(sheet));
     return biff::SheetReferenced(globals_.Records(), static_cast<std::uint16_t>(PositionOf(sheet)));
 }
 

@@ -125,6 +125,8 @@ private:
     // Row, column and value text of each cell with a value of a sheet stored
     // in a package.
     std::vector<std::tuple<int, int, std::string>> StoredCellTexts(const SheetEntry& sheet) const;
+    // Sets cells of a sheet stored in a package, in its part.
+    void SetStoredValues(SheetEntry& sheet, const Rect& area, const biff::CellEdit& value, const std::string& text);
     Book();
     // The same from the file's bytes, read while it had `stamp`; `path`
     // names the file in errors, and Save writes to its `absolute` form.

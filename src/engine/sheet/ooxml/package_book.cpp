@@ -200,10 +200,48 @@ std::vector<StoredCell> PackageBook::StoredCells(std::size_t position) {
     if (!sharedStrings_)
         sharedStrings_ = sharedStringsPart_.empty() ? std::vector<std::string>{}
                                                     : ReadSharedStrings(package_.Read(sharedStringsPart_));
-    return ReadStoredCells(package_.Read(sheet.part), *sharedStrings_);
+    const auto edited = editedSheets_.find(sheet.part);
+    return ReadStoredCells(edited == editedSheets_.end() ? package_.Read(sheet.part) : SerializeXml(edited->second),
+                           *sharedStrings_);
 }
 
-void PackageBook::AppendWorksheet(const std::string& name, const SheetModel* model) {
+XmlPart& PackageBook::EditedSheet(const PackageSheet& sheet) {
+    if (sheet.part.empty() || sheet.contentType != contenttype::Worksheet)
+        Refuse("シート '" + sheet.name + "' はワークシートではないため、変更できません。");
+    const auto [it, added] = editedSheets_.try_emplace(sheet.part);
+    if (added) LoadPart(package_, it->second, sheet.part);
+    return it->second;
+}
+
+void PackageBook::SetStoredCells(std::size_t position, const std::vector<StoredCellEdit>& edits) {
+    const PackageSheet& sheet = sheets_.at(position);
+    XmlPart& part = EditedSheet(sheet);
+    for (const StoredCellEdit& edit : edits) {
+        // A value a formula gave no longer comes from one: the calculation
+        // chain must not list the cell.
+        if (!SetStoredCell(part, sheet.name, edit) || calcChainPart_.empty()) continue;
+        if (!RemoveCellFromCalcChain(Part(calcChain_, calcChainPart_), sheet.sheetId,
+                                     CellReference(edit.row, edit.column)))
+            RemoveCalcChain();
+    }
+}
+
+std::vector<StoredMakeup> PackageBook::StoredNumberFormats(std::size_t position) {
+    const PackageSheet& sheet = sheets_.at(position);
+    if (sheet.part.empty() || sheet.contentType != contenttype::Worksheet) return {};
+    std::vector<unsigned> formats;
+    if (!stylesPart_.empty())
+        for (const pugi::xml_node xf : Children(Child(Part(styles_, stylesPart_).doc.document_element(), "cellXfs"), "xf"))
+            formats.push_back(xf.attribute("numFmtId").as_uint());
+    const auto edited = editedSheets_.find(sheet.part);
+    XmlPart read;
+    if (edited == editedSheets_.end()) LoadPart(package_, read, sheet.part);
+    std::vector<StoredMakeup> makeups = StoredMakeups(edited == editedSheets_.end() ? read : edited->second);
+    for (StoredMakeup& makeup : makeups) makeup.xf = makeup.xf < formats.size() ? formats[makeup.xf] : 0;
+    return makeups;
+}
+
+void PackageBook::InsertWorksheet(std::size_t position, const std::string& name, const SheetModel* model) {
     PackageSheet sheet;
     sheet.name = name;
     sheet.part = NewSheetPartName();
@@ -213,8 +251,8 @@ void PackageBook::AppendWorksheet(const std::string& name, const SheetModel* mod
     if (!appPart_.empty()) AddWorksheetTitle(Part(app_, appPart_), WorksheetNames(), name);
     sheet.relationshipId = AddRelationship(workbookRels_, workbookPart_, reltype::Worksheet, sheet.part);
     AddOverride(contentTypes_, sheet.part, contenttype::Worksheet);
-    sheet.sheetId = AppendSheet(workbook_, name, sheet.relationshipId);
-    sheets_.push_back(std::move(sheet));
+    sheet.sheetId = InsertSheet(workbook_, position, name, sheet.relationshipId);
+    sheets_.insert(sheets_.begin() + static_cast<std::ptrdiff_t>(position), std::move(sheet));
 }
 
 void PackageBook::MarkChanged(std::size_t position) {
@@ -238,6 +276,15 @@ void PackageBook::Rename(std::size_t position, const std::string& name) {
     Children(Child(workbook_.doc.document_element(), "sheets"), "sheet")[position].attribute("name") = name.c_str();
     workbook_.dirty = true;
     sheet.name = name;
+}
+
+bool PackageBook::SpansSheets() const {
+    for (const DefinedName& name : DefinedNames(workbook_))
+        if (FormulaSpansSheets(name.formula)) return true;
+    for (const std::string& part : package_.Names())
+        if (kReferringTypes.count(ContentTypeOf(contentTypes_, part)) && ooxml::SpansSheets(part, package_.Read(part)))
+            return true;
+    return false;
 }
 
 std::string PackageBook::ReferrerOf(std::size_t position) const {
@@ -301,16 +348,20 @@ void PackageBook::Delete(std::size_t position) {
         RemoveWorksheetTitle(Part(app_, appPart_), WorksheetNames(), sheet.name);
     RemoveRelationship(workbookRels_, sheet.relationshipId);
     RemoveSheetAt(workbook_, position);
-    if (!calcChainPart_.empty() && !RemoveFromCalcChain(Part(calcChain_, calcChainPart_), sheet.sheetId)) {
-        // An empty chain is no valid part: it goes with its relationship.
-        for (const Relationship& r : ReadRelationships(workbookRels_, workbookPart_))
-            if (r.type == reltype::CalcChain) RemoveRelationship(workbookRels_, r.id);
-        package_.Remove(calcChainPart_);
-        RemoveOverride(contentTypes_, calcChainPart_);
-        calcChain_.reset();
-        calcChainPart_.clear();
-    }
+    if (!calcChainPart_.empty() && !RemoveFromCalcChain(Part(calcChain_, calcChainPart_), sheet.sheetId))
+        RemoveCalcChain();
+    editedSheets_.erase(sheet.part);
     sheets_.erase(sheets_.begin() + static_cast<std::ptrdiff_t>(position));
+}
+
+// An empty chain is no valid part: it goes with its relationship.
+void PackageBook::RemoveCalcChain() {
+    for (const Relationship& r : ReadRelationships(workbookRels_, workbookPart_))
+        if (r.type == reltype::CalcChain) RemoveRelationship(workbookRels_, r.id);
+    package_.Remove(calcChainPart_);
+    RemoveOverride(contentTypes_, calcChainPart_);
+    calcChain_.reset();
+    calcChainPart_.clear();
 }
 
 // A workbook without styles shows its cells in the applications' default
@@ -339,6 +390,11 @@ void PackageBook::FlushParts() {
                                        defaultRowPoints_, i == activeTab};
         package_.Write(sheet.part, WorksheetPart(*sheet.model, context));
         sheet.modelChanged = false;
+    }
+    for (auto& [name, part] : editedSheets_) {
+        if (!part.dirty) continue;
+        package_.Write(name, SerializeXml(part));
+        part.dirty = false;
     }
     for (XmlPart* part : {&workbook_, &workbookRels_, &contentTypes_, styles_ ? &*styles_ : nullptr,
                           app_ ? &*app_ : nullptr, calcChain_ ? &*calcChain_ : nullptr}) {

@@ -5,6 +5,7 @@
 // relationships, the content types, the app properties and, for a new
 // format, the styles; nothing else changes.
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -14,6 +15,7 @@
 #include "engine/sheet/ooxml/package.h"
 #include "engine/sheet/ooxml/package_file.h"
 #include "engine/sheet/ooxml/sheet_cells.h"
+#include "engine/sheet/ooxml/sheet_edit.h"
 #include "engine/sheet/ooxml/styles.h"
 #include "engine/sheet/ooxml/xml_part.h"
 #include "engine/sheet/sheet_model.h"
@@ -51,9 +53,25 @@ public:
     void SetMetrics(int maxDigitWidth, double defaultRowPoints);
 
     const std::vector<PackageSheet>& Sheets() const { return sheets_; }
-    // A new worksheet after the last sheet, written from `model`, which
-    // must stay until the sheet is saved.
-    void AppendWorksheet(const std::string& name, const SheetModel* model);
+    // A new worksheet at `position` (after the last sheet when it is the
+    // count of sheets), written from `model`, which must stay until the
+    // sheet is saved.
+    void InsertWorksheet(std::size_t position, const std::string& name, const SheetModel* model);
+    void AppendWorksheet(const std::string& name, const SheetModel* model) {
+        InsertWorksheet(sheets_.size(), name, model);
+    }
+    // Sets cells of a stored worksheet in its part; refuses (error 1004)
+    // one whose part cannot say where its cells stand.
+    void SetStoredCells(std::size_t position, const std::vector<StoredCellEdit>& edits);
+    // The cell elements of a stored worksheet, with the number format of
+    // their xf in `xf`'s place.
+    std::vector<StoredMakeup> StoredNumberFormats(std::size_t position);
+    // Whether a formula or name refers to a range of sheets, which a sheet
+    // inserted before the last one could widen.
+    bool SpansSheets() const;
+    // Whether formulas, names, charts or pivot caches elsewhere refer to
+    // the sheet.
+    bool Referenced(std::size_t position) const { return !ReferrerOf(position).empty(); }
     // The model of a new sheet changed; the next save writes it again.
     void MarkChanged(std::size_t position);
     void Rename(std::size_t position, const std::string& name);
@@ -97,6 +115,7 @@ private:
     std::string NewSheetPartName() const;
     std::string ReferrerOf(std::size_t position) const;
     void RemoveOwnedParts(const std::set<std::string>& owned);
+    void RemoveCalcChain();
 
     Package package_;
     std::string workbookPart_;
@@ -104,6 +123,9 @@ private:
     std::optional<XmlPart> styles_, app_, calcChain_;
     std::string stylesPart_, appPart_, calcChainPart_, sharedStringsPart_;
     std::optional<std::vector<std::string>> sharedStrings_;
+    // Stored worksheet parts whose cells were set, by part name.
+    std::map<std::string, XmlPart> editedSheets_;
+    XmlPart& EditedSheet(const PackageSheet& sheet);
     std::unique_ptr<StyleTable> styleTable_;
     std::vector<PackageSheet> sheets_;
     std::uint16_t fontTwips_ = 200;

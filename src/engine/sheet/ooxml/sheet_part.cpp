@@ -22,13 +22,9 @@ bool IsEscapeLike(const std::string& text, std::size_t at) {
     return true;
 }
 
-// Text as XML character data. Characters XML cannot carry are written as
-// _xHHHH_, as spreadsheet applications read them; a literal _xHHHH_ gets its
-// underscore escaped so that it reads back as written.
+// Text as XML character data, escaped as EscapedCellText says.
 void AppendText(std::string& out, const std::string& text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const auto u = static_cast<unsigned char>(c);
+    for (const char c : EscapedCellText(text)) {
         if (c == '&') {
             out += "&amp;";
         } else if (c == '<') {
@@ -37,12 +33,6 @@ void AppendText(std::string& out, const std::string& text) {
             out += "&gt;";
         } else if (c == '\r') {
             out += "&#13;";
-        } else if (u < 0x20 && c != '\t' && c != '\n') {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "_x%04X_", u);
-            out += escaped;
-        } else if (c == '_' && IsEscapeLike(text, i)) {
-            out += "_x005F_";
         } else {
             out += c;
         }
@@ -134,6 +124,23 @@ void AppendPage(std::string& out, const PageSettings& page) {
 }
 
 }  // namespace
+
+std::string EscapedCellText(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "_x%04X_", static_cast<unsigned char>(c));
+            out += escaped;
+        } else if (c == '_' && IsEscapeLike(text, i)) {
+            out += "_x005F_";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 std::string CellReference(int row, int column) {
     std::string letters;

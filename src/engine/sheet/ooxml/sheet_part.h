@@ -22,6 +22,12 @@ struct SheetPartContext {
 
 std::string WorksheetPart(const SheetModel& model, const SheetPartContext& context);
 
+// Cell text with the characters XML cannot carry written as _xHHHH_, as
+// spreadsheet applications read them, and a literal _xHHHH_ with its
+// underscore escaped so that it reads back as written; XML escaping is
+// left to the caller.
+std::string EscapedCellText(const std::string& text);
+
 // "AB12" for row 11, column 27 (0-based).
 std::string CellReference(int row, int column);
 

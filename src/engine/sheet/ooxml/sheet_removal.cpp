@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 namespace kolumbra::sheet::ooxml {
 
@@ -107,6 +108,28 @@ bool FormulaRefersToTable(std::string_view formula, const std::string& name) {
     return false;
 }
 
+namespace {
+
+// Visits the elements of `xml`, depth first, until `visit` gives an answer.
+std::string Walk(const std::string& part, std::string_view xml,
+                 const std::function<std::string(const pugi::xml_node&, std::string_view local)>& visit) {
+    XmlPart parsed;
+    parsed.name = part;
+    ParseXml(parsed, xml);
+    std::vector<pugi::xml_node> work{parsed.doc.document_element()};
+    while (!work.empty()) {
+        const pugi::xml_node node = work.back();
+        work.pop_back();
+        std::string answer = visit(node, LocalName(node));
+        if (!answer.empty()) return answer;
+        for (const pugi::xml_node child : node.children())
+            if (child.type() == pugi::node_element) work.push_back(child);
+    }
+    return {};
+}
+
+}  // namespace
+
 std::string ReferenceIn(const std::string& part, const std::string& label, std::string_view xml, const std::string& name,
                         const std::vector<std::string>& tables) {
     auto refersToTable = [&](std::string_view formula) {
@@ -116,24 +139,38 @@ std::string ReferenceIn(const std::string& part, const std::string& label, std::
     auto isTable = [&](std::string_view source) {
         return std::any_of(tables.begin(), tables.end(), [&](const std::string& t) { return Lower(t) == Lower(source); });
     };
-    XmlPart parsed;
-    parsed.name = part;
-    ParseXml(parsed, xml);
-    std::vector<pugi::xml_node> work{parsed.doc.document_element()};
-    while (!work.empty()) {
-        const pugi::xml_node node = work.back();
-        work.pop_back();
-        const std::string_view local = LocalName(node);
+    return Walk(part, xml, [&](const pugi::xml_node& node, std::string_view local) -> std::string {
         if (ReferringElement(local) && (FormulaRefersTo(node.text().get(), name) || refersToTable(node.text().get())))
             return local == "definedName" ? "名前 '" + std::string(node.attribute("name").value()) + "'"
                                           : label + " の数式";
         if (local == "worksheetSource" &&
             (Lower(node.attribute("sheet").value()) == Lower(name) || isTable(node.attribute("name").value())))
             return "ピボットテーブルのキャッシュ " + label;
-        for (const pugi::xml_node child : node.children())
-            if (child.type() == pugi::node_element) work.push_back(child);
+        return {};
+    });
+}
+
+bool FormulaSpansSheets(std::string_view formula) {
+    for (std::size_t bang = formula.find('!'); bang != std::string_view::npos; bang = formula.find('!', bang + 1)) {
+        std::size_t at = bang;
+        if (at > 0 && formula[at - 1] == '\'') {
+            // A quoted name ends there: a colon inside it (which no sheet
+            // name may hold) parts two sheets.
+            const std::size_t open = at >= 2 ? formula.rfind('\'', at - 2) : std::string_view::npos;
+            if (open != std::string_view::npos && formula.substr(open, at - open).find(':') != std::string_view::npos)
+                return true;
+            continue;
+        }
+        while (at > 0 && NamePart(formula[at - 1])) --at;
+        if (at > 1 && formula[at - 1] == ':' && NamePart(formula[at - 2])) return true;
     }
-    return {};
+    return false;
+}
+
+bool SpansSheets(const std::string& part, std::string_view xml) {
+    return !Walk(part, xml, [](const pugi::xml_node& node, std::string_view local) -> std::string {
+                return ReferringElement(local) && FormulaSpansSheets(node.text().get()) ? "span" : "";
+            }).empty();
 }
 
 bool RemoveFromCalcChain(XmlPart& calcChain, unsigned sheetId) {

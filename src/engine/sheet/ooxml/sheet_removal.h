@@ -34,6 +34,12 @@ bool FormulaRefersToTable(std::string_view formula, const std::string& name);
 std::string ReferenceIn(const std::string& part, const std::string& label, std::string_view xml, const std::string& name,
                         const std::vector<std::string>& tables);
 
+// Whether `formula` refers to a range of sheets (Sheet1:Sheet3!A1), whose
+// meaning a sheet inserted between them would change.
+bool FormulaSpansSheets(std::string_view formula);
+// Whether a formula or name in `xml` does.
+bool SpansSheets(const std::string& part, std::string_view xml);
+
 // Removes the calculation-chain entries of sheet `sheetId`; false when no
 // entry is left.
 bool RemoveFromCalcChain(XmlPart& calcChain, unsigned sheetId);

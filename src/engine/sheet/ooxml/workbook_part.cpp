@@ -43,15 +43,27 @@ std::vector<SheetListing> ListSheets(const XmlPart& workbook) {
     return sheets;
 }
 
-unsigned AppendSheet(XmlPart& workbook, const std::string& name, const std::string& relationshipId) {
+unsigned InsertSheet(XmlPart& workbook, std::size_t position, const std::string& name,
+                     const std::string& relationshipId) {
     pugi::xml_node sheets = SheetsNode(workbook);
+    const std::vector<pugi::xml_node> list = Children(sheets, "sheet");
     unsigned sheetId = 0;
-    for (const pugi::xml_node s : Children(sheets, "sheet")) sheetId = std::max(sheetId, s.attribute("sheetId").as_uint());
+    for (const pugi::xml_node s : list) sheetId = std::max(sheetId, s.attribute("sheetId").as_uint());
     ++sheetId;
     pugi::xml_node sheet = AppendElement(sheets, "sheet");
+    if (position < list.size()) sheets.insert_move_before(sheet, list[position]);
     sheet.append_attribute("name") = name.c_str();
     sheet.append_attribute("sheetId") = sheetId;
     SetRelationshipId(sheet, relationshipId);
+    pugi::xml_node root = workbook.doc.document_element();
+    if (position < list.size()) {
+        for (pugi::xml_node n : Children(Child(root, "definedNames"), "definedName"))
+            if (pugi::xml_attribute local = n.attribute("localSheetId"); local && local.as_uint() >= position)
+                local = local.as_uint() + 1;
+        for (const pugi::xml_node view : Children(Child(root, "bookViews"), "workbookView"))
+            for (const char* tab : {"activeTab", "firstSheet"})
+                if (pugi::xml_attribute a = view.attribute(tab); a && a.as_uint() >= position) a = a.as_uint() + 1;
+    }
     workbook.dirty = true;
     return sheetId;
 }

@@ -18,8 +18,11 @@ struct SheetListing {
 // Refuses a workbook part that is not a transitional spreadsheet workbook.
 void CheckWorkbookPart(const XmlPart& workbook);
 std::vector<SheetListing> ListSheets(const XmlPart& workbook);
-// Appends a sheet after the last one; returns its sheetId.
-unsigned AppendSheet(XmlPart& workbook, const std::string& name, const std::string& relationshipId);
+// Inserts a sheet at `position` (0-based; after the last one when it is
+// the count of sheets), renumbering the localSheetId of later sheets and
+// the tab positions; returns its sheetId.
+unsigned InsertSheet(XmlPart& workbook, std::size_t position, const std::string& name,
+                     const std::string& relationshipId);
 // Removes the sheet at `position` (0-based) with its own defined names,
 // renumbering the localSheetId of later sheets and the tab positions.
 void RemoveSheetAt(XmlPart& workbook, std::size_t position);

@@ -343,14 +343,17 @@ TEST(PackageWorkbook, RefusesAndNeverSavesOverAnotherProgramsChange) {
     kolumbra::testing::WriteBytes(path, kolumbra::testing::ReadBytes(kFixtures + "gsheets-names-dv.xlsx"));
     auto book = GetWorkbook(path);
     Sheets sheets = book->GetSheets();
-    // Another writer's sheet in a package has no records to edit: refused.
+    // Another writer's sheet takes values in its part; its formats stay
+    // its own.
     for (const char* value : {"text", "12"}) {
-        try {
-            sheets.Item(1).Cells(1, 1).SetValue(value);
-            ADD_FAILURE() << "a stored sheet took " << value;
-        } catch (const RuntimeError& error) {
-            EXPECT_NE(error.description().find("保存済みのため、変更できません。"), std::string::npos) << error.description();
-        }
+        sheets.Item(1).Cells(1, 1).SetValue(value);
+        EXPECT_EQ(sheets.Item(1).Cells(1, 1).Value(), value);
+    }
+    try {
+        sheets.Item(1).Cells(1, 1).SetColumnWidth(3);
+        ADD_FAILURE() << "a stored sheet took a width";
+    } catch (const RuntimeError& error) {
+        EXPECT_NE(error.description().find("保存済みのため、変更できません。"), std::string::npos) << error.description();
     }
     sheets.Add(sheets.Item(sheets.Count())).SetName("T_1");
     book->Save();

@@ -91,6 +91,11 @@ TEST(SheetReferences, FindTheSheetAndNoOtherOfALikeName) {
     EXPECT_TRUE(FormulaRefersToTable("SUM(Sales[Amount])", "Sales"));
     EXPECT_TRUE(FormulaRefersToTable("SUM(sales[[#This Row],[Amount]])", "Sales"));
     EXPECT_FALSE(FormulaRefersToTable("SUM(MySales[Amount])", "Sales"));
+    // Ranges of sheets, which an inserted sheet could widen.
+    for (const char* spans : {"SUM(Jan:Dec!B2)", "SUM('Jan 1:Dec 31'!B2)", "1+Q1:Q4!A1"})
+        EXPECT_TRUE(FormulaSpansSheets(spans)) << spans;
+    for (const char* single : {"SUM(Jan!B2:C3)", "'It''s'!A1+'A b'!A1:B2", "[1]Jan!A1", "A1:B2"})
+        EXPECT_FALSE(FormulaSpansSheets(single)) << single;
 }
 
 TEST(RelationshipTargets, ResolveAndWriteRelativeToTheSource) {
@@ -117,7 +122,7 @@ TEST(CalcChain, RemovesTheSheetsEntriesAndKeepsTheOthersSheets) {
     EXPECT_FALSE(RemoveFromCalcChain(only, 4));
 }
 
-TEST(WorkbookPart, RemovingASheetRenumbersLocalNamesAndTabs) {
+TEST(WorkbookPart, RemovingOrInsertingASheetRenumbersLocalNamesAndTabs) {
     XmlPart workbook = Parsed(
         "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
         "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
@@ -136,10 +141,16 @@ TEST(WorkbookPart, RemovingASheetRenumbersLocalNamesAndTabs) {
     EXPECT_EQ(names[0].formula, "C!$A$1");
     EXPECT_EQ(names[0].localSheet, 1);
     EXPECT_EQ(names[1].localSheet, -1);
-    EXPECT_EQ(AppendSheet(workbook, "D", "rId9"), 4u) << "one more than the largest sheetId";
+    EXPECT_EQ(InsertSheet(workbook, 2, "D", "rId9"), 4u) << "one more than the largest sheetId";
     const pugi::xml_node view = workbook.doc.document_element().child("bookViews").child("workbookView");
     EXPECT_EQ(view.attribute("activeTab").as_int(), 1);
     EXPECT_EQ(view.attribute("firstSheet").as_int(), 1);
+    // Inserted before C: C's tab and its own names move with it.
+    EXPECT_EQ(InsertSheet(workbook, 1, "E", "rId10"), 5u);
+    EXPECT_EQ(ListSheets(workbook)[1].name, "E");
+    EXPECT_EQ(ListSheets(workbook)[2].name, "C");
+    EXPECT_EQ(DefinedNames(workbook)[0].localSheet, 2);
+    EXPECT_EQ(view.attribute("activeTab").as_int(), 2);
 }
 
 // The styles of a workbook bound again hold the formats added before: a
