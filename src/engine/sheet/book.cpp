@@ -455,19 +455,16 @@ void Book::SetStoredValues(SheetEntry& sheet, const Rect& area, const biff::Cell
     package_->Package().SetStoredCells(PositionOf(sheet), edits);
 }
 
-std::vector<std::tuple<int, int, std::string>> Book::StoredCellTexts(const SheetEntry& sheet) const {
-    std::vector<std::tuple<int, int, std::string>> texts;
-    for (ooxml::StoredCell& cell : package_->Package().StoredCells(PositionOf(sheet)))
-        texts.emplace_back(cell.row, cell.column, cell.number ? NumberText(*cell.number) : std::move(cell.text));
-    return texts;
+std::string Book::StoredText(const ooxml::StoredCell& cell) {
+    return cell.number ? NumberText(*cell.number) : cell.text;
 }
 
 std::string Book::ValueText(const SheetEntry& sheet, int row, int column) const {
     CheckSheet(sheet);
     if (sheet.model) return sheet.model->ValueText(row, column);
     if (package_) {
-        for (auto& [r, c, text] : StoredCellTexts(sheet))
-            if (r == row && c == column) return text;
+        for (const ooxml::StoredCell& cell : package_->Package().StoredCells(PositionOf(sheet)))
+            if (cell.row == row && cell.column == column) return StoredText(cell);
         return "";
     }
     try {
@@ -491,7 +488,8 @@ std::vector<std::vector<std::string>> Book::ValueTexts(const SheetEntry& sheet, 
         return values;
     }
     if (package_) {
-        for (const auto& [row, column, text] : StoredCellTexts(sheet)) put(row, column, text);
+        for (const ooxml::StoredCell& cell : package_->Package().StoredCells(PositionOf(sheet)))
+            put(cell.row, cell.column, StoredText(cell));
         return values;
     }
     try {

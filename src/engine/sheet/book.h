@@ -6,7 +6,6 @@
 
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "engine/sheet/biff/cell_edit.h"
@@ -122,9 +121,8 @@ public:
     std::vector<std::uint8_t> FileBytes();
 
 private:
-    // Row, column and value text of each cell with a value of a sheet stored
-    // in a package.
-    std::vector<std::tuple<int, int, std::string>> StoredCellTexts(const SheetEntry& sheet) const;
+    // The value text of a cell of a sheet stored in a package.
+    static std::string StoredText(const ooxml::StoredCell& cell);
     // Sets cells of a sheet stored in a package, in its part.
     void SetStoredValues(SheetEntry& sheet, const Rect& area, const biff::CellEdit& value, const std::string& text);
     Book();

@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::uint64_t MinimumHole = 256 * 1024;
 constexpr std::uint64_t DirectoriesPerHole = 64;
+constexpr std::uint64_t LargestOffset = 0xFFFFFFFE;
 
 std::string Lower(std::string_view name) {
     std::string lower(name);
@@ -112,6 +113,12 @@ std::string Package::StoredName(const std::string& name) const {
     return part ? part->entry.name : name;
 }
 
+std::string Package::Fingerprint(const std::string& name) const {
+    const Part* part = Find(name);
+    if (!part) return {};
+    return part->entry.name + '\0' + std::to_string(part->entry.crc) + '\0' + std::to_string(part->entry.size);
+}
+
 std::string Package::Read(const std::string& name) const {
     const Part* part = Find(name);
     if (!part) Refuse(PartMissing(name));
@@ -171,9 +178,14 @@ std::string Package::WholeFile(Placement& placed, bool leaveRoom) const {
         // file.
         std::uint64_t directorySize = 0;
         for (const ZipEntry& entry : placed.entries) directorySize += DirectoryRecordSize(entry);
-        placed.room.holeNext = writer.Offset();
-        writer.Pad(std::max({MinimumHole, writer.Offset(), DirectoriesPerHole * directorySize}));
-        placed.room.holeEnd = writer.Offset();
+        // Offsets stay within the 32-bit fields of a zip without zip64.
+        const std::uint64_t wanted = std::max({MinimumHole, writer.Offset(), DirectoriesPerHole * directorySize});
+        const std::uint64_t fits = LargestOffset - std::min(LargestOffset, writer.Offset() + directorySize + EndRecordSize);
+        if (fits >= MinimumHole) {
+            placed.room.holeNext = writer.Offset();
+            writer.Pad(std::min(wanted, fits));
+            placed.room.holeEnd = writer.Offset();
+        }
     }
     writer.Finish(placed.entries);
     return writer.Bytes();

@@ -194,28 +194,75 @@ std::string PackageBook::NewSheetPartName() const {
     }
 }
 
-std::vector<StoredCell> PackageBook::StoredCells(std::size_t position) {
+const std::vector<StoredCell>& PackageBook::StoredCells(std::size_t position) {
+    static const std::vector<StoredCell> none;
     const PackageSheet& sheet = sheets_.at(position);
-    if (sheet.part.empty() || sheet.contentType != contenttype::Worksheet) return {};
+    if (sheet.part.empty() || sheet.contentType != contenttype::Worksheet) return none;
+    CellList& cells = readCells_[sheet.part];
+    if (cells) return *cells;
     if (!sharedStrings_)
-        sharedStrings_ = sharedStringsPart_.empty() ? std::vector<std::string>{}
-                                                    : ReadSharedStrings(package_.Read(sharedStringsPart_));
+        sharedStrings_ = CachedStrings(package_.Fingerprint(sharedStringsPart_), [&] {
+            return sharedStringsPart_.empty() ? std::vector<std::string>{} : ReadSharedStrings(package_.Read(sharedStringsPart_));
+        });
     const auto edited = editedSheets_.find(sheet.part);
-    return ReadStoredCells(edited == editedSheets_.end() ? package_.Read(sheet.part) : SerializeXml(edited->second),
-                           *sharedStrings_);
+    if (edited != editedSheets_.end()) {
+        cells = std::make_shared<const std::vector<StoredCell>>(ReadStoredCells(SerializeXml(edited->second), *sharedStrings_));
+    } else {
+        // The strings a sheet's cells name are part of what it reads as.
+        cells = CachedCells(package_.Fingerprint(sheet.part) + '\0' + package_.Fingerprint(sharedStringsPart_),
+                            [&] { return ReadStoredCells(package_.Read(sheet.part), *sharedStrings_); });
+    }
+    return *cells;
 }
 
 XmlPart& PackageBook::EditedSheet(const PackageSheet& sheet) {
     if (sheet.part.empty() || sheet.contentType != contenttype::Worksheet)
         Refuse("シート '" + sheet.name + "' はワークシートではないため、変更できません。");
     const auto [it, added] = editedSheets_.try_emplace(sheet.part);
-    if (added) LoadPart(package_, it->second, sheet.part);
+    if (added) {
+        try {
+            LoadPart(package_, it->second, sheet.part);
+        } catch (...) {
+            editedSheets_.erase(it);
+            throw;
+        }
+    }
     return it->second;
+}
+
+// The header rows of the sheet's tables: a value set there would leave the
+// table's column names behind it, which applications then repair.
+void PackageBook::CheckTableHeaders(const PackageSheet& sheet, const std::vector<StoredCellEdit>& edits) {
+    const std::string relsName = RelationshipsPartOf(sheet.part);
+    if (!package_.Has(relsName)) return;
+    XmlPart rels;
+    LoadPart(package_, rels, relsName);
+    for (const Relationship& r : ReadRelationships(rels, sheet.part)) {
+        if (r.external || !r.type.ends_with("/table") || !package_.Has(r.target)) continue;
+        XmlPart table;
+        LoadPart(package_, table, package_.StoredName(r.target));
+        const pugi::xml_node root = table.doc.document_element();
+        const std::string_view range = root.attribute("ref").value();
+        const std::size_t colon = range.find(':');
+        int top = 0, left = 0, bottom = 0, right = 0;
+        if (root.attribute("headerRowCount").as_uint(1) == 0 || colon == std::string_view::npos ||
+            !ParseCellReference(range.substr(0, colon), top, left) ||
+            !ParseCellReference(range.substr(colon + 1), bottom, right))
+            continue;
+        for (const StoredCellEdit& edit : edits)
+            if (edit.row == top && edit.column >= left && edit.column <= right)
+                CannotSetCell(sheet.name, "テーブル '" + std::string(root.attribute("name").value()) + "' の見出しのセルです。");
+    }
 }
 
 void PackageBook::SetStoredCells(std::size_t position, const std::vector<StoredCellEdit>& edits) {
     const PackageSheet& sheet = sheets_.at(position);
     XmlPart& part = EditedSheet(sheet);
+    // Every edit is checked before any is made, so that a refused one
+    // leaves the sheet as it was.
+    for (const StoredCellEdit& edit : edits) CheckStoredCell(part, sheet.name, edit);
+    CheckTableHeaders(sheet, edits);
+    readCells_.erase(sheet.part);
     for (const StoredCellEdit& edit : edits) {
         // A value a formula gave no longer comes from one: the calculation
         // chain must not list the cell.
@@ -252,6 +299,9 @@ void PackageBook::InsertWorksheet(std::size_t position, const std::string& name,
     sheet.relationshipId = AddRelationship(workbookRels_, workbookPart_, reltype::Worksheet, sheet.part);
     AddOverride(contentTypes_, sheet.part, contenttype::Worksheet);
     sheet.sheetId = InsertSheet(workbook_, position, name, sheet.relationshipId);
+    // Applications disagree on whether the chain names sheets by id or by
+    // place; without it they build it anew.
+    if (position < sheets_.size() && !calcChainPart_.empty()) RemoveCalcChain();
     sheets_.insert(sheets_.begin() + static_cast<std::ptrdiff_t>(position), std::move(sheet));
 }
 
@@ -351,6 +401,7 @@ void PackageBook::Delete(std::size_t position) {
     if (!calcChainPart_.empty() && !RemoveFromCalcChain(Part(calcChain_, calcChainPart_), sheet.sheetId))
         RemoveCalcChain();
     editedSheets_.erase(sheet.part);
+    readCells_.erase(sheet.part);
     sheets_.erase(sheets_.begin() + static_cast<std::ptrdiff_t>(position));
 }
 

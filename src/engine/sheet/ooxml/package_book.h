@@ -14,6 +14,7 @@
 
 #include "engine/sheet/ooxml/package.h"
 #include "engine/sheet/ooxml/package_file.h"
+#include "engine/sheet/ooxml/read_cache.h"
 #include "engine/sheet/ooxml/sheet_cells.h"
 #include "engine/sheet/ooxml/sheet_edit.h"
 #include "engine/sheet/ooxml/styles.h"
@@ -77,7 +78,7 @@ public:
     void Rename(std::size_t position, const std::string& name);
     // The cells with a value of a stored worksheet, as its part holds them;
     // none for a sheet of another kind or without its part.
-    std::vector<StoredCell> StoredCells(std::size_t position);
+    const std::vector<StoredCell>& StoredCells(std::size_t position);
     // Deletes the sheet with the parts only it uses; refuses (error 1004,
     // nothing changed) when anything else in the workbook refers to it.
     void Delete(std::size_t position);
@@ -122,10 +123,13 @@ private:
     XmlPart workbook_, workbookRels_, contentTypes_;
     std::optional<XmlPart> styles_, app_, calcChain_;
     std::string stylesPart_, appPart_, calcChainPart_, sharedStringsPart_;
-    std::optional<std::vector<std::string>> sharedStrings_;
+    StringList sharedStrings_;
     // Stored worksheet parts whose cells were set, by part name.
     std::map<std::string, XmlPart> editedSheets_;
+    // The cells of stored worksheets as last read, by part name.
+    std::map<std::string, CellList> readCells_;
     XmlPart& EditedSheet(const PackageSheet& sheet);
+    void CheckTableHeaders(const PackageSheet& sheet, const std::vector<StoredCellEdit>& edits);
     std::unique_ptr<StyleTable> styleTable_;
     std::vector<PackageSheet> sheets_;
     std::uint16_t fontTwips_ = 200;

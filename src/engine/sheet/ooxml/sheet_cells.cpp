@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "engine/sheet/ooxml/sheet_part.h"
 #include "engine/sheet/ooxml/xml_part.h"
 
 namespace kolumbra::sheet::ooxml {
@@ -50,20 +51,6 @@ std::string ItemText(const pugi::xml_node& item) {
     return Unescaped(text);
 }
 
-// "AJ12" as 0-based row and column; false for anything else.
-bool ParseReference(std::string_view reference, int& row, int& column) {
-    std::size_t i = 0;
-    int letters = 0;
-    for (; i < reference.size() && reference[i] >= 'A' && reference[i] <= 'Z' && i < 3; ++i)
-        letters = letters * 26 + (reference[i] - 'A' + 1);
-    int number = 0;
-    const auto [end, error] = std::from_chars(reference.data() + i, reference.data() + reference.size(), number);
-    if (letters == 0 || error != std::errc() || end != reference.data() + reference.size() || number < 1) return false;
-    row = number - 1;
-    column = letters - 1;
-    return true;
-}
-
 std::optional<StoredCell> CellOf(const pugi::xml_node& cell, int row, int column,
                                  const std::vector<std::string>& sharedStrings) {
     const std::string_view type = cell.attribute("t").value();
@@ -107,11 +94,12 @@ std::vector<StoredCell> ReadStoredCells(std::string_view xml, const std::vector<
     int row = -1;
     for (const pugi::xml_node rowNode : Children(Child(part.doc.document_element(), "sheetData"), "row")) {
         const unsigned number = rowNode.attribute("r").as_uint();
-        row = number > 0 ? static_cast<int>(number) - 1 : row + 1;
+        row = number > 0 && number <= MaxGridRows ? static_cast<int>(number) - 1 : row + 1;
+        if (row >= MaxGridRows) break;
         int column = -1;
         for (const pugi::xml_node cell : Children(rowNode, "c")) {
             int cellRow = row;
-            if (!ParseReference(cell.attribute("r").value(), cellRow, column)) ++column;
+            if (!ParseCellReference(cell.attribute("r").value(), cellRow, column)) ++column;
             if (std::optional<StoredCell> stored = CellOf(cell, row, column, sharedStrings))
                 cells.push_back(std::move(*stored));
         }

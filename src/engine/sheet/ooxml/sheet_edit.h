@@ -19,12 +19,19 @@ struct StoredCellEdit {
     std::string text;
 };
 
-// Sets one cell, adding its row and cell elements in order when missing;
-// true when the value a formula gave is replaced, so that the calculation
-// chain must forget the cell. Refuses (error 1004) a part whose rows or
-// cells do not say where they stand, and a cell a shared or array formula
-// of other cells starts from.
+// Refuses (error 1004, nothing changed) an edit SetStoredCell could not
+// make: in a part whose rows or cells do not say where they stand, or of
+// a cell a shared or array formula of other cells starts from.
+void CheckStoredCell(const XmlPart& sheet, const std::string& sheetName, const StoredCellEdit& edit);
+
+// Sets one cell, which CheckStoredCell must have let through, adding its
+// row and cell elements in order when missing (a new cell takes the format
+// of its row, else of its column); true when the value a formula gave is
+// replaced, so that the calculation chain must forget the cell.
 bool SetStoredCell(XmlPart& sheet, const std::string& sheetName, const StoredCellEdit& edit);
+
+// Error 1004 saying why a cell of `sheetName` cannot take a value.
+[[noreturn]] void CannotSetCell(const std::string& sheetName, const std::string& why);
 
 // A cell element: its format (s) and whether a formula gives its value.
 struct StoredMakeup {

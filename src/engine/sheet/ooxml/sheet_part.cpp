@@ -31,8 +31,6 @@ void AppendText(std::string& out, const std::string& text) {
             out += "&lt;";
         } else if (c == '>') {
             out += "&gt;";
-        } else if (c == '\r') {
-            out += "&#13;";
         } else {
             out += c;
         }
@@ -129,7 +127,8 @@ std::string EscapedCellText(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+        // A carriage return too: XML readers turn a raw one into a line feed.
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "_x%04X_", static_cast<unsigned char>(c));
             out += escaped;
@@ -140,6 +139,21 @@ std::string EscapedCellText(const std::string& text) {
         }
     }
     return out;
+}
+
+bool ParseCellReference(std::string_view reference, int& row, int& column) {
+    std::size_t i = 0;
+    int letters = 0;
+    for (; i < reference.size() && i < 3 && reference[i] >= 'A' && reference[i] <= 'Z'; ++i)
+        letters = letters * 26 + (reference[i] - 'A' + 1);
+    int number = 0;
+    const auto [end, error] = std::from_chars(reference.data() + i, reference.data() + reference.size(), number);
+    if (letters == 0 || letters > 16384 || error != std::errc() || end != reference.data() + reference.size() ||
+        number < 1 || number > MaxGridRows)
+        return false;
+    row = number - 1;
+    column = letters - 1;
+    return true;
 }
 
 std::string CellReference(int row, int column) {

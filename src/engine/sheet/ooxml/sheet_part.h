@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "engine/sheet/cell_format.h"
 #include "engine/sheet/sheet_model.h"
@@ -30,5 +31,10 @@ std::string EscapedCellText(const std::string& text);
 
 // "AB12" for row 11, column 27 (0-based).
 std::string CellReference(int row, int column);
+// The 0-based row and column of a reference such as "AB12" within the
+// grid's 1,048,576 rows and 16,384 columns; false for anything else.
+bool ParseCellReference(std::string_view reference, int& row, int& column);
+
+inline constexpr int MaxGridRows = 1048576;
 
 }  // namespace kolumbra::sheet::ooxml

@@ -154,11 +154,16 @@ bool FormulaSpansSheets(std::string_view formula) {
     for (std::size_t bang = formula.find('!'); bang != std::string_view::npos; bang = formula.find('!', bang + 1)) {
         std::size_t at = bang;
         if (at > 0 && formula[at - 1] == '\'') {
-            // A quoted name ends there: a colon inside it (which no sheet
-            // name may hold) parts two sheets.
-            const std::size_t open = at >= 2 ? formula.rfind('\'', at - 2) : std::string_view::npos;
-            if (open != std::string_view::npos && formula.substr(open, at - open).find(':') != std::string_view::npos)
-                return true;
+            // A quoted name ends there, its quotes doubled inside: a colon
+            // in it (which no sheet name may hold) parts two sheets.
+            std::size_t open = at - 1;
+            while (open > 0) {
+                --open;
+                if (formula[open] != '\'') continue;
+                if (open == 0 || formula[open - 1] != '\'') break;
+                --open;
+            }
+            if (formula.substr(open, at - open).find(':') != std::string_view::npos) return true;
             continue;
         }
         while (at > 0 && NamePart(formula[at - 1])) --at;

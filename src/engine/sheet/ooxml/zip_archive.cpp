@@ -53,9 +53,8 @@ void Put(std::string& out, std::uint64_t value, int bytes) {
 }
 
 // The end record: the one the file ends with (after its comment), else
-// the last one whose directory lies right before it. A save that appends
-// writes its end record last, so a save cut short leaves the previous
-// version followed by an unfinished tail, which the second search skips.
+// the last one whose directory lies right before it, as when a writer left
+// bytes of its own behind the archive.
 std::size_t FindEnd(std::string_view file) {
     if (file.size() < EndRecordSize) Refuse(kArchiveDamaged);
     const Cursor in(file);

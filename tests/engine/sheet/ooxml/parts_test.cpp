@@ -92,7 +92,7 @@ TEST(SheetReferences, FindTheSheetAndNoOtherOfALikeName) {
     EXPECT_TRUE(FormulaRefersToTable("SUM(sales[[#This Row],[Amount]])", "Sales"));
     EXPECT_FALSE(FormulaRefersToTable("SUM(MySales[Amount])", "Sales"));
     // Ranges of sheets, which an inserted sheet could widen.
-    for (const char* spans : {"SUM(Jan:Dec!B2)", "SUM('Jan 1:Dec 31'!B2)", "1+Q1:Q4!A1"})
+    for (const char* spans : {"SUM(Jan:Dec!B2)", "SUM('Jan 1:Dec 31'!B2)", "1+Q1:Q4!A1", "SUM('Bob''s:Al''s'!A1)"})
         EXPECT_TRUE(FormulaSpansSheets(spans)) << spans;
     for (const char* single : {"SUM(Jan!B2:C3)", "'It''s'!A1+'A b'!A1:B2", "[1]Jan!A1", "A1:B2"})
         EXPECT_FALSE(FormulaSpansSheets(single)) << single;

@@ -66,6 +66,11 @@ TEST(StoredCells, AreSetInPlace) {
         {"a new row between two, prefixed", "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
                                             "<x:sheetData><x:row r=\"1\"/><x:row r=\"5\"/></x:sheetData></x:worksheet>",
          {2, 0, Kind::Number, 7, ""}, "<x:row r=\"1\"/><x:row r=\"3\"><x:c r=\"A3\"><x:v>7</x:v></x:c></x:row><x:row r=\"5\"/>"},
+        {"a new cell in a formatted row, a carriage return", Sheet("<row r=\"1\" s=\"7\" customFormat=\"1\"/>"),
+         {0, 2, Kind::Text, 0, "a\rb"}, "<c r=\"C1\" s=\"7\" t=\"inlineStr\"><is><t xml:space=\"preserve\">a_x000D_b</t>"},
+        {"a picture in a cell replaced", Sheet("<row r=\"1\"><c r=\"A1\" t=\"e\" vm=\"1\"><v>#VALUE!</v></c></row>"),
+         {0, 0, Kind::Number, 4, ""}, "<row r=\"1\"><c r=\"A1\"><v>4</v></c></row>"},
+        {"a missing cell cleared", Sheet("<row r=\"2\"/>"), {0, 0, Kind::Empty, 0, ""}, "<sheetData><row r=\"2\"/></sheetData>"},
         {"a formula's value emptied", Sheet("<row r=\"1\"><c r=\"A1\" s=\"2\"><f>B1</f><v>3</v></c></row>"), {0, 0, Kind::Empty, 0, ""},
          "<c r=\"A1\" s=\"2\"/>"},
         {"a shared formula's anchor", Sheet("<row r=\"1\"><c r=\"A1\"><f t=\"shared\" ref=\"A1:A3\" si=\"0\">B1</f></c></row>"),
@@ -77,6 +82,7 @@ TEST(StoredCells, AreSetInPlace) {
         XmlPart part;
         ParseXml(part, c.sheet);
         try {
+            CheckStoredCell(part, "S", c.edit);
             SetStoredCell(part, "S", c.edit);
             EXPECT_NE(SerializeXml(part).find(c.expected), std::string::npos) << c.what << ": " << SerializeXml(part);
         } catch (const RuntimeError& error) {
