@@ -38,19 +38,28 @@ bool HasEncryptionInfo(std::string_view file) {
     return file.find(name) != std::string_view::npos;
 }
 
-// libzip's own consistency check of the archive: every local header
-// against the directory.
-void CheckWithLibzip(const std::string& file, std::size_t entries) {
+zip_t* OpenWithLibzip(const std::string& file, int flags, int& code) {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(file.data(), file.size(), 0, &error);
     if (!source) throw std::bad_alloc();
-    zip_t* archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    zip_t* archive = zip_open_from_source(source, ZIP_RDONLY | flags, &error);
+    code = zip_error_code_zip(&error);
     zip_error_fini(&error);
-    if (!archive) {
-        zip_source_free(source);
-        Refuse(kArchiveDamaged);
-    }
+    if (!archive) zip_source_free(source);
+    return archive;
+}
+
+// libzip's own consistency check of the archive: every local header
+// against the directory. It also holds local headers whose times, version
+// or unused fields differ from the directory's to be inconsistent, as
+// many tools write them; ReadZipDirectory has compared what locates and
+// checks the data, and that is enough.
+void CheckWithLibzip(const std::string& file, std::size_t entries) {
+    int code = 0;
+    zip_t* archive = OpenWithLibzip(file, ZIP_CHECKCONS, code);
+    if (!archive && code == ZIP_ER_INCONS) archive = OpenWithLibzip(file, 0, code);
+    if (!archive) Refuse(kArchiveDamaged);
     const bool sameCount = zip_get_num_entries(archive, 0) == static_cast<zip_int64_t>(entries);
     zip_discard(archive);
     if (!sameCount) Refuse(kArchiveDamaged);

@@ -112,7 +112,7 @@ void PackageBook::Load() {
         if (Lower(name).starts_with("_xmlsignatures/")) Refuse(kSigned);
     if (!package_.Has(kContentTypesPart)) Refuse(PartMissing(kContentTypesPart));
     LoadPart(package_, contentTypes_, kContentTypesPart);
-    if (!package_.Has("_rels/.rels")) Refuse(kNoWorkbookPart);
+    if (!package_.Has("_rels/.rels")) Refuse(package_.Has("_rels\\.rels") ? kBackslashNames : kNoWorkbookPart);
     XmlPart rootRels;
     LoadPart(package_, rootRels, "_rels/.rels");
     for (const Relationship& r : ReadRelationships(rootRels, "")) {

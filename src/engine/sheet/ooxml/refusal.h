@@ -22,6 +22,8 @@ inline constexpr const char* kArchiveDamaged =
     "ファイルの管理情報 (ZIP のディレクトリ) が壊れているため、ブックの部品を取り出せません。";
 inline constexpr const char* kArchiveUnsupported =
     "ファイルが分割された ZIP か、部品が暗号化された ZIP のため編集できません。";
+inline constexpr const char* kBackslashNames =
+    "ファイル内の部品の名前が区切りに '\\' を使っていて Open XML の規則に合わないため、編集できません。";
 inline constexpr const char* kNoWorkbookPart = "ファイルにブックの部品 (workbook.xml) が見つかりません。";
 // Name the part.
 std::string PartDamaged(const std::string& part);

@@ -3,7 +3,6 @@
 #include <array>
 #include <optional>
 
-#include "engine/sheet/ooxml/refusal.h"
 
 namespace kolumbra::sheet::ooxml {
 
@@ -112,18 +111,79 @@ std::optional<CellFormat> ReadXf(const pugi::xml_node& xf, const std::unordered_
     return format;
 }
 
-pugi::xml_node Required(XmlPart& styles, const char* list) {
-    pugi::xml_node node = Child(styles.doc.document_element(), list);
-    if (!node) Refuse(PartDamaged(styles.name));
-    return node;
+// The children of a styles part in the order its schema gives them.
+constexpr std::array<std::string_view, 11> ListOrder = {"numFmts", "fonts",      "fills",       "borders",
+                                                        "cellStyleXfs", "cellXfs", "cellStyles", "dxfs",
+                                                        "tableStyles",  "colors",  "extLst"};
+
+// The lists a cell format refers to by index, each with the entries it
+// starts with in a workbook whose writer left it out or empty: the
+// applications' defaults, so that index 0 still means what it meant.
+struct DefaultList {
+    const char* list;
+    const char* entries;
+};
+constexpr std::array<DefaultList, 5> FormatLists = {{
+    {"fonts", "<font><sz val=\"11\"/><name val=\"Calibri\"/><family val=\"2\"/></font>"},
+    {"fills", "<fill><patternFill patternType=\"none\"/></fill><fill><patternFill patternType=\"gray125\"/></fill>"},
+    {"borders", "<border><left/><right/><top/><bottom/><diagonal/></border>"},
+    {"cellStyleXfs", "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/>"},
+    {"cellXfs", "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"},
+}};
+
+std::size_t OrderOf(std::string_view local) {
+    std::size_t i = 0;
+    while (i < ListOrder.size() && ListOrder[i] != local) ++i;
+    return i;
+}
+
+// `source` copied under `parent`, its elements named with the parent's
+// prefix.
+void CopyInto(pugi::xml_node parent, const pugi::xml_node& source) {
+    pugi::xml_node copy = AppendElement(parent, source.name());
+    for (const pugi::xml_attribute a : source.attributes()) copy.append_attribute(a.name()) = a.value();
+    for (const pugi::xml_node child : source.children()) CopyInto(copy, child);
+}
+
+// Adds the list where the schema puts it when the part has none, and its
+// default entries when it has none; whether it added anything.
+bool EnsureList(XmlPart& styles, const DefaultList& wanted) {
+    pugi::xml_node root = styles.doc.document_element();
+    pugi::xml_node list = Child(root, wanted.list);
+    if (!list) {
+        pugi::xml_node before;
+        for (const pugi::xml_node child : root.children())
+            if (child.type() == pugi::node_element && OrderOf(LocalName(child)) > OrderOf(wanted.list)) {
+                before = child;
+                break;
+            }
+        const std::string_view prefix = std::string_view(root.name()).substr(0, LocalName(root).data() - root.name());
+        const std::string name = std::string(prefix) + wanted.list;
+        list = before ? root.insert_child_before(name.c_str(), before) : root.append_child(name.c_str());
+        list.append_attribute("count");
+    }
+    pugi::xml_document entries;
+    entries.load_string(wanted.entries);
+    if (Child(list, entries.first_child().name())) return false;
+    for (const pugi::xml_node entry : entries.children()) CopyInto(list, entry);
+    UpdateCount(list, entries.first_child().name());
+    styles.dirty = true;
+    return true;
 }
 
 }  // namespace
 
 StyleTable::StyleTable(XmlPart& styles) : styles_(styles) {
+    Index();
+}
+
+void StyleTable::Index() {
+    borders_.clear();
+    xfs_.clear();
     std::unordered_map<unsigned, CellFormat> borders;
     unsigned i = 0;
-    for (const pugi::xml_node b : Children(Required(styles, "borders"), "border")) {
+    const pugi::xml_node root = styles_.doc.document_element();
+    for (const pugi::xml_node b : Children(Child(root, "borders"), "border")) {
         if (const std::optional<CellFormat> f = ReadBorder(b)) {
             borders.emplace(i, *f);
             borders_.emplace(f->Key(), i);
@@ -131,7 +191,7 @@ StyleTable::StyleTable(XmlPart& styles) : styles_(styles) {
         ++i;
     }
     i = 0;
-    for (const pugi::xml_node xf : Children(Required(styles, "cellXfs"), "xf")) {
+    for (const pugi::xml_node xf : Children(Child(root, "cellXfs"), "xf")) {
         if (const std::optional<CellFormat> f = ReadXf(xf, borders)) xfs_.emplace(f->Key(), i);
         ++i;
     }
@@ -140,7 +200,7 @@ StyleTable::StyleTable(XmlPart& styles) : styles_(styles) {
 unsigned StyleTable::BorderOf(const CellFormat& format) {
     const CellFormat edges = EdgesOnly(format);
     if (const auto it = borders_.find(edges.Key()); it != borders_.end()) return it->second;
-    pugi::xml_node list = Required(styles_, "borders");
+    pugi::xml_node list = Child(styles_.doc.document_element(), "borders");
     pugi::xml_node border = AppendElement(list, "border");
     const std::array<Edge, 4> all = EdgesOf(edges);
     for (std::size_t i = 0; i < all.size(); ++i) {
@@ -159,8 +219,12 @@ unsigned StyleTable::BorderOf(const CellFormat& format) {
 unsigned StyleTable::XfOf(const CellFormat& format) {
     if (format == CellFormat{}) return 0;
     if (const auto it = xfs_.find(format.Key()); it != xfs_.end()) return it->second;
+    bool added = false;
+    for (const DefaultList& list : FormatLists) added |= EnsureList(styles_, list);
+    if (added) Index();
+    if (const auto it = xfs_.find(format.Key()); it != xfs_.end()) return it->second;
     const unsigned border = BorderOf(format);
-    pugi::xml_node list = Required(styles_, "cellXfs");
+    pugi::xml_node list = Child(styles_.doc.document_element(), "cellXfs");
     pugi::xml_node xf = AppendElement(list, "xf");
     for (const char* zero : {"numFmtId", "fontId", "fillId"}) xf.append_attribute(zero) = 0;
     xf.append_attribute("borderId") = border;

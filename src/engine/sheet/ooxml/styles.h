@@ -1,7 +1,8 @@
 #pragma once
 // The styles part: the cell format (xf) of each border and alignment the
 // engine's sheets use. A format the part already has, whoever added it, is
-// used again; a new one adds a border and an xf at the end of their lists.
+// used again; a new one adds a border and an xf at the end of their lists,
+// and the lists they refer to when the writer left them out.
 
 #include <cstdint>
 #include <string>
@@ -22,6 +23,7 @@ public:
     unsigned XfOf(const CellFormat& format);
 
 private:
+    void Index();
     unsigned BorderOf(const CellFormat& format);
 
     XmlPart& styles_;

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "common/cp932.h"
 #include "engine/sheet/ooxml/refusal.h"
 
 namespace kolumbra::sheet::ooxml {
@@ -39,20 +40,63 @@ bool FindPrefix(pugi::xml_node node, std::string_view uri, std::string& prefix) 
     return false;
 }
 
+bool HasByteOrderMark(std::string_view text) {
+    for (const std::string_view mark : {std::string_view("\xEF\xBB\xBF"), std::string_view("\xFE\xFF"),
+                                        std::string_view("\xFF\xFE")})
+        if (text.starts_with(mark)) return true;
+    return text.starts_with(std::string_view("\0\0\xFE\xFF", 4));
+}
+
+// The encoding the declaration at the start of `text` names, lower-case;
+// "" when there is none.
+std::string DeclaredEncoding(std::string_view text) {
+    if (!text.starts_with("<?xml")) return {};
+    const std::string_view declaration = text.substr(0, text.find("?>"));
+    const std::size_t at = declaration.find("encoding");
+    const std::size_t open = declaration.find_first_of("\"'", at);
+    if (at == std::string_view::npos || open == std::string_view::npos) return {};
+    std::string name(declaration.substr(open + 1, declaration.find(declaration[open], open + 1) - open - 1));
+    for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return name;
+}
+
+bool IsShiftJis(const std::string& encoding) {
+    return encoding == "shift_jis" || encoding == "shift-jis" || encoding == "sjis" || encoding == "x-sjis" ||
+           encoding == "cp932" || encoding == "windows-31j" || encoding == "ms_kanji";
+}
+
+void SetDeclaredEncoding(pugi::xml_document& doc, const char* encoding) {
+    for (pugi::xml_node node : doc.children())
+        if (node.type() == pugi::node_declaration) node.attribute("encoding") = encoding;
+}
+
 }  // namespace
 
 void ParseXml(XmlPart& part, std::string_view text) {
+    // The parser reads Shift-JIS as UTF-8: a part in it is converted first.
+    std::string converted;
+    const bool shiftJis = IsShiftJis(DeclaredEncoding(text));
+    if (shiftJis) text = converted = cp932::ToUtf8(text);
     // Whitespace-only text and the declaration are kept so that a part
     // is written back as it came, apart from what an edit changed.
     const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_pi | pugi::parse_comments |
                              pugi::parse_doctype | pugi::parse_ws_pcdata_single;
     const pugi::xml_parse_result result = part.doc.load_buffer(text.data(), text.size(), options, pugi::encoding_auto);
     if (!result || !part.doc.document_element()) Refuse(PartDamaged(part.name));
+    part.encoding = result.encoding;
+    part.byteOrderMark = HasByteOrderMark(text);
+    // Neither Latin-1 nor Shift-JIS holds every name an edit may add: such
+    // a part is written back in UTF-8, and its declaration says so.
+    if (shiftJis || part.encoding == pugi::encoding_latin1) {
+        part.encoding = pugi::encoding_utf8;
+        SetDeclaredEncoding(part.doc, "UTF-8");
+    }
 }
 
 std::string SerializeXml(const XmlPart& part) {
     std::ostringstream out;
-    part.doc.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    part.doc.save(out, "", pugi::format_raw | pugi::format_no_declaration | (part.byteOrderMark ? pugi::format_write_bom : 0),
+                  part.encoding);
     return out.str();
 }
 

@@ -19,11 +19,15 @@ inline constexpr const char* PackageRelationships = "http://schemas.openxmlforma
 inline constexpr const char* ContentTypes = "http://schemas.openxmlformats.org/package/2006/content-types";
 }  // namespace ns
 
-// A parsed part; `dirty` once an edit changed it.
+// A parsed part; `dirty` once an edit changed it. It is written back in
+// the encoding it was read in, with a byte order mark if it had one, so
+// that its declaration stays true.
 struct XmlPart {
     std::string name;
     pugi::xml_document doc;
     bool dirty = false;
+    pugi::xml_encoding encoding = pugi::encoding_utf8;
+    bool byteOrderMark = false;
 };
 
 // Parses `text`; refuses a part that is not well-formed XML.

@@ -92,6 +92,19 @@ void ApplyZip64(const Cursor& in, std::size_t extra, std::size_t extraLength, Zi
     }
 }
 
+// The local header describes the data the directory entry does: same
+// method and, unless a data descriptor follows the data, same CRC and
+// sizes (or the zip64 marker). Times, versions and names are left to the
+// directory: tools rewrite them there alone, and readers go by it.
+void CheckLocalHeader(const Cursor& in, const ZipEntry& e) {
+    const std::uint64_t at = e.headerOffset;
+    if (in.U32(at) != LocalSignature || in.U16(at + 8) != e.method) Refuse(kArchiveDamaged);
+    if ((in.U16(at + 6) | e.flags) & FlagDataDescriptor) return;
+    auto same = [](std::uint64_t local, std::uint64_t central) { return local == central || local == Max32; };
+    if (in.U32(at + 14) != e.crc || !same(in.U32(at + 18), e.compressedSize) || !same(in.U32(at + 22), e.size))
+        Refuse(kArchiveDamaged);
+}
+
 }  // namespace
 
 ZipDirectory ReadZipDirectory(std::string_view file) {
@@ -135,7 +148,7 @@ ZipDirectory ReadZipDirectory(std::string_view file) {
         e.name = std::string(dir.Slice(at + CentralSize, nameLength));
         ApplyZip64(dir, at + CentralSize + nameLength, extraLength, e);
         if (e.flags & FlagEncrypted) Refuse(kArchiveUnsupported);
-        if (in.U32(e.headerOffset) != LocalSignature) Refuse(kArchiveDamaged);
+        CheckLocalHeader(in, e);
         e.dataOffset = e.headerOffset + LocalSize + in.U16(e.headerOffset + 26) + in.U16(e.headerOffset + 28);
         in.Slice(e.dataOffset, e.compressedSize);
         result.entries.push_back(std::move(e));

@@ -11,6 +11,7 @@
 #include "engine/sheet/ooxml/sheet_removal.h"
 #include "engine/sheet/ooxml/styles.h"
 #include "engine/sheet/ooxml/workbook_part.h"
+#include "readers.h"
 #include "temp_dir.h"
 
 namespace kolumbra::sheet::ooxml {
@@ -23,6 +24,51 @@ XmlPart Parsed(const std::string& xml) {
     part.name = "test.xml";
     ParseXml(part, xml);
     return part;
+}
+
+// `text` in UTF-16, big- or little-endian.
+std::string Utf16(std::string_view text, bool bigEndian) {
+    std::string out;
+    for (char c : text) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+}
+
+// A part edited and written back stays in the encoding its declaration
+// names, with or without its byte order mark, as an XML parser other than
+// ours reads it.
+TEST(XmlParts, AreWrittenBackInTheEncodingTheyWereReadIn) {
+    const std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><sheets><sheet name=\"A\"/></sheets>";
+    const struct {
+        const char* what;
+        std::string text;
+        std::string start;  // of the part written back
+    } cases[] = {
+        {"UTF-16 big-endian", Utf16(xml, true), std::string("\0<", 2)},
+        {"UTF-16 big-endian with a mark", "\xFE\xFF" + Utf16(xml, true), "\xFE\xFF"},
+        {"UTF-16 little-endian with a mark", "\xFF\xFE" + Utf16(xml, false), "\xFF\xFE"},
+        {"UTF-8 with a mark", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?><sheets><sheet name=\"A\"/></sheets>",
+         "\xEF\xBB"},
+        // Latin-1 cannot hold the name added: the part becomes UTF-8.
+        {"Latin-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><sheets><sheet name=\"A\"/></sheets>", "<?"},
+        // Shift-JIS, which the parser does not know, is read converted.
+        {"Shift-JIS", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><sheets><sheet name=\"A\"/><x>\x93\xfa</x></sheets>", "<?"},
+    };
+    for (const auto& c : cases) {
+        kolumbra::testing::TempDir dir;
+        XmlPart part = Parsed(c.text);
+        if (part.doc.document_element().child("x")) {
+            EXPECT_STREQ(part.doc.document_element().child_value("x"), "日") << c.what;
+        }
+        part.doc.document_element().append_child("sheet").append_attribute("name") = "T_日本語";
+        const std::string written = SerializeXml(part);
+        EXPECT_EQ(written.substr(0, 2), c.start) << c.what;
+        kolumbra::testing::WriteBytes(dir.file("part.xml"), written);
+        EXPECT_EQ(sheet::testing::RunCommand("/usr/bin/python3 -c \"import sys,xml.dom.minidom as m; "
+                                             "print([s.getAttribute('name') for s in m.parse(sys.argv[1])"
+                                             ".getElementsByTagName('sheet')])\" '" + dir.file("part.xml") + "'"),
+                  "['A', 'T_日本語']\n")
+            << c.what;
+    }
 }
 
 TEST(SheetReferences, FindTheSheetAndNoOtherOfALikeName) {
@@ -200,25 +246,53 @@ TEST(PackageSaves, GoInPlaceIntoTheFileTheLastSaveWrote) {
     EXPECT_EQ(Package(package.WholeFile(placed, false)).Read("xl/worksheets/sheet1509.xml"), "<worksheet/>");
 }
 
-// A workbook without a styles part gets one for the form's formats, with
-// one relationship to it.
-TEST(StyleTable, IsAddedToAWorkbookWithoutOne) {
-    Package package(kolumbra::testing::ReadBytes(kFixtures + "gsheets-names-dv.xlsx"));
-    package.Remove("xl/styles.xml");
-    Placement placed;
-    auto book = PackageBook::FromBytes(package.WholeFile(placed, false));
-    SheetModel model;
-    CellFormat framed;
-    framed.top = {line::Thin, AutomaticColour};
-    model.Touch(0, 0).format = framed;
-    book->AppendWorksheet("T_1", &model);
-    const Package saved(book->FileBytes());
-    EXPECT_TRUE(saved.Has("xl/styles.xml"));
-    const std::string rels = saved.Read("xl/_rels/workbook.xml.rels");
-    EXPECT_EQ(rels.find("relationships/styles"), rels.rfind("relationships/styles"));
-    const std::string types = saved.Read("[Content_Types].xml");
-    EXPECT_NE(types.find("/xl/styles.xml"), std::string::npos);
-    EXPECT_EQ(types.find("/xl/styles.xml"), types.rfind("/xl/styles.xml"));
+// A workbook whose writer left out the styles, or the lists a cell format
+// refers to, gets them for the form's formats: in the order the schema
+// gives, with the default entries first so that cells of format 0 stay
+// plain, and with one relationship to the part.
+TEST(StyleTable, AddsWhatTheWriterLeftOut) {
+    const struct {
+        const char* what;
+        const char* styles;  // nullptr: no styles part
+    } cases[] = {
+        {"no styles part", nullptr},
+        {"empty styles", "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"/>"},
+        {"no fills or borders",
+         "<x:styleSheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><x:fonts count=\"1\">"
+         "<x:font><x:sz val=\"10\"/></x:font></x:fonts><x:cellXfs count=\"1\"><x:xf fontId=\"0\"/></x:cellXfs>"
+         "<x:cellStyles count=\"0\"/></x:styleSheet>"},
+    };
+    for (const auto& c : cases) {
+        kolumbra::testing::TempDir dir;
+        Package package(kolumbra::testing::ReadBytes(kFixtures + "gsheets-names-dv.xlsx"));
+        package.Remove("xl/styles.xml");
+        if (c.styles) package.Write("xl/styles.xml", c.styles);
+        Placement placed;
+        auto book = PackageBook::FromBytes(package.WholeFile(placed, false));
+        SheetModel model;
+        CellFormat framed;
+        framed.top = {line::Thin, AutomaticColour};
+        model.Touch(0, 0).format = framed;
+        model.SetText(1, 0, "plain");
+        book->AppendWorksheet("T_1", &model);
+        book->SaveWhole(dir.file("book.xlsx"), false);
+        const Package saved(kolumbra::testing::ReadBytes(dir.file("book.xlsx")));
+        const std::string rels = saved.Read("xl/_rels/workbook.xml.rels");
+        EXPECT_EQ(rels.find("relationships/styles"), rels.rfind("relationships/styles")) << c.what;
+        const std::string types = saved.Read("[Content_Types].xml");
+        EXPECT_NE(types.find("/xl/styles.xml"), std::string::npos) << c.what;
+        EXPECT_EQ(types.find("/xl/styles.xml"), types.rfind("/xl/styles.xml")) << c.what;
+        std::string order;
+        for (const pugi::xml_node list : Parsed(saved.Read("xl/styles.xml")).doc.document_element().children())
+            order += std::string(LocalName(list)) + " ";
+        EXPECT_EQ(order.substr(0, 40), "fonts fills borders cellStyleXfs cellXfs") << c.what;
+        EXPECT_EQ(sheet::testing::RunCommand(
+                      "/usr/bin/python3 -c \"import openpyxl,sys; s=openpyxl.load_workbook(sys.argv[1], read_only=True)['T_1']; "
+                      "print(s['A1'].border.top.style, s['A2'].border.top.style, s['A2'].value)\" '" +
+                      dir.file("book.xlsx") + "'"),
+                  "thin None plain\n")
+            << c.what;
+    }
 }
 
 }  // namespace
