@@ -141,6 +141,7 @@ void Package::Write(const std::string& name, std::string_view content) {
     Part& old = parts_[it->second];
     // The stored name and attributes stay; only the data is new.
     part.entry.name = old.entry.name;
+    part.entry.flags = old.entry.flags & FlagUtf8;
     part.entry.versionMadeBy = old.entry.versionMadeBy;
     part.entry.externalAttributes = old.entry.externalAttributes;
     old = std::move(part);

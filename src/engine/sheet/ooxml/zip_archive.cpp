@@ -21,7 +21,6 @@ constexpr std::size_t CentralSize = 46;
 constexpr std::size_t LocalSize = 30;
 constexpr std::uint16_t FlagEncrypted = 0x0001;
 constexpr std::uint16_t FlagDataDescriptor = 0x0008;
-constexpr std::uint16_t FlagUtf8 = 0x0800;
 constexpr std::uint32_t Max32 = 0xFFFFFFFF;
 
 // Little-endian reads that refuse the archive when they run past its end.
@@ -146,6 +145,10 @@ ZipDirectory ReadZipDirectory(std::string_view file) {
         e.externalAttributes = dir.U32(at + 38);
         e.headerOffset = dir.U32(at + 42);
         e.name = std::string(dir.Slice(at + CentralSize, nameLength));
+        // No part name holds a control character; libzip takes such a name
+        // for a damaged archive, so a save would write one nobody reads.
+        if (std::any_of(e.name.begin(), e.name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+            Refuse(kArchiveDamaged);
         ApplyZip64(dir, at + CentralSize + nameLength, extraLength, e);
         if (e.flags & FlagEncrypted) Refuse(kArchiveUnsupported);
         CheckLocalHeader(in, e);
@@ -164,6 +167,8 @@ std::uint64_t DirectoryRecordSize(const ZipEntry& entry) {
 ZipEntry DeflatedEntry(const std::string& name, std::string_view content, std::string& compressed) {
     ZipEntry entry;
     entry.name = name;
+    if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        entry.flags = FlagUtf8;
     entry.size = content.size();
     entry.crc = static_cast<std::uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size())));
@@ -182,7 +187,9 @@ ZipEntry DeflatedEntry(const std::string& name, std::string_view content, std::s
 }
 
 ZipEntry ZipWriter::Add(ZipEntry entry, std::string_view raw) {
-    entry.flags = static_cast<std::uint16_t>((entry.flags & ~FlagDataDescriptor) | FlagUtf8);
+    // The name keeps the encoding its flag says: marking a name of another
+    // encoding UTF-8 makes readers that check names refuse the archive.
+    entry.flags = static_cast<std::uint16_t>(entry.flags & ~FlagDataDescriptor);
     entry.headerOffset = Offset();
     if (entry.headerOffset >= Max32 || entry.size >= Max32 || raw.size() >= Max32)
         Refuse(kArchiveUnsupported);

@@ -39,6 +39,8 @@ struct ZipDirectory {
 ZipDirectory ReadZipDirectory(std::string_view file);
 
 constexpr std::size_t EndRecordSize = 22;
+// The general-purpose flag saying a name is UTF-8 (else code page 437).
+constexpr std::uint16_t FlagUtf8 = 0x0800;
 constexpr std::string_view EndRecordSignature("PK\x05\x06", 4);
 
 // The compressed bytes of `entry` inside `file`.
