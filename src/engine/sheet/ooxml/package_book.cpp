@@ -41,6 +41,12 @@ std::string Lower(std::string_view text) {
     return lower;
 }
 
+// A sheet whose cells stand in a worksheet part of the package: not a
+// chart, macro or dialog sheet, nor one whose part is missing.
+bool IsStoredWorksheet(const PackageSheet& sheet) {
+    return !sheet.part.empty() && sheet.contentType == contenttype::Worksheet;
+}
+
 void LoadPart(const Package& package, XmlPart& part, const std::string& name) {
     part.name = package.StoredName(name);
     ParseXml(part, package.Read(part.name));
@@ -197,7 +203,7 @@ std::string PackageBook::NewSheetPartName() const {
 const std::vector<StoredCell>& PackageBook::StoredCells(std::size_t position) {
     static const std::vector<StoredCell> none;
     const PackageSheet& sheet = sheets_.at(position);
-    if (sheet.part.empty() || sheet.contentType != contenttype::Worksheet) return none;
+    if (!IsStoredWorksheet(sheet)) return none;
     CellList& cells = readCells_[sheet.part];
     if (cells) return *cells;
     if (!sharedStrings_)
@@ -216,7 +222,7 @@ const std::vector<StoredCell>& PackageBook::StoredCells(std::size_t position) {
 }
 
 XmlPart& PackageBook::EditedSheet(const PackageSheet& sheet) {
-    if (sheet.part.empty() || sheet.contentType != contenttype::Worksheet)
+    if (!IsStoredWorksheet(sheet))
         Refuse("シート '" + sheet.name + "' はワークシートではないため、変更できません。");
     const auto [it, added] = editedSheets_.try_emplace(sheet.part);
     if (added) {
@@ -242,15 +248,10 @@ void PackageBook::CheckTableHeaders(const PackageSheet& sheet, const std::vector
         XmlPart table;
         LoadPart(package_, table, package_.StoredName(r.target));
         const pugi::xml_node root = table.doc.document_element();
-        const std::string_view range = root.attribute("ref").value();
-        const std::size_t colon = range.find(':');
-        int top = 0, left = 0, bottom = 0, right = 0;
-        if (root.attribute("headerRowCount").as_uint(1) == 0 || colon == std::string_view::npos ||
-            !ParseCellReference(range.substr(0, colon), top, left) ||
-            !ParseCellReference(range.substr(colon + 1), bottom, right))
-            continue;
+        const std::optional<Rect> range = ParseCellRange(root.attribute("ref").value());
+        if (root.attribute("headerRowCount").as_uint(1) == 0 || !range) continue;
         for (const StoredCellEdit& edit : edits)
-            if (edit.row == top && edit.column >= left && edit.column <= right)
+            if (edit.row == range->r1 && edit.column >= range->c1 && edit.column <= range->c2)
                 CannotSetCell(sheet.name, "テーブル '" + std::string(root.attribute("name").value()) + "' の見出しのセルです。");
     }
 }
@@ -275,7 +276,7 @@ void PackageBook::SetStoredCells(std::size_t position, const std::vector<StoredC
 
 std::vector<StoredMakeup> PackageBook::StoredNumberFormats(std::size_t position) {
     const PackageSheet& sheet = sheets_.at(position);
-    if (sheet.part.empty() || sheet.contentType != contenttype::Worksheet) return {};
+    if (!IsStoredWorksheet(sheet)) return {};
     std::vector<unsigned> formats;
     if (!stylesPart_.empty())
         for (const pugi::xml_node xf : Children(Child(Part(styles_, stylesPart_).doc.document_element(), "cellXfs"), "xf"))

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "common/text.h"
 #include "engine/sheet/ooxml/sheet_part.h"
 #include "engine/sheet/ooxml/xml_part.h"
 
@@ -10,33 +11,24 @@ namespace kolumbra::sheet::ooxml {
 
 namespace {
 
-void AppendUtf8(std::string& out, unsigned code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | code >> 6);
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | code >> 12);
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// Writers escape characters XML cannot hold as _xHHHH_.
+// Writers escape characters XML cannot hold as _xHHHH_, one UTF-16 unit
+// each: a character beyond the BMP comes as two escapes in a row.
 std::string Unescaped(std::string_view text) {
     std::string out;
+    std::u16string units;
     for (std::size_t i = 0; i < text.size(); ++i) {
         unsigned code = 0;
         if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_' &&
             std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16).ptr == text.data() + i + 6) {
-            AppendUtf8(out, code);
+            units += static_cast<char16_t>(code);
             i += 6;
-        } else {
-            out += text[i];
+            continue;
         }
+        out += text::FromUtf16(units);
+        units.clear();
+        out += text[i];
     }
-    return out;
+    return out + text::FromUtf16(units);
 }
 
 // The text of a string item: its t, or the t of each rich run; the

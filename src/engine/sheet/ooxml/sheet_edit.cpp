@@ -14,13 +14,6 @@ void CannotSetCell(const std::string& sheetName, const std::string& why) {
 
 namespace {
 
-// The name of a new element beside `sibling`, with its prefix.
-std::string NameBeside(const pugi::xml_node& sibling, std::string_view local) {
-    const std::string_view name = sibling.name();
-    const std::size_t colon = name.find(':');
-    return std::string(colon == std::string_view::npos ? "" : name.substr(0, colon + 1)) + std::string(local);
-}
-
 // Where an element stands among its siblings: itself, or the sibling it
 // goes before when it is missing (none: it goes last).
 struct Place {
@@ -71,25 +64,15 @@ unsigned NewCellStyle(const pugi::xml_node& worksheet, const pugi::xml_node& row
 // says nothing a reader could use.
 void WidenDimension(const pugi::xml_node& worksheet, int row, int column) {
     pugi::xml_attribute ref = Child(worksheet, "dimension").attribute("ref");
-    const std::string_view range = ref.value();
-    const std::size_t colon = range.find(':');
-    int r1 = 0, c1 = 0, r2 = 0, c2 = 0;
-    if (!ref || !ParseCellReference(range.substr(0, colon), r1, c1)) return;
-    if (colon == std::string_view::npos) {
-        r2 = r1;
-        c2 = c1;
-    } else if (!ParseCellReference(range.substr(colon + 1), r2, c2)) {
-        return;
-    }
-    if (row >= r1 && row <= r2 && column >= c1 && column <= c2) return;
-    const std::string widened = CellReference(std::min(r1, row), std::min(c1, column)) + ":" +
-                                CellReference(std::max(r2, row), std::max(c2, column));
-    ref = widened.c_str();
+    const std::optional<Rect> used = ref ? ParseCellRange(ref.value()) : std::nullopt;
+    if (!used || used->Contains(row, column)) return;
+    const Rect widened = used->Union(Rect{row, column, row, column});
+    ref = (CellReference(widened.r1, widened.c1) + ":" + CellReference(widened.r2, widened.c2)).c_str();
 }
 
 // A value element, before any extension list the cell holds.
 pugi::xml_node AddValueChild(pugi::xml_node cell, std::string_view local) {
-    pugi::xml_node child = cell.append_child(NameBeside(cell, local).c_str());
+    pugi::xml_node child = AppendElement(cell, local);
     if (const pugi::xml_node extensions = Child(cell, "extLst")) cell.insert_move_before(child, extensions);
     return child;
 }
@@ -141,7 +124,7 @@ bool SetStoredCell(XmlPart& sheet, const std::string& sheetName, const StoredCel
         AddValueChild(cell.found, "v").text() = std::string(digits, end).c_str();
     } else if (edit.kind == StoredCellEdit::Kind::Text) {
         cell.found.append_attribute("t") = "inlineStr";
-        pugi::xml_node text = AddValueChild(cell.found, "is").append_child(NameBeside(cell.found, "t").c_str());
+        pugi::xml_node text = AppendElement(AddValueChild(cell.found, "is"), "t");
         text.append_attribute("xml:space") = "preserve";
         text.text() = EscapedCellText(edit.text).c_str();
     }

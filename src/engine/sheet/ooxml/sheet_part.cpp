@@ -156,6 +156,19 @@ bool ParseCellReference(std::string_view reference, int& row, int& column) {
     return true;
 }
 
+std::optional<Rect> ParseCellRange(std::string_view range) {
+    const std::size_t colon = range.find(':');
+    Rect r;
+    if (!ParseCellReference(range.substr(0, colon), r.r1, r.c1)) return std::nullopt;
+    if (colon == std::string_view::npos) {
+        r.r2 = r.r1;
+        r.c2 = r.c1;
+    } else if (!ParseCellReference(range.substr(colon + 1), r.r2, r.c2)) {
+        return std::nullopt;
+    }
+    return r;
+}
+
 std::string CellReference(int row, int column) {
     std::string letters;
     for (int c = column + 1; c > 0; c = (c - 1) / 26) letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));

@@ -4,10 +4,12 @@
 // page setup.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "engine/sheet/cell_format.h"
+#include "engine/sheet/rect.h"
 #include "engine/sheet/sheet_model.h"
 
 namespace kolumbra::sheet::ooxml {
@@ -34,6 +36,8 @@ std::string CellReference(int row, int column);
 // The 0-based row and column of a reference such as "AB12" within the
 // grid's 1,048,576 rows and 16,384 columns; false for anything else.
 bool ParseCellReference(std::string_view reference, int& row, int& column);
+// "A1:B2", or a single cell "A1"; nothing for anything else.
+std::optional<Rect> ParseCellRange(std::string_view range);
 
 inline constexpr int MaxGridRows = 1048576;
 

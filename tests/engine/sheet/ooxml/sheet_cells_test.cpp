@@ -27,8 +27,8 @@ std::string Texts(const std::vector<StoredCell>& cells) {
 TEST(StoredCells, ReadAsOtherWritersLayThemOut) {
     const std::vector<std::string> shared = ReadSharedStrings(
         "<sst " + kMain + "><si><t>plain</t></si><si><r><t>ri</t></r><r><rPr/><t>ch</t></r>"
-                          "<rPh sb=\"0\" eb=\"1\"><t>ﾖﾐ</t></rPh></si><si><t>a_x000D_b</t></si></sst>");
-    ASSERT_EQ(shared, (std::vector<std::string>{"plain", "rich", "a\rb"}));
+                          "<rPh sb=\"0\" eb=\"1\"><t>ﾖﾐ</t></rPh></si><si><t>a_x000D_b</t></si><si><t>_xD83D__xDE00_!_xD800_</t></si></sst>");
+    ASSERT_EQ(shared, (std::vector<std::string>{"plain", "rich", "a\rb", "\U0001F600!\uFFFD"}));
     const struct {
         const char* what;
         std::string rows;
