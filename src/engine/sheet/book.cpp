@@ -177,6 +177,7 @@ std::shared_ptr<Book> Book::FromPackage(const std::vector<std::uint8_t>& file, c
     book->ownWorkbook_ = false;
     book->activeChanged_ = false;
     book->path_ = absolute;
+    book->readStamp_ = stamp;
     book->instance_->book = book;
     return book;
 }
@@ -221,6 +222,7 @@ std::shared_ptr<Book> Book::FromFile(const std::vector<std::uint8_t>& file, cons
     book->maxDigitWidth_ = MaxDigitWidth(twips);
     book->defaultRowTwips_ = DefaultRowTwips(twips);
     book->path_ = absolute;
+    book->readStamp_ = stamp;
     book->instance_->book = book;
     return book;
 }
@@ -236,18 +238,25 @@ void Book::CheckSheet(const SheetEntry& sheet) const {
     if (!sheet.alive) throw RuntimeError(DeletedObjectError, "オートメーション エラーです。オブジェクトは削除されています。");
 }
 
-void Book::KeepIfSaved() {
-    if (SavedAndUnchanged()) {
+std::optional<FileStamp> Book::StampWhileUnchanged() const {
+    if (savedChanges_ != changes_ || path_.empty()) return std::nullopt;
+    if (std::optional<FileStamp> saved = Container().SavedIdentity()) return saved;
+    // No save in force: the file holds this workbook only if nothing
+    // changed since it was read.
+    return changes_ == 0 ? readStamp_ : std::nullopt;
+}
+
+void Book::KeepIfUnchanged() {
+    if (const std::optional<FileStamp> stamp = StampWhileUnchanged()) {
         const std::string path = path_;
-        const FileStamp stamp = *Container().SavedIdentity();
-        KeepSavedBook(path, stamp, MoveToNewInstance());
+        KeepSavedBook(path, *stamp, MoveToNewInstance());
     }
 }
 
 void Book::Quit() {
     if (!instance_->running) return;
     instance_->running = false;
-    KeepIfSaved();
+    KeepIfUnchanged();
     // Unsaved changes are dropped and nothing of the workbook stays in memory.
     for (const auto& sheet : sheets_) {
         sheet->alive = false;

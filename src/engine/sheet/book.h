@@ -115,8 +115,9 @@ public:
     // a failure leaves the file as the last save wrote it.
     void Compact();
     // Keeps this workbook, whose instance ended, to be bound again while
-    // its file stays as the last save wrote it.
-    void KeepIfSaved();
+    // its file stays as the last save wrote it, or, when it was bound and
+    // never changed, as it was read.
+    void KeepIfUnchanged();
     // The complete file as it would be saved now.
     std::vector<std::uint8_t> FileBytes();
 
@@ -166,6 +167,9 @@ private:
     bool SavedAndUnchanged() const {
         return Container().SavedIdentity() && savedChanges_ == changes_ && !path_.empty();
     }
+    // What the file at path_ was like when it last held exactly what this
+    // workbook holds; nothing once the workbook changed since.
+    std::optional<FileStamp> StampWhileUnchanged() const;
     // The workbook's state moved into a new engine instance, ready to be
     // bound again; this one keeps nothing.
     std::shared_ptr<Book> MoveToNewInstance();
@@ -190,6 +194,8 @@ private:
     std::size_t active_ = 0;
     biff::BookWindow window_;
     std::string path_;
+    // The file as Bind read it.
+    std::optional<FileStamp> readStamp_;
     int maxDigitWidth_ = 7;
     std::uint16_t defaultRowTwips_ = 270;
     // Changes made through the object model, and their count at the last

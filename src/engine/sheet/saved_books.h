@@ -1,7 +1,8 @@
 #pragma once
-// The last workbook this process saved and then quit, kept so that binding
-// it again does not parse the whole file anew. It is handed back only while
-// the file on disk is the one that save wrote.
+// The last workbook this process quit while its file held all of it (just
+// saved, or bound and left unchanged), kept so that binding it again does
+// not parse the whole file anew. It is handed back only while the file on
+// disk is still that one.
 
 #include <memory>
 #include <string>
@@ -13,8 +14,8 @@ namespace kolumbra::sheet::detail {
 
 class Book;
 
-// Keeps `book`, which holds what was saved at the absolute `path` when the
-// file had `stamp`, in place of any workbook kept before.
+// Keeps `book`, which holds what the file at the absolute `path` held when
+// it had `stamp`, in place of any workbook kept before.
 void KeepSavedBook(const std::string& path, const FileStamp& stamp, std::shared_ptr<Book> book);
 
 // The workbook kept for `path` if the file still has the stamp it had when

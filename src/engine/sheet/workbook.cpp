@@ -62,7 +62,7 @@ void CompactSavedWorkbook() {
     std::shared_ptr<Book> book = detail::TakeSavedBook().second;
     if (!book) return;
     book->Compact();
-    book->KeepIfSaved();
+    book->KeepIfUnchanged();
 }
 
 // ---- Border

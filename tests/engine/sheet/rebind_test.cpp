@@ -1,6 +1,6 @@
-// A workbook this process saved and quit is bound again from what it kept
-// only while its file is exactly the one that save wrote; any other file is
-// parsed anew, and nothing of it is lost.
+// A workbook this process saved, or bound and only read, and then quit is
+// bound again from what it kept only while its file is exactly the one it
+// held; any other file is parsed anew, and nothing of it is lost.
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -73,6 +73,16 @@ struct Rebind : ::testing::Test {
 TEST_F(Rebind, UnchangedFileIsTakenFromWhatWasKeptToTheNanosecond) {
     ZeroInPlace(path, 0);
     EXPECT_EQ(SheetNames(path), (std::vector<std::string>{"Sheet1", "Ours"}));
+}
+
+// A refresh binds the workbook once a table, mostly only to read it.
+TEST_F(Rebind, AWorkbookBoundAndOnlyReadIsKeptToo) {
+    const std::string other = dir.file("other.xls");
+    std::filesystem::copy_file(KOLUMBRA_FIXTURES "/xls/3d-multisheet-refs.xls", other);
+    std::filesystem::rename(other, path);
+    const std::vector<std::string> names = SheetNames(path);
+    ZeroInPlace(path, 0);
+    EXPECT_EQ(SheetNames(path), names);
 }
 
 TEST_F(Rebind, FileWithAnotherModificationTimeIsParsedAnew) {
