@@ -5,7 +5,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "common/text.h"
 #include "layout_fixture.h"
@@ -37,6 +39,19 @@ double wordTop(const std::string& bbox, const std::string& text) {
     return std::stod(bbox.substr(yMin + 6));
 }
 
+// Every word in pdftotext's -bbox output, with its top left corner.
+struct PrintedWord {
+    std::string text;
+    double x = 0, y = 0;
+};
+std::vector<PrintedWord> printedWords(const std::string& bbox) {
+    static const std::regex word(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)"[^>]*>([^<]*)</word>)re");
+    std::vector<PrintedWord> words;
+    for (auto it = std::sregex_iterator(bbox.begin(), bbox.end(), word); it != std::sregex_iterator(); ++it)
+        words.push_back({(*it)[3], std::stod((*it)[1]), std::stod((*it)[2])});
+    return words;
+}
+
 // The left and right edges of the first word `text` at or after `from` in
 // pdftotext's -bbox output, and where the word ends there.
 struct WordBox {
@@ -66,23 +81,40 @@ void printToPdf(const TempDir& dir, const std::string& workbook) {
 // LibreOffice prints these: a suite of their own, labelled integration.
 class PrintedForm : public LayoutTest {};
 
+// Both workbook formats print the same pages: the same words, each within
+// the point or so that their units of width and height round apart.
 TEST_F(PrintedForm, EverySheetPrintsAsOneA4PortraitPageAtTheScaleOfItsHeight) {
-    Export({TableWithFields("Short", 3), TableWithFields("Long", 40)});
-    printToPdf(dir, window.text2);
-    const std::string info = output("pdfinfo '" + dir.file("out.pdf") + "'");
-    // The workbook's own first sheet is empty and prints nothing.
-    EXPECT_EQ(infoValue(info, "Pages:"), "3") << info;
-    const std::string size = infoValue(info, "Page size:");
-    EXPECT_TRUE(size.starts_with("595") && size.ends_with("(A4)")) << "A4 portrait: " << size;
+    std::vector<std::vector<PrintedWord>> printed;
+    for (const char* name : {"out.xls", "out.xlsx"}) {
+        SCOPED_TRACE(name);
+        window.text2 = dir.file(name);
+        Export({TableWithFields("Short", 3), TableWithFields("Long", 40)});
+        printToPdf(dir, window.text2);
+        const std::string info = output("pdfinfo '" + dir.file("out.pdf") + "'");
+        // The workbook's own first sheet is empty and prints nothing.
+        EXPECT_EQ(infoValue(info, "Pages:"), "3") << info;
+        const std::string size = infoValue(info, "Page size:");
+        EXPECT_TRUE(size.starts_with("595") && size.ends_with("(A4)")) << "A4 portrait: " << size;
 
-    // Rows 1 to 44 (818 points) are what must fit the page height inside the
-    // margins (841.89 - 42.48 - 34.56 points), so the page is printed at
-    // 93.5 % at most, a whole percent in LibreOffice. Anything stored beyond
-    // the form would shrink it further. Fields 1 and 34 stand 33 rows apart.
-    const std::string words = output("pdftotext -bbox -f 2 -l 2 '" + dir.file("out.pdf") + "' -");
-    const double scale = (wordTop(words, "F34") - wordTop(words, "F1")) / (33 * 20.0);
-    EXPECT_GE(scale, 0.925) << "field rows 1 to 34 printed " << scale * 660 << " points apart";
-    EXPECT_LE(scale, (841.89 - 42.48 - 34.56) / 818);
+        // Rows 1 to 44 (818 points) are what must fit the page height inside
+        // the margins (841.89 - 42.48 - 34.56 points), so the page is printed
+        // at 93.5 % at most, a whole percent in LibreOffice. Anything stored
+        // beyond the form would shrink it further. Fields 1 and 34 stand 33
+        // rows apart.
+        const std::string words = output("pdftotext -bbox -f 2 -l 2 '" + dir.file("out.pdf") + "' -");
+        const double scale = (wordTop(words, "F34") - wordTop(words, "F1")) / (33 * 20.0);
+        EXPECT_GE(scale, 0.925) << "field rows 1 to 34 printed " << scale * 660 << " points apart";
+        EXPECT_LE(scale, (841.89 - 42.48 - 34.56) / 818);
+        printed.push_back(printedWords(output("pdftotext -bbox '" + dir.file("out.pdf") + "' -")));
+    }
+    ASSERT_EQ(printed[0].size(), printed[1].size());
+    ASSERT_GT(printed[0].size(), 100u);
+    for (std::size_t i = 0; i < printed[0].size(); ++i) {
+        const PrintedWord &xls = printed[0][i], &xlsx = printed[1][i];
+        EXPECT_EQ(xls.text, xlsx.text) << "word " << i;
+        EXPECT_NEAR(xls.x, xlsx.x, 2.5) << xls.text;
+        EXPECT_NEAR(xls.y, xlsx.y, 2.5) << xls.text;
+    }
 }
 
 // A description of 200 characters is shrunk into its remarks box and long
