@@ -92,10 +92,12 @@ Package::Package(std::string file) : file_(std::move(file)) {
     if (!file_.starts_with("PK")) Refuse(kNotPackage);
     ZipDirectory directory = ReadZipDirectory(file_);
     file_.resize(directory.end);
-    CheckWithLibzip(file_, directory.entries.size());
+    const std::size_t entries = directory.entries.size();
     for (ZipEntry& entry : directory.entries) parts_.push_back(Part{std::move(entry), {}, true});
+    // Names equal but for case are one part name too.
     Index();
-    if (byName_.size() != parts_.size()) Refuse(kArchiveDamaged);
+    if (byName_.size() != parts_.size()) Refuse(kDuplicateNames);
+    CheckWithLibzip(file_, entries);
 }
 
 void Package::Index() {

@@ -20,6 +20,8 @@ inline constexpr const char* kStrict =
     "このブックは Strict Open XML 形式で保存されているため編集できません。通常の Excel ブック形式で保存し直してください。";
 inline constexpr const char* kArchiveDamaged =
     "ファイルの管理情報 (ZIP のディレクトリ) が壊れているため、ブックの部品を取り出せません。";
+inline constexpr const char* kDuplicateNames =
+    "ファイル内に同じ名前の部品が二つ以上あり、どれがブックの部品か決められないため、編集できません。";
 inline constexpr const char* kArchiveUnsupported =
     "ファイルが分割された ZIP か、部品が暗号化された ZIP のため編集できません。";
 inline constexpr const char* kBackslashNames =

@@ -150,6 +150,12 @@ TEST(PackageRefusals, EachSaysWhy) {
         {"compound file without encryption", [&] { return compound.substr(0, 1024); }, kNotPackage},
         {"not an archive", [] { return std::string("name,type\r\n"); }, kNotPackage},
         {"cut archive", [&] { return kolumbra::testing::ReadBytes(kFixtures + ja).substr(0, 20000); }, kArchiveDamaged},
+        {"two parts of one name, but for case",
+         [&] {
+             return Replaced(kolumbra::testing::ReadBytes(kFixtures + ja), "xl/worksheets/sheet2.xml",
+                             "xl/worksheets/SHEET1.xml");
+         },
+         kDuplicateNames},
         {"signed", [&] { return WithPart(ja, "_xmlsignatures/sig1.xml", [](std::string) { return "<Signature/>"; }); },
          kSigned},
         {"strict",
