@@ -118,6 +118,12 @@ std::u16string ToUtf16(std::string_view utf8) {
     return out;
 }
 
+std::string AsciiLower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return lower;
+}
+
 std::string FromUtf16(std::u16string_view utf16) {
     std::string out;
     for (std::size_t i = 0; i < utf16.size(); ++i) {

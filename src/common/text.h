@@ -28,6 +28,10 @@ std::string RightChars(std::string_view utf8, std::size_t count);
 // one LF: how a message's lines are shown on screen and on a terminal.
 std::string LfLineBreaks(std::string_view text);
 
+// A-Z as a-z, every other byte as it is: for names that compare without
+// letter case in ASCII only (zip part names, encoding names).
+std::string AsciiLower(std::string_view text);
+
 // Exact, case-sensitive comparison.
 inline bool SameText(std::string_view a, std::string_view b) { return a == b; }
 

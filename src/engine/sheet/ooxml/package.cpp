@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "common/text.h"
 #include "engine/sheet/ooxml/refusal.h"
 
 namespace kolumbra::sheet::ooxml {
@@ -15,13 +16,6 @@ namespace {
 constexpr std::uint64_t MinimumHole = 256 * 1024;
 constexpr std::uint64_t DirectoriesPerHole = 64;
 constexpr std::uint64_t LargestOffset = 0xFFFFFFFE;
-
-std::string Lower(std::string_view name) {
-    std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return lower;
-}
 
 bool IsCompoundFile(std::string_view file) {
     return file.starts_with(std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
@@ -102,23 +96,17 @@ Package::Package(std::string file) : file_(std::move(file)) {
 
 void Package::Index() {
     byName_.clear();
-    for (std::size_t i = 0; i < parts_.size(); ++i) byName_.emplace(Lower(parts_[i].entry.name), i);
+    for (std::size_t i = 0; i < parts_.size(); ++i) byName_.emplace(text::AsciiLower(parts_[i].entry.name), i);
 }
 
 const Package::Part* Package::Find(const std::string& name) const {
-    const auto it = byName_.find(Lower(name));
+    const auto it = byName_.find(text::AsciiLower(name));
     return it == byName_.end() ? nullptr : &parts_[it->second];
 }
 
 std::string Package::StoredName(const std::string& name) const {
     const Part* part = Find(name);
     return part ? part->entry.name : name;
-}
-
-std::string Package::Fingerprint(const std::string& name) const {
-    const Part* part = Find(name);
-    if (!part) return {};
-    return part->entry.name + '\0' + std::to_string(part->entry.crc) + '\0' + std::to_string(part->entry.size);
 }
 
 std::string Package::Read(const std::string& name) const {
@@ -134,9 +122,9 @@ std::string Package::Read(const std::string& name) const {
 void Package::Write(const std::string& name, std::string_view content) {
     Part part;
     part.entry = DeflatedEntry(name, content, part.compressed);
-    const auto it = byName_.find(Lower(name));
+    const auto it = byName_.find(text::AsciiLower(name));
     if (it == byName_.end()) {
-        byName_.emplace(Lower(name), parts_.size());
+        byName_.emplace(text::AsciiLower(name), parts_.size());
         parts_.push_back(std::move(part));
         return;
     }
@@ -150,7 +138,7 @@ void Package::Write(const std::string& name, std::string_view content) {
 }
 
 void Package::Remove(const std::string& name) {
-    const auto it = byName_.find(Lower(name));
+    const auto it = byName_.find(text::AsciiLower(name));
     if (it == byName_.end()) return;
     parts_.erase(parts_.begin() + static_cast<std::ptrdiff_t>(it->second));
     removed_ = true;

@@ -53,9 +53,6 @@ public:
     bool Has(const std::string& name) const { return Find(name) != nullptr; }
     // The stored name of a part (names compare without letter case).
     std::string StoredName(const std::string& name) const;
-    // What tells the part's content from any other: its name, CRC and
-    // size; "" for a missing part.
-    std::string Fingerprint(const std::string& name) const;
     // The part's content; refuses a part whose data is damaged.
     std::string Read(const std::string& name) const;
     // Adds or replaces a part; a new part goes last.

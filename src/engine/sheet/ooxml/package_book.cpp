@@ -5,6 +5,7 @@
 #include <set>
 
 #include "common/runtime_error.h"
+#include "common/text.h"
 #include "engine/sheet/ooxml/app_properties.h"
 #include "engine/sheet/ooxml/content_types.h"
 #include "engine/sheet/ooxml/refusal.h"
@@ -33,13 +34,6 @@ const std::set<std::string, std::less<>> kReferringTypes = {
     "application/vnd.openxmlformats-officedocument.spreadsheetml.pivotCacheDefinition+xml",
     kTableType,
 };
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return lower;
-}
 
 // A sheet whose cells stand in a worksheet part of the package: not a
 // chart, macro or dialog sheet, nor one whose part is missing.
@@ -115,7 +109,7 @@ std::unique_ptr<PackageBook> PackageBook::FromBytes(std::string file) {
 
 void PackageBook::Load() {
     for (const std::string& name : package_.Names())
-        if (Lower(name).starts_with("_xmlsignatures/")) Refuse(kSigned);
+        if (text::AsciiLower(name).starts_with("_xmlsignatures/")) Refuse(kSigned);
     if (!package_.Has(kContentTypesPart)) Refuse(PartMissing(kContentTypesPart));
     LoadPart(package_, contentTypes_, kContentTypesPart);
     if (!package_.Has("_rels/.rels")) Refuse(package_.Has("_rels\\.rels") ? kBackslashNames : kNoWorkbookPart);
@@ -194,7 +188,7 @@ std::string PackageBook::NewSheetPartName() const {
     for (std::size_t n = sheets_.size() + 1;; ++n) {
         const std::string name = folder + std::to_string(n) + ".xml";
         const bool taken = package_.Has(name) || std::any_of(sheets_.begin(), sheets_.end(), [&](const PackageSheet& s) {
-                               return Lower(s.part) == Lower(name);
+                               return text::AsciiLower(s.part) == text::AsciiLower(name);
                            });
         if (!taken) return name;
     }
@@ -204,21 +198,13 @@ const std::vector<StoredCell>& PackageBook::StoredCells(std::size_t position) {
     static const std::vector<StoredCell> none;
     const PackageSheet& sheet = sheets_.at(position);
     if (!IsStoredWorksheet(sheet)) return none;
-    CellList& cells = readCells_[sheet.part];
-    if (cells) return *cells;
+    if (const auto read = readCells_.find(sheet.part); read != readCells_.end()) return read->second;
     if (!sharedStrings_)
-        sharedStrings_ = CachedStrings(package_.Fingerprint(sharedStringsPart_), [&] {
-            return sharedStringsPart_.empty() ? std::vector<std::string>{} : ReadSharedStrings(package_.Read(sharedStringsPart_));
-        });
+        sharedStrings_ = sharedStringsPart_.empty() ? std::vector<std::string>{}
+                                                    : ReadSharedStrings(package_.Read(sharedStringsPart_));
     const auto edited = editedSheets_.find(sheet.part);
-    if (edited != editedSheets_.end()) {
-        cells = std::make_shared<const std::vector<StoredCell>>(ReadStoredCells(SerializeXml(edited->second), *sharedStrings_));
-    } else {
-        // The strings a sheet's cells name are part of what it reads as.
-        cells = CachedCells(package_.Fingerprint(sheet.part) + '\0' + package_.Fingerprint(sharedStringsPart_),
-                            [&] { return ReadStoredCells(package_.Read(sheet.part), *sharedStrings_); });
-    }
-    return *cells;
+    return readCells_[sheet.part] = ReadStoredCells(
+               edited != editedSheets_.end() ? SerializeXml(edited->second) : package_.Read(sheet.part), *sharedStrings_);
 }
 
 XmlPart& PackageBook::EditedSheet(const PackageSheet& sheet) {
@@ -345,7 +331,7 @@ std::string PackageBook::ReferrerOf(std::size_t position) const {
         stored ? PartsOwnedBy(ReadRelationshipGraph(package_), sheet.part) : std::set<std::string>{};
     std::vector<std::string> tables;
     for (const std::string& part : package_.Names()) {
-        if (!owned.count(Lower(part)) || ContentTypeOf(contentTypes_, part) != kTableType) continue;
+        if (!owned.count(text::AsciiLower(part)) || ContentTypeOf(contentTypes_, part) != kTableType) continue;
         XmlPart table;
         LoadPart(package_, table, part);
         for (const char* attribute : {"name", "displayName"})
@@ -358,10 +344,10 @@ std::string PackageBook::ReferrerOf(std::size_t position) const {
                          [&](const std::string& t) { return FormulaRefersToTable(name.formula, t); })))
             return "名前 '" + name.name + "'";
     for (const std::string& part : package_.Names()) {
-        if (owned.count(Lower(part)) || !kReferringTypes.count(ContentTypeOf(contentTypes_, part))) continue;
+        if (owned.count(text::AsciiLower(part)) || !kReferringTypes.count(ContentTypeOf(contentTypes_, part))) continue;
         std::string label = "'" + part + "'";
         for (const PackageSheet& other : sheets_)
-            if (Lower(other.part) == Lower(part)) label = "シート '" + other.name + "'";
+            if (text::AsciiLower(other.part) == text::AsciiLower(part)) label = "シート '" + other.name + "'";
         const std::string found = ReferenceIn(part, label, package_.Read(part), sheet.name, tables);
         if (!found.empty()) return found;
     }
@@ -370,7 +356,7 @@ std::string PackageBook::ReferrerOf(std::size_t position) const {
 
 void PackageBook::RemoveOwnedParts(const std::set<std::string>& owned) {
     for (const std::string& name : package_.Names()) {
-        if (!owned.count(Lower(name))) continue;
+        if (!owned.count(text::AsciiLower(name))) continue;
         package_.Remove(name);
         package_.Remove(RelationshipsPartOf(name));
         RemoveOverride(contentTypes_, name);

@@ -14,7 +14,6 @@
 
 #include "engine/sheet/ooxml/package.h"
 #include "engine/sheet/ooxml/package_file.h"
-#include "engine/sheet/ooxml/read_cache.h"
 #include "engine/sheet/ooxml/sheet_cells.h"
 #include "engine/sheet/ooxml/sheet_edit.h"
 #include "engine/sheet/ooxml/styles.h"
@@ -123,11 +122,11 @@ private:
     XmlPart workbook_, workbookRels_, contentTypes_;
     std::optional<XmlPart> styles_, app_, calcChain_;
     std::string stylesPart_, appPart_, calcChainPart_, sharedStringsPart_;
-    StringList sharedStrings_;
+    std::optional<std::vector<std::string>> sharedStrings_;
     // Stored worksheet parts whose cells were set, by part name.
     std::map<std::string, XmlPart> editedSheets_;
     // The cells of stored worksheets as last read, by part name.
-    std::map<std::string, CellList> readCells_;
+    std::map<std::string, std::vector<StoredCell>> readCells_;
     XmlPart& EditedSheet(const PackageSheet& sheet);
     void CheckTableHeaders(const PackageSheet& sheet, const std::vector<StoredCellEdit>& edits);
     std::unique_ptr<StyleTable> styleTable_;

@@ -4,16 +4,11 @@
 #include <cctype>
 #include <functional>
 
+#include "common/text.h"
+
 namespace kolumbra::sheet::ooxml {
 
 namespace {
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return lower;
-}
 
 // The part a relationships part describes: "xl/_rels/workbook.xml.rels"
 // is about "xl/workbook.xml".
@@ -39,20 +34,20 @@ bool ReferringElement(std::string_view local) {
 RelationshipGraph ReadRelationshipGraph(const Package& package) {
     RelationshipGraph graph;
     for (const std::string& name : package.Names()) {
-        if (!Lower(name).ends_with(".rels") || name.find("_rels/") == std::string::npos) continue;
+        if (!text::AsciiLower(name).ends_with(".rels") || name.find("_rels/") == std::string::npos) continue;
         XmlPart rels;
         rels.name = name;
         ParseXml(rels, package.Read(name));
         const std::string source = SourceOf(name);
-        std::vector<std::string>& targets = graph[Lower(source)];
+        std::vector<std::string>& targets = graph[text::AsciiLower(source)];
         for (const Relationship& r : ReadRelationships(rels, source))
-            if (!r.external) targets.push_back(Lower(r.target));
+            if (!r.external) targets.push_back(text::AsciiLower(r.target));
     }
     return graph;
 }
 
 std::set<std::string> PartsOwnedBy(const RelationshipGraph& graph, const std::string& sheet) {
-    const std::string root = Lower(sheet);
+    const std::string root = text::AsciiLower(sheet);
     std::set<std::string> owned;
     // Reachable from the sheet, through parts kept in `owned` only.
     auto reach = [&](const std::set<std::string>* within) {
@@ -82,14 +77,14 @@ std::set<std::string> PartsOwnedBy(const RelationshipGraph& graph, const std::st
 }
 
 bool FormulaRefersTo(std::string_view formula, const std::string& name) {
-    const std::string text = Lower(formula);
+    const std::string text = text::AsciiLower(formula);
     std::string quoted = "'";
-    for (char c : Lower(name)) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    for (char c : text::AsciiLower(name)) quoted += c == '\'' ? std::string("''") : std::string(1, c);
     if (text.find(quoted + "'!") != std::string::npos) return true;
     // The first or last sheet of a range of sheets: 'A:B'!C1.
     if (text.find(quoted + ":") != std::string::npos || text.find(std::string(":").append(quoted, 1).append("'!")) != std::string::npos)
         return true;
-    const std::string plain = Lower(name);
+    const std::string plain = text::AsciiLower(name);
     for (std::size_t at = text.find(plain); at != std::string::npos; at = text.find(plain, at + 1)) {
         if (at > 0 && (NamePart(text[at - 1]) || text[at - 1] == '\'' || text[at - 1] == ']')) continue;
         std::size_t after = at + plain.size();
@@ -101,8 +96,8 @@ bool FormulaRefersTo(std::string_view formula, const std::string& name) {
 }
 
 bool FormulaRefersToTable(std::string_view formula, const std::string& name) {
-    const std::string text = Lower(formula);
-    const std::string reference = Lower(name) + "[";
+    const std::string text = text::AsciiLower(formula);
+    const std::string reference = text::AsciiLower(name) + "[";
     for (std::size_t at = text.find(reference); at != std::string::npos; at = text.find(reference, at + 1))
         if (at == 0 || !NamePart(text[at - 1])) return true;
     return false;
@@ -137,14 +132,14 @@ std::string ReferenceIn(const std::string& part, const std::string& label, std::
                            [&](const std::string& t) { return FormulaRefersToTable(formula, t); });
     };
     auto isTable = [&](std::string_view source) {
-        return std::any_of(tables.begin(), tables.end(), [&](const std::string& t) { return Lower(t) == Lower(source); });
+        return std::any_of(tables.begin(), tables.end(), [&](const std::string& t) { return text::AsciiLower(t) == text::AsciiLower(source); });
     };
     return Walk(part, xml, [&](const pugi::xml_node& node, std::string_view local) -> std::string {
         if (ReferringElement(local) && (FormulaRefersTo(node.text().get(), name) || refersToTable(node.text().get())))
             return local == "definedName" ? "名前 '" + std::string(node.attribute("name").value()) + "'"
                                           : label + " の数式";
         if (local == "worksheetSource" &&
-            (Lower(node.attribute("sheet").value()) == Lower(name) || isTable(node.attribute("name").value())))
+            (text::AsciiLower(node.attribute("sheet").value()) == text::AsciiLower(name) || isTable(node.attribute("name").value())))
             return "ピボットテーブルのキャッシュ " + label;
         return {};
     });

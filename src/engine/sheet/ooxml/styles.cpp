@@ -157,9 +157,8 @@ bool EnsureList(XmlPart& styles, const DefaultList& wanted) {
                 before = child;
                 break;
             }
-        const std::string_view prefix = std::string_view(root.name()).substr(0, LocalName(root).data() - root.name());
-        const std::string name = std::string(prefix) + wanted.list;
-        list = before ? root.insert_child_before(name.c_str(), before) : root.append_child(name.c_str());
+        list = AppendElement(root, wanted.list);
+        if (before) root.insert_move_before(list, before);
         list.append_attribute("count");
     }
     pugi::xml_document entries;

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "common/cp932.h"
+#include "common/text.h"
 #include "engine/sheet/ooxml/refusal.h"
 
 namespace kolumbra::sheet::ooxml {
@@ -55,9 +56,7 @@ std::string DeclaredEncoding(std::string_view text) {
     const std::size_t at = declaration.find("encoding");
     const std::size_t open = declaration.find_first_of("\"'", at);
     if (at == std::string_view::npos || open == std::string_view::npos) return {};
-    std::string name(declaration.substr(open + 1, declaration.find(declaration[open], open + 1) - open - 1));
-    for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return name;
+    return text::AsciiLower(declaration.substr(open + 1, declaration.find(declaration[open], open + 1) - open - 1));
 }
 
 bool IsShiftJis(const std::string& encoding) {
