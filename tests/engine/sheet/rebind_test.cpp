@@ -77,12 +77,15 @@ TEST_F(Rebind, UnchangedFileIsTakenFromWhatWasKeptToTheNanosecond) {
 
 // A refresh binds the workbook once a table, mostly only to read it.
 TEST_F(Rebind, AWorkbookBoundAndOnlyReadIsKeptToo) {
-    const std::string other = dir.file("other.xls");
-    std::filesystem::copy_file(KOLUMBRA_FIXTURES "/xls/3d-multisheet-refs.xls", other);
-    std::filesystem::rename(other, path);
-    const std::vector<std::string> names = SheetNames(path);
-    ZeroInPlace(path, 0);
-    EXPECT_EQ(SheetNames(path), names);
+    for (const auto& [fixture, target] : {std::pair{"/xls/3d-multisheet-refs.xls", path},
+                                          std::pair{"/xlsx/gsheets-names-dv.xlsx", dir.file("read.xlsx")}}) {
+        const std::string other = dir.file("other");
+        std::filesystem::copy_file(KOLUMBRA_FIXTURES + std::string(fixture), other);
+        std::filesystem::rename(other, target);
+        const std::vector<std::string> names = SheetNames(target);
+        ZeroInPlace(target, 0);
+        EXPECT_EQ(SheetNames(target), names) << target;
+    }
 }
 
 TEST_F(Rebind, FileWithAnotherModificationTimeIsParsedAnew) {

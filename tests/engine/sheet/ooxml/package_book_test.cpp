@@ -329,6 +329,37 @@ TEST(PackageSaves, SurviveAKillAtAnyMoment) {
     }
 }
 
+// Cells set in stored sheets: a table's header row refuses the whole set
+// before any cell changes, and a cell a formula filled leaves the
+// calculation chain.
+TEST(PackageWorkbook, StoredCellsAreSetAllOrNone) {
+    using Kind = StoredCellEdit::Kind;
+    auto book = Open(kFixtures + "xl365-kitchen-sink.xlsx");
+    auto valueAt = [&](std::size_t sheet, int row, int column) {
+        for (const StoredCell& cell : book->StoredCells(sheet))
+            if (cell.row == row && cell.column == column) return cell.number ? std::to_string(*cell.number) : cell.text;
+        return std::string("(none)");
+    };
+    const std::size_t tables = 2, formulas = 0;  // Table2 at A3:E11; G18 in the chain of sheetId 6
+    const std::string before = valueAt(tables, 29, 0);
+    try {
+        book->SetStoredCells(tables, {{29, 0, Kind::Text, 0, "set"}, {2, 1, Kind::Text, 0, "header"}});
+        ADD_FAILURE() << "a table's header cell was set";
+    } catch (const RuntimeError& error) {
+        EXPECT_NE(error.description().find("テーブル 'Table2' の見出し"), std::string::npos) << error.description();
+    }
+    EXPECT_EQ(valueAt(tables, 29, 0), before);
+
+    ASSERT_NE(valueAt(formulas, 17, 6), "(none)");
+    book->SetStoredCells(formulas, {{17, 6, Kind::Number, 5, ""}});
+    EXPECT_EQ(valueAt(formulas, 17, 6), std::to_string(5.0));
+    kolumbra::testing::TempDir dir;
+    book->SaveWhole(dir.file("book.xlsx"), false);
+    const std::string chain = Package(kolumbra::testing::ReadBytes(dir.file("book.xlsx"))).Read("xl/calcChain.xml");
+    EXPECT_EQ(chain.find("<c r=\"G18\" i=\"6\""), std::string::npos);
+    EXPECT_NE(chain.find("<c r=\"H21\" i=\"6\""), std::string::npos);
+}
+
 // Through the object model: a refused package names the file and stays as
 // it was; a package another program changed between two saves is not
 // saved over.
